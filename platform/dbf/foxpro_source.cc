@@ -1,0 +1,251 @@
+#include "platform/dbf/foxpro_source.h"
+
+#include <unordered_map>
+#include <vector>
+
+#include "platform/dbf/dbf_errors.h"
+#include "platform/dbf/table_reader.h"
+#include "platform/files/file_system.h"
+
+namespace zuna::dbf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A tiny cursor over the statement text: keywords, punctuation and the table name.
+class Tokens {
+ public:
+  explicit Tokens(std::string_view text) : text_(text) {}
+  void SkipBlanks() {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+  }
+  bool Keyword(std::string_view word) {
+    SkipBlanks();
+    if (text_.size() - pos_ < word.size()) return false;
+    if (Lower(text_.substr(pos_, word.size())) != word) return false;
+    const std::size_t end = pos_ + word.size();
+    if (end < text_.size() && !IsBlank(text_[end]) && text_[end] != '(' && text_[end] != '[' &&
+        text_[end] != '*') {
+      return false;
+    }
+    pos_ = end;
+    return true;
+  }
+  bool Punct(std::string_view p) {
+    SkipBlanks();
+    if (text_.substr(pos_, p.size()) != p) return false;
+    pos_ += p.size();
+    return true;
+  }
+  // A bracketed name (a doubled ']' stands for one) or a bare name up to the next blank.
+  std::optional<std::string> Name() {
+    SkipBlanks();
+    std::string name;
+    if (pos_ < text_.size() && text_[pos_] == '[') {
+      ++pos_;
+      while (pos_ < text_.size()) {
+        if (text_[pos_] == ']') {
+          if (pos_ + 1 < text_.size() && text_[pos_ + 1] == ']') {
+            name.push_back(']');
+            pos_ += 2;
+            continue;
+          }
+          ++pos_;
+          return name.empty() ? std::nullopt : std::optional(name);
+        }
+        name.push_back(text_[pos_++]);
+      }
+      return std::nullopt;
+    }
+    while (pos_ < text_.size() && !IsBlank(text_[pos_]) && text_[pos_] != ';') {
+      name.push_back(text_[pos_++]);
+    }
+    if (name.empty()) return std::nullopt;
+    return name;
+  }
+  bool AtEnd() {
+    SkipBlanks();
+    if (pos_ < text_.size() && text_[pos_] == ';') ++pos_;
+    SkipBlanks();
+    return pos_ == text_.size();
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+Status Unrecognized(std::string_view text) {
+  return Status(ErrorKind::kUnsupported, kErrUnrecognizedCommand,
+                "Command contains unrecognized phrase/keyword: the FoxPro data source answers "
+                "only \"select * from TABLE\" and \"select count(*) from TABLE\", not \"" +
+                    std::string(text) + "\"");
+}
+
+// Rows of one table, decoded as the cursor moves.
+class TableRecordset final : public sql::Recordset {
+ public:
+  explicit TableRecordset(std::unique_ptr<TableReader> reader) : reader_(std::move(reader)) {
+    for (std::size_t i = 0; i < reader_->fields().size(); ++i) {
+      index_.emplace(reader_->fields()[i].name, static_cast<int>(i));
+    }
+  }
+
+  Status Start() { return Advance(); }
+
+  bool Eof() const override { return eof_; }
+  Status MoveNext() override {
+    if (!reader_) return sql::ObjectClosed();
+    if (eof_) return sql::NoCurrentRecord();
+    return Advance();
+  }
+  int FieldCount() const override {
+    return reader_ ? static_cast<int>(reader_->fields().size()) : 0;
+  }
+  std::string_view FieldName(int index) const override {
+    if (!reader_ || index < 0 || index >= FieldCount()) return {};
+    return reader_->fields()[static_cast<std::size_t>(index)].name;
+  }
+  int FindField(std::string_view name) const override {
+    // FoxPro names compare without case, and the driver reports them in lower case.
+    const auto it = index_.find(Lower(name));
+    return it == index_.end() ? -1 : it->second;
+  }
+  Result<const Value*> Field(int index) const override {
+    if (!reader_) return sql::ObjectClosed();
+    if (index < 0 || index >= FieldCount()) return sql::ItemNotFound(std::to_string(index));
+    if (eof_) return sql::NoCurrentRecord();
+    for (const auto& [failed, status] : reader_->field_errors()) {
+      if (failed == index) return status;
+    }
+    return &row_[static_cast<std::size_t>(index)];
+  }
+  Status AddNew() override { return sql::NotUpdatable(); }
+  Status Set(int, const Value&) override { return sql::NotUpdatable(); }
+  Status Update() override { return sql::NotUpdatable(); }
+  Status Close() override {
+    if (!reader_) return sql::ObjectClosed();
+    statistics_ = reader_->statistics();
+    reader_.reset();
+    eof_ = true;
+    return Status::Ok();
+  }
+  std::optional<sql::ReadStatistics> Statistics() const override {
+    return reader_ ? reader_->statistics() : statistics_;
+  }
+
+ private:
+  Status Advance() {
+    auto more = reader_->Next(row_);
+    if (!more.ok()) {
+      eof_ = true;  // a read failure ends the rows, so a caller's loop always ends
+      return more.status();
+    }
+    eof_ = !*more;
+    return Status::Ok();
+  }
+
+  std::unique_ptr<TableReader> reader_;
+  std::unordered_map<std::string, int> index_;
+  std::vector<Value> row_;
+  bool eof_ = true;
+  sql::ReadStatistics statistics_;
+};
+
+// The one-row answer of a count query.
+class CountRecordset final : public sql::Recordset {
+ public:
+  explicit CountRecordset(std::int64_t count) : value_(Value::Integer(count)) {}
+
+  bool Eof() const override { return closed_ || moved_; }
+  Status MoveNext() override {
+    if (closed_) return sql::ObjectClosed();
+    if (moved_) return sql::NoCurrentRecord();
+    moved_ = true;
+    return Status::Ok();
+  }
+  int FieldCount() const override { return closed_ ? 0 : 1; }
+  std::string_view FieldName(int index) const override { return index == 0 ? "cnt" : ""; }
+  int FindField(std::string_view name) const override { return Lower(name) == "cnt" ? 0 : -1; }
+  Result<const Value*> Field(int index) const override {
+    if (closed_) return sql::ObjectClosed();
+    if (index != 0) return sql::ItemNotFound(std::to_string(index));
+    if (moved_) return sql::NoCurrentRecord();
+    return &value_;
+  }
+  Status AddNew() override { return sql::NotUpdatable(); }
+  Status Set(int, const Value&) override { return sql::NotUpdatable(); }
+  Status Update() override { return sql::NotUpdatable(); }
+  Status Close() override {
+    if (closed_) return sql::ObjectClosed();
+    closed_ = true;
+    return Status::Ok();
+  }
+
+ private:
+  Value value_;
+  bool moved_ = false;
+  bool closed_ = false;
+};
+
+}  // namespace
+
+Result<SourceStatement> ParseSourceStatement(std::string_view text) {
+  Tokens tokens(text);
+  SourceStatement statement;
+  if (!tokens.Keyword("select")) return Unrecognized(text);
+  if (tokens.Punct("*")) {
+    statement.kind = SourceStatement::Kind::kSelectAll;
+  } else if (tokens.Keyword("count") && tokens.Punct("(") && tokens.Punct("*") &&
+             tokens.Punct(")")) {
+    statement.kind = SourceStatement::Kind::kCount;
+  } else {
+    return Unrecognized(text);
+  }
+  if (!tokens.Keyword("from")) return Unrecognized(text);
+  auto name = tokens.Name();
+  if (!name || !tokens.AtEnd()) return Unrecognized(text);
+  statement.table = std::move(*name);
+  return statement;
+}
+
+fs::path FindTableFile(const fs::path& data_folder, std::string_view table) {
+  return files::FindFileIgnoringCase(data_folder, std::string(table) + ".dbf");
+}
+
+Result<std::unique_ptr<sql::Recordset>> OpenFoxProRecordset(std::string_view text,
+                                                            const FoxProSourceOptions& options) {
+  ASSIGN_OR_RETURN(const SourceStatement statement, ParseSourceStatement(text));
+  const fs::path file = FindTableFile(options.data_folder, statement.table);
+  if (file.empty()) {
+    return Status(ErrorKind::kNotFound, kErrFileDoesNotExist,
+                  "File '" + (options.data_folder / (statement.table + ".dbf")).string() +
+                      "' does not exist.");
+  }
+  ReaderOptions reader_options;
+  reader_options.code_page = options.code_page;
+  reader_options.skip_deleted = options.skip_deleted;
+  ASSIGN_OR_RETURN(std::unique_ptr<TableReader> reader, TableReader::Open(file, reader_options));
+
+  if (statement.kind == SourceStatement::Kind::kCount) {
+    ASSIGN_OR_RETURN(const std::uint64_t count, reader->CountRemainingRows());
+    return std::unique_ptr<sql::Recordset>(
+        std::make_unique<CountRecordset>(static_cast<std::int64_t>(count)));
+  }
+  auto recordset = std::make_unique<TableRecordset>(std::move(reader));
+  RETURN_IF_ERROR(recordset->Start());
+  return std::unique_ptr<sql::Recordset>(std::move(recordset));
+}
+
+}  // namespace zuna::dbf

@@ -1,0 +1,583 @@
+#include "platform/dbf/table_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/dbf/dbf_errors.h"
+#include "platform/dbf/dbf_format.h"
+#include "platform/dbf/memo_file.h"
+#include "platform/files/file_system.h"
+
+namespace zuna::dbf {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t Le32(const unsigned char* p) {
+  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
+         (std::uint32_t{p[3]} << 24);
+}
+std::int32_t LeInt32(const char* p) {
+  std::int32_t v;
+  std::memcpy(&v, p, sizeof v);  // the tables and this machine are both little-endian
+  return v;
+}
+std::int64_t LeInt64(const char* p) {
+  std::int64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+double LeDouble(const char* p) {
+  double v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+bool IsBlank(std::string_view s) {
+  for (char c : s) {
+    if (c != ' ' && c != '\0') return false;
+  }
+  return true;
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
+  return s;
+}
+
+bool Digits(std::string_view s, int& out) {
+  int v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  out = v;
+  return true;
+}
+
+// Parses the ASCII number of an N or F field. Integers and decimals of up to 18 digits stay
+// exact; anything longer goes through a double.
+bool ParseNumber(std::string_view text, Value& out) {
+  text = TrimBlanks(text);
+  if (text.empty()) return false;
+  bool negative = false;
+  std::size_t i = 0;
+  if (text[0] == '-' || text[0] == '+') {
+    negative = text[0] == '-';
+    ++i;
+  }
+  std::int64_t unscaled = 0;
+  int digits = 0;
+  int scale = -1;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && scale < 0) {
+      scale = 0;
+      continue;
+    }
+    if (c < '0' || c > '9') break;
+    if (digits < 18) unscaled = unscaled * 10 + (c - '0');
+    ++digits;
+    if (scale >= 0) ++scale;
+  }
+  if (i == text.size() && digits > 0 && digits <= 18) {
+    if (negative) unscaled = -unscaled;
+    if (scale <= 0) {
+      out.SetInteger(unscaled);
+    } else {
+      out.SetDecimal(unscaled, scale);
+    }
+    return true;
+  }
+  // Exponents, commas as decimal points and very long numbers.
+  std::string copy(text);
+  for (char& c : copy) {
+    if (c == ',') c = '.';
+  }
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (end == copy.c_str() || *end != '\0') return false;
+  out.SetDouble(value);
+  return true;
+}
+
+Status CheckWidth(const fs::path& path, const Field& field, std::uint32_t width) {
+  if (field.length == width) return Status::Ok();
+  return NotATable(path, "field " + field.name + " of type " + std::string(1, field.type) +
+                             " has width " + std::to_string(field.length) + ", not " +
+                             std::to_string(width));
+}
+
+}  // namespace
+
+int CodePageForLanguageDriver(std::uint8_t driver) {
+  switch (driver) {
+    case 0x01: return 437;
+    case 0x02: return 850;
+    case 0x03: return 1252;
+    case 0x04: return 10000;
+    case 0x08: return 865;
+    case 0x09: return 437;
+    case 0x0A: return 850;
+    case 0x0B: return 437;
+    case 0x0D: return 437;
+    case 0x0E: return 850;
+    case 0x0F: return 437;
+    case 0x10: return 850;
+    case 0x11: return 437;
+    case 0x12: return 850;
+    case 0x13: return 932;
+    case 0x14: return 850;
+    case 0x15: return 437;
+    case 0x16: return 850;
+    case 0x17: return 865;
+    case 0x18: return 437;
+    case 0x19: return 437;
+    case 0x1A: return 850;
+    case 0x1B: return 437;
+    case 0x1C: return 863;
+    case 0x1D: return 850;
+    case 0x1F: return 852;
+    case 0x22: return 852;
+    case 0x23: return 852;
+    case 0x24: return 860;
+    case 0x25: return 850;
+    case 0x26: return 866;
+    case 0x37: return 850;
+    case 0x40: return 852;
+    case 0x4D: return 936;
+    case 0x4E: return 949;
+    case 0x4F: return 950;
+    case 0x50: return 874;
+    case 0x57: return 1252;
+    case 0x58: return 1252;
+    case 0x59: return 1252;
+    case 0x64: return 852;
+    case 0x65: return 866;
+    case 0x66: return 865;
+    case 0x67: return 861;
+    case 0x6A: return 737;
+    case 0x6B: return 857;
+    case 0x6C: return 863;
+    case 0x78: return 950;
+    case 0x79: return 949;
+    case 0x7A: return 936;
+    case 0x7B: return 932;
+    case 0x7C: return 874;
+    case 0x7D: return 1255;
+    case 0x7E: return 1256;
+    case 0x96: return 10007;
+    case 0x97: return 10029;
+    case 0x98: return 10006;
+    case 0xC8: return 1250;
+    case 0xC9: return 1251;
+    case 0xCA: return 1254;
+    case 0xCB: return 1253;
+    case 0xCC: return 1257;
+    default: return 1252;
+  }
+}
+
+TableReader::~TableReader() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+Result<std::unique_ptr<TableReader>> TableReader::Open(const fs::path& path,
+                                                       const ReaderOptions& options) {
+  std::unique_ptr<TableReader> reader(new TableReader());
+  reader->path_ = path;
+  reader->options_ = options;
+  reader->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (reader->fd_ < 0) {
+    if (errno == ENOENT) {
+      return Status(ErrorKind::kNotFound, kErrFileDoesNotExist,
+                    "File '" + path.filename().string() + "' does not exist.");
+    }
+    return files::ErrnoStatus(errno, path);
+  }
+  struct stat info;
+  if (::fstat(reader->fd_, &info) != 0) return files::ErrnoStatus(errno, path);
+  const auto file_size = static_cast<std::uint64_t>(info.st_size);
+
+  if (file_size < format::kHeaderSize) {
+    return NotATable(path, "the file is shorter than the 32-byte table header");
+  }
+  unsigned char fixed[format::kHeaderSize];
+  if (::pread(reader->fd_, fixed, sizeof fixed, 0) != static_cast<ssize_t>(sizeof fixed)) {
+    return files::ErrnoStatus(errno ? errno : EIO, path);
+  }
+  const std::uint32_t header_length = Le16(fixed + format::kHeaderLengthOffset);
+  if (header_length < format::kHeaderSize + 1) {
+    return NotATable(path, "the header length " + std::to_string(header_length) +
+                               " is shorter than a header");
+  }
+  if (header_length > file_size) {
+    return NotATable(path, "the header is shorter than stated (" + std::to_string(file_size) +
+                               " bytes in the file, " + std::to_string(header_length) +
+                               " stated)");
+  }
+  std::string header(header_length, '\0');
+  if (::pread(reader->fd_, header.data(), header_length, 0) != static_cast<ssize_t>(header_length)) {
+    return files::ErrnoStatus(errno ? errno : EIO, path);
+  }
+  RETURN_IF_ERROR(reader->ParseHeader(header, file_size));
+  RETURN_IF_ERROR(reader->OpenMemo());
+
+  const int code_page = options.code_page.value_or(
+      CodePageForLanguageDriver(static_cast<std::uint8_t>(header[format::kLanguageDriverOffset])));
+  auto decoder = text::CodePageDecoder::ForCodePage(code_page);
+  if (!decoder.ok()) return decoder.status().WithContext(path.string());
+  reader->decoder_ = std::move(decoder).value();
+
+  const std::size_t per_chunk =
+      std::max<std::size_t>(1, options.buffer_bytes / reader->record_length_);
+  reader->buffer_.resize(per_chunk * reader->record_length_);
+  return reader;
+}
+
+Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_size) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(header.data());
+  version_ = bytes[format::kVersionOffset];
+  header_length_ = static_cast<std::uint32_t>(header.size());
+  record_length_ = Le16(bytes + format::kRecordLengthOffset);
+  const std::uint32_t record_count = Le32(bytes + format::kRecordCountOffset);
+
+  std::size_t pos = format::kHeaderSize;
+  std::uint32_t offset = 1;  // after the deletion flag
+  bool terminated = false;
+  while (pos < header.size()) {
+    if (bytes[pos] == format::kHeaderTerminator) {
+      terminated = true;
+      break;
+    }
+    if (pos + format::kFieldDescriptorSize > header.size()) break;
+    const unsigned char* d = bytes + pos;
+    Field field;
+    for (std::size_t i = 0; i < format::kFieldNameSize && d[i] != 0; ++i) {
+      char c = static_cast<char>(d[i]);
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      field.name.push_back(c);
+    }
+    while (!field.name.empty() && field.name.back() == ' ') field.name.pop_back();
+    field.type = static_cast<char>(d[format::kFieldTypeOffset]);
+    if (field.type >= 'a' && field.type <= 'z') field.type = static_cast<char>(field.type - 32);
+    field.length = d[format::kFieldLengthOffset];
+    field.decimals = d[format::kFieldDecimalsOffset];
+    field.flags = d[format::kFieldFlagsOffset];
+    field.offset = offset;
+    offset += field.length;
+    if (field.type == '0') {
+      null_flags_ = field;
+    } else {
+      fields_.push_back(std::move(field));
+    }
+    pos += format::kFieldDescriptorSize;
+  }
+  if (!terminated) return NotATable(path_, "the field descriptors have no terminator");
+  if (offset != record_length_) {
+    return NotATable(path_, "the record length " + std::to_string(record_length_) +
+                                " is not the sum of the field widths plus the deletion flag (" +
+                                std::to_string(offset) + ")");
+  }
+
+  int bit = 0;
+  const bool visual_foxpro = format::IsVisualFoxPro(version_);
+  for (Field& field : fields_) {
+    switch (field.type) {
+      case 'D':
+      case 'T':
+      case 'Y':
+        RETURN_IF_ERROR(CheckWidth(path_, field, 8));
+        break;
+      case 'I':
+        RETURN_IF_ERROR(CheckWidth(path_, field, 4));
+        break;
+      case 'B':
+        if (visual_foxpro) RETURN_IF_ERROR(CheckWidth(path_, field, 8));
+        break;
+      case 'L':
+        RETURN_IF_ERROR(CheckWidth(path_, field, 1));
+        break;
+      default:
+        break;
+    }
+    if (!visual_foxpro) continue;
+    if (field.type == 'V' || field.type == 'Q') field.varlength_bit = bit++;
+    if (field.flags & format::kFlagNullable) field.null_bit = bit++;
+  }
+  if (bit > 0) {
+    if (!null_flags_) return NotATable(path_, "nullable or variable fields without _NullFlags");
+    if (static_cast<std::uint32_t>(bit) > null_flags_->length * 8) {
+      return NotATable(path_, "_NullFlags is too short for its fields");
+    }
+  }
+
+  stats_.header_row_count = record_count;
+  const std::uint64_t data_bytes = file_size - header_length_;
+  stats_.rows_in_file = record_length_ == 0 ? 0 : data_bytes / record_length_;
+  rows_to_walk_ = stats_.rows_in_file;
+  return Status::Ok();
+}
+
+Status TableReader::OpenMemo() {
+  bool needs_memo = false;
+  const bool visual_foxpro = format::IsVisualFoxPro(version_);
+  for (const Field& field : fields_) {
+    if (field.type == 'M' || field.type == 'G' || field.type == 'W' || field.type == 'P' ||
+        (field.type == 'B' && !visual_foxpro)) {
+      needs_memo = true;
+    }
+  }
+  if (!needs_memo) return Status::Ok();
+
+  const fs::path folder = path_.parent_path().empty() ? fs::path(".") : path_.parent_path();
+  const std::string stem = path_.stem().string();
+  fs::path memo_path = files::FindFileIgnoringCase(folder, stem + ".fpt");
+  MemoFile::Format memo_format = MemoFile::Format::kFoxPro;
+  if (memo_path.empty()) {
+    memo_path = files::FindFileIgnoringCase(folder, stem + ".dbt");
+    memo_format = version_ == format::kDBase4WithMemo ? MemoFile::Format::kDBase4
+                                                      : MemoFile::Format::kDBase3;
+  }
+  if (memo_path.empty()) return MemoInvalid(path_, "no memo file (.fpt or .dbt) beside the table");
+  auto memo = MemoFile::Open(memo_path, memo_format);
+  if (!memo.ok()) return memo.status();
+  memo_ = std::move(memo).value();
+  return Status::Ok();
+}
+
+Result<bool> TableReader::FillBuffer() {
+  const std::uint64_t remaining = rows_to_walk_ - next_record_;
+  const std::size_t capacity = buffer_.size() / record_length_;
+  const std::size_t records = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, capacity));
+  if (records == 0) return false;
+  const std::size_t bytes = records * record_length_;
+  const off_t offset = static_cast<off_t>(header_length_ + next_record_ * record_length_);
+  std::size_t done = 0;
+  while (done < bytes) {
+    const ssize_t n = ::pread(fd_, buffer_.data() + done, bytes - done, offset + static_cast<off_t>(done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return files::ErrnoStatus(errno, path_);
+    }
+    if (n == 0) break;  // the file shrank since it was opened
+    done += static_cast<std::size_t>(n);
+  }
+  buffer_records_ = done / record_length_;
+  buffer_position_ = 0;
+  if (buffer_records_ < records) rows_to_walk_ = next_record_ + buffer_records_;
+  return buffer_records_ > 0;
+}
+
+Result<const char*> TableReader::NextRecord() {
+  while (!stopped_) {
+    if (buffer_position_ >= buffer_records_) {
+      ASSIGN_OR_RETURN(const bool more, FillBuffer());
+      if (!more) return nullptr;
+    }
+    const char* record = buffer_.data() + buffer_position_ * record_length_;
+    ++buffer_position_;
+    const std::uint64_t index = next_record_++;
+    const char flag = record[0];
+    // Past the header's count only real records count: trailing bytes are not invented rows.
+    if (index >= stats_.header_row_count && flag != format::kRecordActive &&
+        flag != format::kRecordDeleted) {
+      stopped_ = true;
+      stats_.rows_in_file = index;
+      break;
+    }
+    if (flag == format::kRecordDeleted && options_.skip_deleted) {
+      ++stats_.deleted_skipped;
+      continue;
+    }
+    ++stats_.rows_delivered;
+    return record;
+  }
+  return nullptr;
+}
+
+Result<bool> TableReader::Next(std::vector<Value>& row) {
+  field_errors_.clear();
+  ASSIGN_OR_RETURN(const char* record, NextRecord());
+  if (record == nullptr) return false;
+  DecodeRecord(record, row);
+  return true;
+}
+
+Result<std::uint64_t> TableReader::CountRemainingRows() {
+  field_errors_.clear();
+  std::uint64_t count = 0;
+  for (;;) {
+    ASSIGN_OR_RETURN(const char* record, NextRecord());
+    if (record == nullptr) return count;
+    ++count;
+  }
+}
+
+void TableReader::DecodeRecord(const char* record, std::vector<Value>& row) {
+  row.resize(fields_.size());
+  const unsigned char* nulls =
+      null_flags_ ? reinterpret_cast<const unsigned char*>(record + null_flags_->offset) : nullptr;
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    const Field& field = fields_[i];
+    DecodeField(static_cast<int>(i), field, record + field.offset, nulls, row[i]);
+  }
+}
+
+void TableReader::DecodeField(int index, const Field& field, const char* data,
+                              const unsigned char* nulls, Value& out) {
+  const auto bit_set = [nulls](int bit) {
+    return nulls != nullptr && bit >= 0 && (nulls[bit / 8] >> (bit % 8)) & 1;
+  };
+  if (bit_set(field.null_bit)) {
+    out.SetNull();
+    return;
+  }
+  std::string_view raw(data, field.length);
+  switch (field.type) {
+    case 'C':
+      if (field.flags & format::kFlagBinary) {
+        out.SetBinary(raw);
+      } else if (decoder_.Decode(raw, out.MutableText()) > 0) {
+        ++stats_.undecodable_fields;
+      }
+      return;
+    case 'V':
+    case 'Q': {
+      if (bit_set(field.varlength_bit) && field.length > 0) {
+        const std::size_t actual = static_cast<unsigned char>(raw.back());
+        raw = raw.substr(0, std::min<std::size_t>(actual, field.length - 1));
+      }
+      if (field.type == 'Q' || (field.flags & format::kFlagBinary)) {
+        out.SetBinary(raw);
+      } else if (decoder_.Decode(raw, out.MutableText()) > 0) {
+        ++stats_.undecodable_fields;
+      }
+      return;
+    }
+    case 'N':
+    case 'F':
+      if (IsBlank(raw)) {
+        out.SetNull();
+      } else if (!ParseNumber(raw, out)) {
+        // Overflow markers ("****") and other garbage: no number can be read.
+        out.SetNull();
+        ++stats_.undecodable_fields;
+      }
+      return;
+    case 'D': {
+      if (IsBlank(raw) || raw == "00000000") {
+        out.SetNull();
+        return;
+      }
+      CivilDate date;
+      if (Digits(raw.substr(0, 4), date.year) && Digits(raw.substr(4, 2), date.month) &&
+          Digits(raw.substr(6, 2), date.day) && IsValidDate(date)) {
+        out.SetDate(date);
+      } else {
+        out.SetNull();
+        ++stats_.undecodable_fields;
+      }
+      return;
+    }
+    case 'T': {
+      const std::int32_t day = LeInt32(data);
+      const std::int32_t ms = LeInt32(data + 4);
+      if (day == 0 || IsBlank(raw)) {
+        out.SetNull();
+        return;
+      }
+      if (ms < 0 || ms >= format::kMillisecondsPerDay) {
+        out.SetNull();
+        ++stats_.undecodable_fields;
+        return;
+      }
+      const CivilDate date = CivilFromDays(day - format::kJulianDayOfUnixEpoch);
+      CivilTime time;
+      time.hour = ms / 3'600'000;
+      time.minute = ms / 60'000 % 60;
+      time.second = ms / 1000 % 60;
+      time.millisecond = ms % 1000;
+      out.SetDateTime(date, time);
+      return;
+    }
+    case 'L':
+      switch (raw[0]) {
+        case 'T': case 't': case 'Y': case 'y':
+          out.SetBoolean(true);
+          return;
+        case 'F': case 'f': case 'N': case 'n':
+          out.SetBoolean(false);
+          return;
+        default:  // '?' and blank: unknown, never false
+          out.SetNull();
+          return;
+      }
+    case 'I':
+      out.SetInteger(LeInt32(data));
+      return;
+    case 'Y':
+      out.SetDecimal(LeInt64(data), format::kCurrencyScale);
+      return;
+    case 'B':
+      if (format::IsVisualFoxPro(version_)) {
+        out.SetDouble(LeDouble(data));
+        return;
+      }
+      DecodeMemo(index, field, raw, out);
+      return;
+    case 'M':
+    case 'G':
+    case 'W':
+    case 'P':
+      DecodeMemo(index, field, raw, out);
+      return;
+    default:
+      out.SetBinary(raw);
+      return;
+  }
+}
+
+void TableReader::DecodeMemo(int index, const Field& field, std::string_view raw, Value& out) {
+  std::uint32_t block = 0;
+  if (raw.size() == 4) {
+    block = Le32(reinterpret_cast<const unsigned char*>(raw.data()));
+  } else {
+    const std::string_view digits = TrimBlanks(raw);
+    for (char c : digits) {
+      if (c < '0' || c > '9') {
+        out.SetNull();
+        field_errors_.emplace_back(index, MemoInvalid(path_, "field " + field.name +
+                                                                 " holds no memo block number"));
+        return;
+      }
+      block = block * 10 + static_cast<std::uint32_t>(c - '0');
+    }
+  }
+  if (block == 0) {
+    out.SetNull();
+    return;
+  }
+  Status status = memo_->Read(block, scratch_);
+  if (!status.ok()) {
+    out.SetNull();
+    field_errors_.emplace_back(index, std::move(status));
+    return;
+  }
+  const bool text = field.type == 'M' && !(field.flags & format::kFlagBinary);
+  if (!text) {
+    out.SetBinary(scratch_);
+  } else if (decoder_.Decode(scratch_, out.MutableText()) > 0) {
+    ++stats_.undecodable_fields;
+  }
+}
+
+}  // namespace zuna::dbf

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/base/result.h"
+#include "platform/base/value.h"
+#include "platform/sql/recordset.h"
+#include "platform/text/code_page_decoder.h"
+
+namespace zuna::dbf {
+
+class MemoFile;
+
+// One column of a table as its header describes it.
+struct Field {
+  std::string name;  // lower case, as the FoxPro ODBC driver reports it
+  char type = 'C';
+  std::uint32_t offset = 0;  // from the start of the record, after the deletion flag
+  std::uint32_t length = 0;
+  std::uint8_t decimals = 0;
+  std::uint8_t flags = 0;
+  int null_bit = -1;       // bit in _NullFlags that marks null, or -1
+  int varlength_bit = -1;  // bit in _NullFlags that marks a short V/Q value, or -1
+};
+
+struct ReaderOptions {
+  std::optional<int> code_page;  // overrides the code page the table declares
+  bool skip_deleted = true;      // rows marked deleted are not delivered
+  std::size_t buffer_bytes = std::size_t{1} << 20;  // records are read in chunks of this size
+};
+
+// Streams the rows of one dBase III, FoxPro 2.x or Visual FoxPro table, decoding each field into
+// a typed value and text from the table's code page into UTF-8. Memory stays flat: records are
+// read in chunks, never the whole file.
+//
+// A header whose row count disagrees with the file size does not stop the reader: it delivers
+// the complete rows that are really there and reports both counts. A damaged header, field list
+// or memo file gives an error naming the file and the fault.
+class TableReader {
+ public:
+  static Result<std::unique_ptr<TableReader>> Open(const std::filesystem::path& path,
+                                                   const ReaderOptions& options = {});
+  ~TableReader();
+  TableReader(const TableReader&) = delete;
+  TableReader& operator=(const TableReader&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::uint8_t version() const { return version_; }
+  int code_page() const { return decoder_.code_page(); }
+  // The visible columns, in table order (the hidden _NullFlags column is not among them).
+  const std::vector<Field>& fields() const { return fields_; }
+
+  // Decodes the next delivered row into `row`, resized to the column count. Returns false at the
+  // end of the rows. A field whose memo cannot be read is left null in `row` and reported by
+  // field_errors(); the row itself is still delivered.
+  Result<bool> Next(std::vector<Value>& row);
+
+  // Walks the remaining rows without decoding them and returns how many would be delivered.
+  Result<std::uint64_t> CountRemainingRows();
+
+  // The field failures of the row that Next() delivered last, as (column index, error).
+  const std::vector<std::pair<int, Status>>& field_errors() const { return field_errors_; }
+
+  const sql::ReadStatistics& statistics() const { return stats_; }
+
+ private:
+  TableReader() = default;
+  Status ParseHeader(const std::string& header, std::uint64_t file_size);
+  Status OpenMemo();
+  Result<bool> FillBuffer();
+  // The next record to deliver (deleted ones skipped as the options say), or null at the end.
+  Result<const char*> NextRecord();
+  void DecodeRecord(const char* record, std::vector<Value>& row);
+  void DecodeField(int index, const Field& field, const char* data, const unsigned char* nulls,
+                   Value& out);
+  void DecodeMemo(int index, const Field& field, std::string_view data, Value& out);
+
+  std::filesystem::path path_;
+  int fd_ = -1;
+  std::uint8_t version_ = 0;
+  std::uint32_t header_length_ = 0;
+  std::uint32_t record_length_ = 0;
+  std::vector<Field> fields_;
+  std::optional<Field> null_flags_;
+  text::CodePageDecoder decoder_;
+  std::unique_ptr<MemoFile> memo_;
+  ReaderOptions options_;
+
+  std::uint64_t rows_to_walk_ = 0;  // complete records in the file
+  std::uint64_t next_record_ = 0;   // index of the next record to walk
+  std::vector<char> buffer_;
+  std::size_t buffer_records_ = 0;  // records held in buffer_
+  std::size_t buffer_position_ = 0; // next record in buffer_
+  bool stopped_ = false;            // a record past the header's count that is not a record
+
+  std::string scratch_;
+  std::vector<std::pair<int, Status>> field_errors_;
+  sql::ReadStatistics stats_;
+};
+
+// The code page a table declares through its language driver byte; 0 (none declared) and bytes
+// the reader does not know mean Windows-1252.
+int CodePageForLanguageDriver(std::uint8_t driver);
+
+}  // namespace zuna::dbf

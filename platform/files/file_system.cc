@@ -1,0 +1,157 @@
+#include "platform/files/file_system.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/text/encoding.h"
+
+namespace zuna::files {
+
+namespace fs = std::filesystem;
+
+Status ErrnoStatus(int error_number, const fs::path& path) {
+  return Status(ErrorKind::kIoError, error_number,
+                path.string() + ": " + std::strerror(error_number));
+}
+
+bool FileExists(const fs::path& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+Status DeleteFile(const fs::path& path) {
+  if (::unlink(path.c_str()) != 0) return ErrnoStatus(errno, path);
+  return Status::Ok();
+}
+
+Result<std::uint64_t> FileLength(const fs::path& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return ErrnoStatus(errno, path);
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+Result<std::string> ReadAllBytes(const fs::path& path) {
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) return ErrnoStatus(errno, path);
+  std::string bytes;
+  char buffer[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
+  if (std::ferror(file.get())) return ErrnoStatus(EIO, path);
+  return bytes;
+}
+
+Result<std::string> ReadAllAnsi(const fs::path& path) {
+  ASSIGN_OR_RETURN(std::string bytes, ReadAllBytes(path));
+  return text::Cp1252ToUtf8(bytes);
+}
+
+Status AppendExactly(const fs::path& path, std::string_view bytes) {
+  FileHandle file(std::fopen(path.c_str(), "ab"));
+  if (!file) return ErrnoStatus(errno, path);
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+    return ErrnoStatus(errno ? errno : EIO, path);
+  }
+  std::FILE* raw = file.release();
+  if (std::fclose(raw) != 0) return ErrnoStatus(errno, path);
+  return Status::Ok();
+}
+
+namespace {
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+fs::path FindFileIgnoringCase(const fs::path& folder, std::string_view name) {
+  fs::path exact = folder / fs::path(std::string(name));
+  if (FileExists(exact)) return exact;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string entry = it->path().filename().string();
+    if (EqualsIgnoringAsciiCase(entry, name) && FileExists(it->path())) return it->path();
+  }
+  return {};
+}
+
+Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding encoding) {
+  FileHandle file(std::fopen(path.c_str(), "wb"));
+  if (!file) return ErrnoStatus(errno, path);
+  TextFileWriter writer(std::move(file), path, encoding);
+  if (encoding == Encoding::kUnicode) RETURN_IF_ERROR(writer.Write("\xFF\xFE"));
+  return writer;
+}
+
+Status TextFileWriter::Write(std::string_view bytes) {
+  if (!file_) return Status(ErrorKind::kIoError, EBADF, path_.string() + ": the file is closed");
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
+    return ErrnoStatus(errno ? errno : EIO, path_);
+  }
+  return Status::Ok();
+}
+
+Status TextFileWriter::WriteLine(std::string_view utf8_line) {
+  scratch_.clear();
+  if (encoding_ == Encoding::kUnicode) {
+    text::AppendUtf16Le(utf8_line, scratch_);
+    scratch_.append("\r\0\n\0", 4);
+  } else {
+    scratch_ = text::Utf8ToCp1252(utf8_line);
+    scratch_ += "\r\n";
+  }
+  return Write(scratch_);
+}
+
+Status TextFileWriter::WriteBlankLines(int count) {
+  for (int i = 0; i < count; ++i) RETURN_IF_ERROR(WriteLine(""));
+  return Status::Ok();
+}
+
+Status TextFileWriter::Close() {
+  if (!file_) return Status::Ok();
+  std::FILE* raw = file_.release();
+  if (std::fclose(raw) != 0) return ErrnoStatus(errno, path_);
+  return Status::Ok();
+}
+
+Result<LineReader> LineReader::Open(const fs::path& path) {
+  FileHandle file(std::fopen(path.c_str(), "rb"));
+  if (!file) return ErrnoStatus(errno, path);
+  return LineReader(std::move(file));
+}
+
+bool LineReader::AtEnd() {
+  const int c = getc_unlocked(file_.get());
+  if (c == EOF) return true;
+  std::ungetc(c, file_.get());
+  return false;
+}
+
+bool LineReader::ReadLine(std::string& line) {
+  line.clear();
+  int c = getc_unlocked(file_.get());
+  if (c == EOF) return false;
+  while (c != EOF && c != '\r') {
+    line.push_back(static_cast<char>(c));
+    c = getc_unlocked(file_.get());
+  }
+  if (c == '\r') {
+    const int next = getc_unlocked(file_.get());
+    if (next != '\n' && next != EOF) std::ungetc(next, file_.get());
+  }
+  return true;
+}
+
+}  // namespace zuna::files

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdio>
+#include <string_view>
+
+#include "platform/base/status.h"
+
+namespace zuna {
+
+enum class MessageIcon { kNone, kInformation, kCritical };
+
+// The application's default title ("Data Transfer"), or the title "ZUNA" that two messages carry.
+enum class MessageTitle { kDefault, kZuna };
+
+inline constexpr std::string_view kDefaultTitleText = "Data Transfer";
+inline constexpr std::string_view kZunaTitleText = "ZUNA";
+
+// How the core tells the operator something. The desktop program shows a modal message box and
+// returns when it is closed; the command line prints one line; tests record the calls. The core
+// never talks to a toolkit directly.
+class Operator {
+ public:
+  virtual ~Operator() = default;
+
+  virtual void ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) = 0;
+
+  // A failure reported by its number and description.
+  virtual void ShowError(const Status& status) = 0;
+
+  // Progress of long work (tables and rows copied). Optional: the default shows nothing.
+  virtual void ShowProgress(std::string_view /*text*/) {}
+};
+
+// The command line's operator: one line per message on `out`, progress on `progress`:
+//   Completed / information: <text> / information (ZUNA): <text> / critical (ZUNA): <text> /
+//   error <number>: <description>
+class ConsoleOperator : public Operator {
+ public:
+  ConsoleOperator(std::FILE* out, std::FILE* progress) : out_(out), progress_(progress) {}
+
+  void ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) override;
+  void ShowError(const Status& status) override;
+  void ShowProgress(std::string_view text) override;
+
+ private:
+  std::FILE* out_;
+  std::FILE* progress_;
+};
+
+}  // namespace zuna

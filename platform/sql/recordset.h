@@ -1,0 +1,85 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/base/result.h"
+#include "platform/base/value.h"
+
+namespace zuna::sql {
+
+// Numbers and texts of the recordset failures, as ADO reports them.
+inline constexpr long kErrItemNotFound = 3265;
+inline constexpr std::string_view kItemNotFoundText =
+    "Item cannot be found in the collection corresponding to the requested name or ordinal.";
+inline constexpr long kErrNoCurrentRecord = 3021;
+inline constexpr std::string_view kNoCurrentRecordText =
+    "Either BOF or EOF is True, or the current record has been deleted. Requested operation "
+    "requires a current record.";
+inline constexpr long kErrObjectClosed = 3704;
+inline constexpr std::string_view kObjectClosedText =
+    "Operation is not allowed when the object is closed.";
+inline constexpr long kErrNotUpdatable = 3251;
+inline constexpr std::string_view kNotUpdatableText =
+    "Current Recordset does not support updating. This may be a limitation of the provider, or "
+    "of the selected locktype.";
+
+Status ItemNotFound(std::string_view name);
+Status NoCurrentRecord();
+Status ObjectClosed();
+Status NotUpdatable();
+
+// What a FoxPro source learned about its table while reading it, for the import's summary.
+struct ReadStatistics {
+  std::uint64_t header_row_count = 0;     // rows the table header claims
+  std::uint64_t rows_in_file = 0;         // complete rows really in the file
+  std::uint64_t rows_delivered = 0;       // rows handed out so far
+  std::uint64_t deleted_skipped = 0;      // rows marked deleted and not delivered
+  std::uint64_t undecodable_fields = 0;   // field values with bytes the code page lacks
+};
+
+// A recordset opened on a data source: rows of named fields, a current position, and (on a
+// target) a new row being built. One recordset is used by one command at a time. Every failure
+// comes back as a Status with a number and a description; nothing is swallowed here.
+class Recordset {
+ public:
+  Recordset() = default;
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+  virtual ~Recordset() = default;
+
+  // True once the position has passed the last row; true at once for a recordset without rows
+  // and for one that was closed.
+  virtual bool Eof() const = 0;
+
+  // Moves to the next row.
+  virtual Status MoveNext() = 0;
+
+  // The columns in table order.
+  virtual int FieldCount() const = 0;
+  virtual std::string_view FieldName(int index) const = 0;
+
+  // Index of the named column, compared as the data source compares names; -1 when absent.
+  virtual int FindField(std::string_view name) const = 0;
+
+  // The current row's value of column `index` (the new row's value after AddNew).
+  virtual Result<const Value*> Field(int index) const = 0;
+
+  // Starts a new, empty row; Set assigns its fields, Update inserts it.
+  virtual Status AddNew() = 0;
+  virtual Status Set(int index, const Value& value) = 0;
+  virtual Status Update() = 0;
+
+  // Releases the rows and the connection; further calls fail with ObjectClosed.
+  virtual Status Close() = 0;
+
+  // Reading statistics, where the source keeps them.
+  virtual std::optional<ReadStatistics> Statistics() const { return std::nullopt; }
+
+  // By-name forms: ItemNotFound when no column has the name.
+  Result<const Value*> FieldByName(std::string_view name) const;
+  Status SetByName(std::string_view name, const Value& value);
+};
+
+}  // namespace zuna::sql

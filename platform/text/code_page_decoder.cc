@@ -1,0 +1,105 @@
+#include "platform/text/code_page_decoder.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "platform/text/encoding.h"
+
+namespace zuna::text {
+
+struct CodePageDecoder::Iconv {
+  explicit Iconv(iconv_t h) : handle(h) {}
+  ~Iconv() { iconv_close(handle); }
+  iconv_t handle;
+};
+
+namespace {
+
+constexpr char kReplacementUtf8[] = "\xEF\xBF\xBD";
+
+bool IsMultiByte(int code_page) {
+  return code_page == 932 || code_page == 936 || code_page == 949 || code_page == 950;
+}
+
+// iconv converts in place and keeps shift state; reset it so each call stands alone.
+std::size_t ConvertWithIconv(iconv_t handle, std::string_view bytes, std::string& out) {
+  iconv(handle, nullptr, nullptr, nullptr, nullptr);
+  std::size_t bad = 0;
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t in_left = bytes.size();
+  std::vector<char> buffer(bytes.size() * 4 + 16);
+  while (in_left > 0) {
+    char* dst = buffer.data();
+    std::size_t dst_left = buffer.size();
+    std::size_t rc = iconv(handle, &in, &in_left, &dst, &dst_left);
+    out.append(buffer.data(), buffer.size() - dst_left);
+    if (rc == static_cast<std::size_t>(-1)) {
+      if (errno == E2BIG) continue;
+      // An invalid or incomplete sequence: replace one byte and go on after it.
+      out += kReplacementUtf8;
+      ++bad;
+      ++in;
+      --in_left;
+    }
+  }
+  return bad;
+}
+
+}  // namespace
+
+Result<CodePageDecoder> CodePageDecoder::ForCodePage(int code_page) {
+  const std::string name = "CP" + std::to_string(code_page);
+  iconv_t handle = iconv_open("UTF-8", name.c_str());
+  if (handle == reinterpret_cast<iconv_t>(-1)) {
+    return Status(ErrorKind::kNotFound, errno, "unknown code page " + std::to_string(code_page));
+  }
+  CodePageDecoder decoder;
+  decoder.code_page_ = code_page;
+  decoder.iconv_ = std::make_shared<Iconv>(handle);
+  if (IsMultiByte(code_page)) {
+    decoder.single_byte_ = false;
+    return decoder;
+  }
+  for (int b = 0; b < 256; ++b) {
+    auto& entry = decoder.table_[static_cast<std::size_t>(b)];
+    std::string utf8;
+    const char byte = static_cast<char>(b);
+    if (ConvertWithIconv(handle, std::string_view(&byte, 1), utf8) != 0 || utf8.size() > 3) {
+      entry[3] = 0;
+      continue;
+    }
+    for (std::size_t i = 0; i < utf8.size(); ++i) entry[i] = utf8[i];
+    entry[3] = static_cast<char>(utf8.size());
+  }
+  return decoder;
+}
+
+std::size_t CodePageDecoder::Decode(std::string_view bytes, std::string& out) const {
+  if (!single_byte_) return ConvertWithIconv(iconv_->handle, bytes, out);
+  std::size_t bad = 0;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    // Copy runs of ASCII at once: nearly all payroll text is ASCII.
+    std::size_t run = i;
+    while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
+    if (run > i) {
+      out.append(bytes.data() + i, run - i);
+      i = run;
+      continue;
+    }
+    const auto& entry = table_[static_cast<unsigned char>(bytes[i])];
+    const int length = entry[3];
+    if (length == 0) {
+      out += kReplacementUtf8;
+      ++bad;
+    } else {
+      out.append(entry.data(), static_cast<std::size_t>(length));
+    }
+    ++i;
+  }
+  return bad;
+}
+
+}  // namespace zuna::text

@@ -1,0 +1,316 @@
+#include "platform/dbf/table_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/dbf/dbf_errors.h"
+#include "tests/support/dbf_builder.h"
+
+namespace zuna::dbf {
+namespace {
+
+using testing::DbfBuilder;
+using Rows = std::vector<std::vector<std::string>>;
+
+class TableReaderTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Table(const std::string& name = "t.dbf") { return folder_ / name; }
+
+  std::unique_ptr<TableReader> OpenOk(const ReaderOptions& options = {}) {
+    auto reader = TableReader::Open(Table(), options);
+    EXPECT_TRUE(reader.ok()) << reader.status().ToString();
+    return reader.ok() ? std::move(reader).value() : nullptr;
+  }
+
+  // Every delivered row as the text forms of its values.
+  Rows ReadAll(const ReaderOptions& options = {}) {
+    auto reader = OpenOk(options);
+    Rows rows;
+    if (!reader) return rows;
+    std::vector<Value> row;
+    for (;;) {
+      auto more = reader->Next(row);
+      EXPECT_TRUE(more.ok()) << more.status().ToString();
+      if (!more.ok() || !*more) break;
+      std::vector<std::string> texts;
+      for (const Value& v : row) texts.push_back(v.is_null() ? "<null>" : v.ToText());
+      rows.push_back(texts);
+    }
+    return rows;
+  }
+
+  Status OpenError() {
+    auto reader = TableReader::Open(Table());
+    EXPECT_FALSE(reader.ok());
+    return reader.ok() ? Status() : reader.status();
+  }
+
+  testing::TempFolder folder_;
+};
+
+TEST_F(TableReaderTest, CharacterValuesKeepTrailingBlanksAndNamesAreLowerCase) {
+  DbfBuilder().Field("EMP_CODE", 'C', 6).Field("NAME", 'C', 4).Row({"E1", "Ann"}).Write(Table());
+  auto reader = OpenOk();
+  ASSERT_EQ(reader->fields().size(), 2u);
+  EXPECT_EQ(reader->fields()[0].name, "emp_code");
+  EXPECT_EQ(ReadAll(), (Rows{{"E1    ", "Ann "}}));
+}
+
+TEST_F(TableReaderTest, DeletedRowIsSkippedUnlessAskedFor) {
+  DbfBuilder().Field("A", 'C', 1).Row({"A"}, true).Row({"B"}).Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"B"}}));
+  ReaderOptions keep;
+  keep.skip_deleted = false;
+  EXPECT_EQ(ReadAll(keep), (Rows{{"A"}, {"B"}}));
+
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  while (*reader->Next(row)) {
+  }
+  EXPECT_EQ(reader->statistics().deleted_skipped, 1u);
+  EXPECT_EQ(reader->statistics().rows_delivered, 1u);
+}
+
+TEST_F(TableReaderTest, NumbersDatesAndLogicalsDecodeToTypedValues) {
+  DbfBuilder()
+      .Field("N0", 'N', 6)
+      .Field("N2", 'N', 8, 2)
+      .Field("F", 'F', 8, 3)
+      .Field("D", 'D', 8)
+      .Field("L", 'L', 1)
+      .Row({"  1520", " 1520.00", "  12.500", "19991231", "T"})
+      .Row({"   -42", "   -0.25", "        ", "        ", "?"})
+      .Row({"      ", "        ", "   1e3  ", "00000000", " "})
+      .Row({"     0", "    0.10", "  -1.000", "20240229", "n"})
+      .Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"1520", "1520", "12.5", "31/12/1999", "True"},
+                             {"-42", "-0.25", "<null>", "<null>", "<null>"},
+                             {"<null>", "<null>", "1000", "<null>", "<null>"},
+                             {"0", "0.1", "-1", "29/02/2024", "False"}}));
+}
+
+TEST_F(TableReaderTest, VisualFoxProBinaryTypesDecode) {
+  // 2 Jan 2001 12:30:15.250 is Julian day 2451912.
+  DbfBuilder(0x30)
+      .Field("I", 'I', 4)
+      .Field("Y", 'Y', 8)
+      .Field("B", 'B', 8)
+      .Field("T", 'T', 8)
+      .Field("T0", 'T', 8)
+      .RawRow(testing::Le32(-7) + testing::Le64(123456) + testing::LeDouble(2.75) +
+              testing::Le32(2451912) + testing::Le32((12 * 3600 + 30 * 60 + 15) * 1000 + 250) +
+              testing::Le32(2451912) + testing::Le32(0))
+      .Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0], Value::Integer(-7));
+  // Currency is an 8-byte integer of ten-thousandths, not the raw integer.
+  EXPECT_EQ(row[1].ToText(), "12.3456");
+  EXPECT_EQ(row[2], Value::Double(2.75));
+  EXPECT_EQ(row[3].ToText(), "02/01/2001 12:30:15");
+  EXPECT_EQ(row[3].time().millisecond, 250);
+  // A datetime at midnight shows as its date alone.
+  EXPECT_EQ(row[4].ToText(), "02/01/2001");
+}
+
+TEST_F(TableReaderTest, NullFlagsAndVarlengthBitsAreHonoured) {
+  // Bits in field order: c (nullable) -> 0; v (varchar, nullable) -> 1 length, 2 null;
+  // i (nullable) -> 3.
+  auto record = [](std::string c, std::string v, std::string i, unsigned char flags) {
+    c.resize(3, ' ');
+    v.resize(5, ' ');
+    return c + v + i + std::string(1, static_cast<char>(flags));
+  };
+  std::string short_v = "ab";
+  short_v.resize(4, '\0');
+  short_v += '\x02';  // actual length in the last byte
+  DbfBuilder(0x32)
+      .Field("C", 'C', 3, 0, 0x02)
+      .Field("V", 'V', 5, 0, 0x02)
+      .Field("I", 'I', 4, 0, 0x02)
+      .Field("_NullFlags", '0', 1, 0, 0x05)
+      .RawRow(record("x", short_v, testing::Le32(5), 0b0010))
+      .RawRow(record("", "", testing::Le32(0), 0b1101))
+      .RawRow(record("yz", "full5", testing::Le32(9), 0b0000))
+      .Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"x  ", "ab", "5"}, {"<null>", "<null>", "<null>"},
+                             {"yz ", "full5", "9"}}));
+}
+
+TEST_F(TableReaderTest, MemoBlockSizeComesFromTheFptHeader) {
+  const auto blocks = testing::WriteFptMemo(folder_ / "t.FPT", {"first remark", "zweite"}, 32);
+  DbfBuilder(0xF5)
+      .Field("ID", 'N', 2)
+      .Field("REMARKS", 'M', 10)
+      .Row({" 1", std::to_string(blocks[0])})
+      .Row({" 2", std::to_string(blocks[1])})
+      .Row({" 3", ""})
+      .Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"1", "first remark"}, {"2", "zweite"}, {"3", "<null>"}}));
+}
+
+TEST_F(TableReaderTest, FptBlockSizeZeroMeansOneByteBlocks) {
+  const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 0);
+  DbfBuilder(0x30).Field("M", 'M', 4).RawRow(testing::Le32(static_cast<std::int32_t>(blocks[0])))
+      .Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"tiny"}}));
+}
+
+TEST_F(TableReaderTest, DBase3MemoEndsAtEndOfTextMarker) {
+  const auto blocks = testing::WriteDbt3Memo(folder_ / "t.dbt", {"one", "two\r\nlines"});
+  DbfBuilder(0x83)
+      .Field("M", 'M', 10)
+      .Row({std::to_string(blocks[0])})
+      .Row({std::to_string(blocks[1])})
+      .Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"one"}, {"two\r\nlines"}}));
+}
+
+TEST_F(TableReaderTest, CodePageComesFromTheLanguageDriverOrTheOverride) {
+  // 0xE4 is a-umlaut in 1252 and ф in 866; 0x81 is undefined in 1252.
+  DbfBuilder().Field("C", 'C', 1).LanguageDriver(0x65).Row({"\xE4"}).Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"ф"}}));
+  ReaderOptions cp1252;
+  cp1252.code_page = 1252;
+  EXPECT_EQ(ReadAll(cp1252), (Rows{{"ä"}}));
+
+  DbfBuilder().Field("C", 'C', 2).LanguageDriver(0x00).Row({"\xE4\x81"}).Write(Table());
+  auto reader = OpenOk();
+  EXPECT_EQ(reader->code_page(), 1252);  // no declared code page
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0].text(), "ä\xEF\xBF\xBD");  // replaced, not fatal
+  EXPECT_EQ(reader->statistics().undecodable_fields, 1u);
+}
+
+TEST_F(TableReaderTest, TruncatedFileDeliversOnlyCompleteRows) {
+  std::string bytes =
+      DbfBuilder().Field("A", 'C', 4).Row({"one"}).Row({"two"}).Row({"three"}).Bytes();
+  bytes.resize(bytes.size() - 1 - 3);  // drop the end marker and part of the last row
+  testing::WriteFile(Table(), bytes);
+  EXPECT_EQ(ReadAll(), (Rows{{"one "}, {"two "}}));
+  auto reader = OpenOk();
+  EXPECT_EQ(reader->statistics().header_row_count, 3u);
+  EXPECT_EQ(reader->statistics().rows_in_file, 2u);
+}
+
+TEST_F(TableReaderTest, RowsBeyondAStaleHeaderCountAreDeliveredButTrailingBytesAreNot) {
+  DbfBuilder().Field("A", 'C', 2).Row({"a"}).Row({"b"}).Row({"c"}).HeaderRowCount(1).Write(Table());
+  EXPECT_EQ(ReadAll(), (Rows{{"a "}, {"b "}, {"c "}}));
+
+  // Junk after the last record that happens to fill a record's width is not a row.
+  std::string bytes = DbfBuilder().Field("A", 'C', 2).Row({"a"}).Bytes();
+  bytes += "xyz";
+  testing::WriteFile(Table(), bytes);
+  EXPECT_EQ(ReadAll(), (Rows{{"a "}}));
+}
+
+TEST_F(TableReaderTest, SmallBuffersReadTheSameRows) {
+  DbfBuilder builder;
+  builder.Field("N", 'N', 5);
+  Rows expected;
+  for (int i = 0; i < 100; ++i) {
+    builder.Row({std::to_string(i)}, i % 7 == 0);
+    if (i % 7 != 0) expected.push_back({std::to_string(i)});
+  }
+  builder.Write(Table());
+  ReaderOptions tiny;
+  tiny.buffer_bytes = 13;  // fewer bytes than two records: one record per read
+  EXPECT_EQ(ReadAll(tiny), expected);
+  EXPECT_EQ(ReadAll(), expected);
+}
+
+TEST_F(TableReaderTest, CountWalksRowsWithoutDecoding) {
+  DbfBuilder().Field("A", 'C', 1).Row({"a"}).Row({"b"}, true).Row({"c"}).Write(Table());
+  auto reader = OpenOk();
+  auto count = reader->CountRemainingRows();
+  ASSERT_TRUE(count.ok());
+  EXPECT_EQ(*count, 2u);
+}
+
+// Damaged files: each gives an error that names the file and the fault.
+
+TEST_F(TableReaderTest, FileShorterThanAHeaderIsNotATable) {
+  testing::WriteFile(Table(), "\x03\x7E\x01");
+  const Status st = OpenError();
+  EXPECT_EQ(st.number(), kErrNotATable);
+  EXPECT_NE(st.description().find("t.dbf"), std::string::npos);
+  EXPECT_NE(st.description().find("shorter than the 32-byte"), std::string::npos);
+}
+
+TEST_F(TableReaderTest, HeaderShorterThanStatedIsNotATable) {
+  std::string bytes = DbfBuilder().Field("A", 'C', 1).Bytes();
+  bytes.resize(40);
+  testing::WriteFile(Table(), bytes);
+  EXPECT_NE(OpenError().description().find("header is shorter than stated"), std::string::npos);
+}
+
+TEST_F(TableReaderTest, DescriptorsWithoutTerminatorAreNotATable) {
+  std::string bytes = DbfBuilder().Field("A", 'C', 1).Row({"x"}).Bytes();
+  bytes[64] = 'Z';  // overwrite the 0x0D terminator
+  testing::WriteFile(Table(), bytes);
+  EXPECT_NE(OpenError().description().find("no terminator"), std::string::npos);
+}
+
+TEST_F(TableReaderTest, RecordLengthMustBeTheSumOfFieldWidths) {
+  DbfBuilder().Field("A", 'C', 3).RecordLength(9).Row({"x"}).Write(Table());
+  const Status st = OpenError();
+  EXPECT_EQ(st.kind(), ErrorKind::kCorrupt);
+  EXPECT_NE(st.description().find("record length 9"), std::string::npos);
+}
+
+TEST_F(TableReaderTest, FixedWidthTypeWithWrongWidthIsNotATable) {
+  DbfBuilder(0x30).Field("I", 'I', 2).RawRow("ab").Write(Table());
+  EXPECT_NE(OpenError().description().find("field i of type I has width 2"), std::string::npos);
+}
+
+TEST_F(TableReaderTest, MissingMemoFileIsAnError) {
+  DbfBuilder(0xF5).Field("M", 'M', 10).Row({"1"}).Write(Table());
+  const Status st = OpenError();
+  EXPECT_EQ(st.number(), kErrMemoFileInvalid);
+  EXPECT_NE(st.description().find("no memo file"), std::string::npos);
+}
+
+TEST_F(TableReaderTest, MemoBlockPastTheEndFailsThatFieldOnly) {
+  testing::WriteFptMemo(folder_ / "t.fpt", {"ok"}, 64);
+  DbfBuilder(0xF5)
+      .Field("ID", 'N', 2)
+      .Field("M", 'M', 10)
+      .Row({" 1", "9999"})
+      .Row({" 2", "8"})
+      .Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0].ToText(), "1");
+  ASSERT_EQ(reader->field_errors().size(), 1u);
+  EXPECT_EQ(reader->field_errors()[0].first, 1);
+  EXPECT_NE(reader->field_errors()[0].second.description().find("past the end"),
+            std::string::npos);
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_TRUE(reader->field_errors().empty());
+  EXPECT_EQ(row[1].ToText(), "ok");
+}
+
+TEST_F(TableReaderTest, MemoLengthRunningPastTheEndIsAnErrorNotARead) {
+  std::string memo(512, '\0');
+  memo[7] = 64;  // block size 64
+  memo += std::string("\0\0\0\x01\x7F\xFF\xFF\xFF", 8) + "short";
+  testing::WriteFile(folder_ / "t.fpt", memo);
+  DbfBuilder(0x30).Field("M", 'M', 4).RawRow(testing::Le32(8)).Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(reader->field_errors().size(), 1u);
+  EXPECT_TRUE(row[0].is_null());
+}
+
+TEST_F(TableReaderTest, MissingFileIsFoxProsFileDoesNotExist) {
+  auto reader = TableReader::Open(folder_ / "absent.dbf");
+  ASSERT_FALSE(reader.ok());
+  EXPECT_EQ(reader.status().number(), kErrFileDoesNotExist);
+  EXPECT_EQ(reader.status().kind(), ErrorKind::kNotFound);
+}
+
+}  // namespace
+}  // namespace zuna::dbf

@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include "platform/base/value.h"
+#include "platform/config/ini_file.h"
+#include "platform/text/code_page_decoder.h"
+#include "platform/text/encoding.h"
+
+namespace zuna {
+namespace {
+
+TEST(EncodingTest, Cp1252RoundTripsEveryByte) {
+  std::string all;
+  for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
+  EXPECT_EQ(text::Utf8ToCp1252(text::Cp1252ToUtf8(all)), all);
+}
+
+TEST(EncodingTest, MissingCharactersAndBrokenUtf8BecomeQuestionMarks) {
+  EXPECT_EQ(text::Utf8ToCp1252("Ω€\xC3"), "?\x80?");
+  EXPECT_EQ(text::Utf8ToCp1252("\xE2\x82"), "??");
+}
+
+TEST(EncodingTest, Utf16LeUsesSurrogatePairs) {
+  std::string out;
+  text::AppendUtf16Le("a\xF0\x9F\x98\x80", out);
+  EXPECT_EQ(out, std::string("a\0\x3D\xD8\x00\xDE", 6));
+}
+
+TEST(CodePageDecoderTest, DosAndWindowsPagesDecode) {
+  struct Case {
+    int code_page;
+    std::string bytes;
+    std::string utf8;
+  };
+  for (const Case& c : {Case{437, "\x81\xE1", "üß"}, Case{850, "\x9B", "ø"},
+                        Case{852, "\xA5", "ą"}, Case{866, "\x8F\xE0", "Пр"},
+                        Case{1250, "\x8A", "Š"}, Case{1251, "\xC4", "Д"},
+                        Case{1252, "\x80", "€"}}) {
+    auto decoder = text::CodePageDecoder::ForCodePage(c.code_page);
+    ASSERT_TRUE(decoder.ok()) << c.code_page;
+    std::string out;
+    EXPECT_EQ(decoder->Decode(c.bytes, out), 0u) << c.code_page;
+    EXPECT_EQ(out, c.utf8) << c.code_page;
+  }
+}
+
+TEST(CodePageDecoderTest, UndefinedBytesAreReplacedAndCounted) {
+  auto decoder = text::CodePageDecoder::ForCodePage(1252);
+  ASSERT_TRUE(decoder.ok());
+  std::string out;
+  EXPECT_EQ(decoder->Decode("a\x81\x8D" "b", out), 2u);
+  EXPECT_EQ(out, "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+}
+
+TEST(CodePageDecoderTest, MultiBytePageUsesIconv) {
+  auto decoder = text::CodePageDecoder::ForCodePage(932);
+  ASSERT_TRUE(decoder.ok());
+  std::string out;
+  EXPECT_EQ(decoder->Decode("\x93\xFA\x96\x7B", out), 0u);
+  EXPECT_EQ(out, "日本");
+}
+
+TEST(CodePageDecoderTest, UnknownCodePageIsNotFound) {
+  auto decoder = text::CodePageDecoder::ForCodePage(4242);
+  ASSERT_FALSE(decoder.ok());
+  EXPECT_EQ(decoder.status().kind(), ErrorKind::kNotFound);
+}
+
+TEST(ValueTest, TextFormsAreThoseTheLogsAndDateTestSee) {
+  EXPECT_EQ(Value::Date({1985, 3, 7}).ToText(), "07/03/1985");
+  EXPECT_EQ(Value::Date({899, 1, 2}).ToText(), "02/01/0899");
+  EXPECT_EQ(Value::DateTime({2001, 1, 2}, {13, 5, 9, 0}).ToText(), "02/01/2001 13:05:09");
+  EXPECT_EQ(Value::DateTime({2001, 1, 2}, {0, 0, 0, 0}).ToText(), "02/01/2001");
+  EXPECT_EQ(Value::Boolean(true).ToText(), "True");
+  EXPECT_EQ(Value::Boolean(false).ToText(), "False");
+  EXPECT_EQ(Value::Integer(1520).ToText(), "1520");
+  EXPECT_EQ(Value::Decimal(152000, 2).ToText(), "1520");
+  EXPECT_EQ(Value::Decimal(1250, 2).ToText(), "12.5");
+  EXPECT_EQ(Value::Decimal(-25, 2).ToText(), "-0.25");
+  EXPECT_EQ(Value::Decimal(0, 4).ToText(), "0");
+  EXPECT_EQ(Value::Decimal(INT64_MIN, 0).ToText(), "-9223372036854775808");
+  EXPECT_EQ(Value::Double(12.5).ToText(), "12.5");
+  EXPECT_EQ(Value::Double(0.1).ToText(), "0.1");
+  EXPECT_EQ(Value::Text("E1  ").ToText(), "E1  ");
+  EXPECT_EQ(Value::Null().ToText(), "");
+}
+
+TEST(ValueTest, CivilDaysRoundTripAcrossCenturies) {
+  for (CivilDate d : {CivilDate{1, 1, 1}, CivilDate{1899, 12, 31}, CivilDate{1900, 2, 28},
+                      CivilDate{1970, 1, 1}, CivilDate{2000, 2, 29}, CivilDate{9999, 12, 31}}) {
+    EXPECT_EQ(CivilFromDays(DaysFromCivil(d)), d);
+  }
+  EXPECT_EQ(DaysFromCivil({1970, 1, 1}), 0);
+  EXPECT_FALSE(IsValidDate({1900, 2, 29}));
+  EXPECT_TRUE(IsValidDate({2000, 2, 29}));
+  EXPECT_FALSE(IsValidDate({2001, 13, 1}));
+}
+
+TEST(IniFileTest, SectionsAndKeysIgnoreCaseAndCommentsAreDropped) {
+  const auto ini = config::IniFile::Parse(
+      "; top comment\n[FoxPay]\nDriver = dbf ; the reader\nSourceDB=data folder\r\n"
+      "[pay]\nConnectionString = Driver={SQLite3};Database=a;b\n");
+  EXPECT_TRUE(ini.HasSection("foxpay"));
+  EXPECT_EQ(ini.Get("FOXPAY", "driver"), "dbf");
+  EXPECT_EQ(ini.Get("foxpay", "sourcedb"), "data folder");
+  EXPECT_EQ(ini.Get("pay", "connectionstring"), "Driver={SQLite3};Database=a;b");
+  EXPECT_FALSE(ini.Get("server", "driver").has_value());
+  EXPECT_EQ(ini.GetOr("server", "driver", "sqlite"), "sqlite");
+}
+
+}  // namespace
+}  // namespace zuna
