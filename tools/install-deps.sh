@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project builds, runs and tests with. Safe to run again: it
+# asks apt only for what is missing.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config       # the toolchain
+  libgtest-dev                           # tests
+  libsqlite3-dev                         # the embedded SQL engine
+  unixodbc-dev libsqliteodbc             # ODBC, and a real driver for its tests
+  qt6-base-dev                           # the desktop program
+  qpdf poppler-utils                     # PDF checks in tests
+  python3 python3-dbf python3-dbfread    # an independent FoxPro writer and reader for tests
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi

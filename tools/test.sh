@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs what the project needs, builds it from nothing with AddressSanitizer and
+# UndefinedBehaviorSanitizer (warnings are errors) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+tools/install-deps.sh
+
+build=build/sanitize
+rm -rf "$build"
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZUNA_SANITIZE=ON -DZUNA_WERROR=ON \
+  -DZUNA_BUILD_BENCH=OFF
+cmake --build "$build" -j2
+
+export ZUNA_NO_VIEWER=1 QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+ctest --test-dir "$build" --output-on-failure -j2
