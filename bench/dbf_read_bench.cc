@@ -35,7 +35,8 @@ std::uint64_t PlainRead(const std::filesystem::path& path) {
   std::uint64_t sum = 0;
   ssize_t n;
   while ((n = ::read(fd, buffer.data(), buffer.size())) > 0) {
-    for (ssize_t i = 0; i < n; i += 64) sum += static_cast<unsigned char>(buffer[static_cast<std::size_t>(i)]);
+    for (ssize_t i = 0; i < n; i += 64)
+      sum += static_cast<unsigned char>(buffer[static_cast<std::size_t>(i)]);
   }
   ::close(fd);
   return sum;
@@ -84,7 +85,8 @@ int main(int argc, char** argv) {
 
   std::printf("rows %llu, columns %zu, file %.1f MB (checksum %llu, text %llu)\n",
               static_cast<unsigned long long>(count), (*reader)->fields().size(), megabytes,
-              static_cast<unsigned long long>(checksum), static_cast<unsigned long long>(text_bytes));
+              static_cast<unsigned long long>(checksum),
+              static_cast<unsigned long long>(text_bytes));
   std::printf("plain read      %.3f s  %.0f MB/s\n", plain, megabytes / plain);
   std::printf("table reader    %.3f s  %.0f MB/s  %.0f rows/s  (%.2f x the plain read)\n", decoded,
               megabytes / decoded, static_cast<double>(count) / decoded, decoded / plain);

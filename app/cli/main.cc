@@ -38,7 +38,8 @@ struct Command {
 
 // The commands, in the order an operator uses them.
 constexpr Command kCommands[] = {
-    {"version", "print the version", [](const CommandContext&) {
+    {"version", "print the version",
+     [](const CommandContext&) {
        std::printf("zuna-transfer %s\n", std::string(zuna::constants::kVersion).c_str());
        return kExitDone;
      }},

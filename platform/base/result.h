@@ -12,7 +12,7 @@ namespace zuna {
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : value_(std::move(value)) {}         // NOLINT: implicit by design
   Result(Status status) : status_(std::move(status)) {  // NOLINT: implicit by design
     assert(!status_.ok());
   }

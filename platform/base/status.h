@@ -56,11 +56,11 @@ inline const Status& StatusOf(const Status& status) { return status; }
 #define ZUNA_CONCAT(a, b) ZUNA_CONCAT_INNER(a, b)
 
 // Returns the failure of `expr` (a Status or a Result) from the enclosing function.
-#define RETURN_IF_ERROR(expr)                                          \
-  do {                                                                 \
-    if (auto&& zuna_st_ = (expr); !::zuna::StatusOf(zuna_st_).ok()) {  \
-      return ::zuna::StatusOf(zuna_st_);                               \
-    }                                                                  \
+#define RETURN_IF_ERROR(expr)                                         \
+  do {                                                                \
+    if (auto&& zuna_st_ = (expr); !::zuna::StatusOf(zuna_st_).ok()) { \
+      return ::zuna::StatusOf(zuna_st_);                              \
+    }                                                                 \
   } while (false)
 
 // Declares or assigns `lhs` from the value of the Result `expr`, or returns its failure.

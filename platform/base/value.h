@@ -23,11 +23,11 @@ struct CivilTime {
 
 enum class ValueKind : std::uint8_t {
   kNull,
-  kText,      // UTF-8 text, trailing blanks kept as stored
-  kBinary,    // raw bytes (varbinary, blob, general fields)
-  kInteger,   // 64-bit signed integer
-  kDecimal,   // exact decimal: unscaled integer and a count of decimal places
-  kDouble,    // binary floating point
+  kText,     // UTF-8 text, trailing blanks kept as stored
+  kBinary,   // raw bytes (varbinary, blob, general fields)
+  kInteger,  // 64-bit signed integer
+  kDecimal,  // exact decimal: unscaled integer and a count of decimal places
+  kDouble,   // binary floating point
   kBoolean,
   kDate,
   kDateTime,

@@ -14,7 +14,8 @@ std::string_view Trim(std::string_view s) {
 
 std::string_view StripComment(std::string_view line) {
   for (std::size_t i = 0; i < line.size(); ++i) {
-    if ((line[i] == ';' || line[i] == '#') && (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
+    if ((line[i] == ';' || line[i] == '#') &&
+        (i == 0 || line[i - 1] == ' ' || line[i - 1] == '\t')) {
       return line.substr(0, i);
     }
   }

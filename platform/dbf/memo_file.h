@@ -14,9 +14,9 @@ namespace zuna::dbf {
 class MemoFile {
  public:
   enum class Format {
-    kFoxPro,   // .fpt: block size from the header, typed and sized blocks
-    kDBase3,   // .dbt: 512-byte blocks, text ended by 0x1A
-    kDBase4,   // .dbt: block size from the header, sized blocks (falls back to 0x1A)
+    kFoxPro,  // .fpt: block size from the header, typed and sized blocks
+    kDBase3,  // .dbt: 512-byte blocks, text ended by 0x1A
+    kDBase4,  // .dbt: block size from the header, sized blocks (falls back to 0x1A)
   };
 
   static Result<std::unique_ptr<MemoFile>> Open(const std::filesystem::path& path, Format format);

@@ -19,7 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t Le32(const unsigned char* p) {
   return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
          (std::uint32_t{p[3]} << 24);
@@ -120,69 +122,132 @@ Status CheckWidth(const fs::path& path, const Field& field, std::uint32_t width)
 
 int CodePageForLanguageDriver(std::uint8_t driver) {
   switch (driver) {
-    case 0x01: return 437;
-    case 0x02: return 850;
-    case 0x03: return 1252;
-    case 0x04: return 10000;
-    case 0x08: return 865;
-    case 0x09: return 437;
-    case 0x0A: return 850;
-    case 0x0B: return 437;
-    case 0x0D: return 437;
-    case 0x0E: return 850;
-    case 0x0F: return 437;
-    case 0x10: return 850;
-    case 0x11: return 437;
-    case 0x12: return 850;
-    case 0x13: return 932;
-    case 0x14: return 850;
-    case 0x15: return 437;
-    case 0x16: return 850;
-    case 0x17: return 865;
-    case 0x18: return 437;
-    case 0x19: return 437;
-    case 0x1A: return 850;
-    case 0x1B: return 437;
-    case 0x1C: return 863;
-    case 0x1D: return 850;
-    case 0x1F: return 852;
-    case 0x22: return 852;
-    case 0x23: return 852;
-    case 0x24: return 860;
-    case 0x25: return 850;
-    case 0x26: return 866;
-    case 0x37: return 850;
-    case 0x40: return 852;
-    case 0x4D: return 936;
-    case 0x4E: return 949;
-    case 0x4F: return 950;
-    case 0x50: return 874;
-    case 0x57: return 1252;
-    case 0x58: return 1252;
-    case 0x59: return 1252;
-    case 0x64: return 852;
-    case 0x65: return 866;
-    case 0x66: return 865;
-    case 0x67: return 861;
-    case 0x6A: return 737;
-    case 0x6B: return 857;
-    case 0x6C: return 863;
-    case 0x78: return 950;
-    case 0x79: return 949;
-    case 0x7A: return 936;
-    case 0x7B: return 932;
-    case 0x7C: return 874;
-    case 0x7D: return 1255;
-    case 0x7E: return 1256;
-    case 0x96: return 10007;
-    case 0x97: return 10029;
-    case 0x98: return 10006;
-    case 0xC8: return 1250;
-    case 0xC9: return 1251;
-    case 0xCA: return 1254;
-    case 0xCB: return 1253;
-    case 0xCC: return 1257;
-    default: return 1252;
+    case 0x01:
+      return 437;
+    case 0x02:
+      return 850;
+    case 0x03:
+      return 1252;
+    case 0x04:
+      return 10000;
+    case 0x08:
+      return 865;
+    case 0x09:
+      return 437;
+    case 0x0A:
+      return 850;
+    case 0x0B:
+      return 437;
+    case 0x0D:
+      return 437;
+    case 0x0E:
+      return 850;
+    case 0x0F:
+      return 437;
+    case 0x10:
+      return 850;
+    case 0x11:
+      return 437;
+    case 0x12:
+      return 850;
+    case 0x13:
+      return 932;
+    case 0x14:
+      return 850;
+    case 0x15:
+      return 437;
+    case 0x16:
+      return 850;
+    case 0x17:
+      return 865;
+    case 0x18:
+      return 437;
+    case 0x19:
+      return 437;
+    case 0x1A:
+      return 850;
+    case 0x1B:
+      return 437;
+    case 0x1C:
+      return 863;
+    case 0x1D:
+      return 850;
+    case 0x1F:
+      return 852;
+    case 0x22:
+      return 852;
+    case 0x23:
+      return 852;
+    case 0x24:
+      return 860;
+    case 0x25:
+      return 850;
+    case 0x26:
+      return 866;
+    case 0x37:
+      return 850;
+    case 0x40:
+      return 852;
+    case 0x4D:
+      return 936;
+    case 0x4E:
+      return 949;
+    case 0x4F:
+      return 950;
+    case 0x50:
+      return 874;
+    case 0x57:
+      return 1252;
+    case 0x58:
+      return 1252;
+    case 0x59:
+      return 1252;
+    case 0x64:
+      return 852;
+    case 0x65:
+      return 866;
+    case 0x66:
+      return 865;
+    case 0x67:
+      return 861;
+    case 0x6A:
+      return 737;
+    case 0x6B:
+      return 857;
+    case 0x6C:
+      return 863;
+    case 0x78:
+      return 950;
+    case 0x79:
+      return 949;
+    case 0x7A:
+      return 936;
+    case 0x7B:
+      return 932;
+    case 0x7C:
+      return 874;
+    case 0x7D:
+      return 1255;
+    case 0x7E:
+      return 1256;
+    case 0x96:
+      return 10007;
+    case 0x97:
+      return 10029;
+    case 0x98:
+      return 10006;
+    case 0xC8:
+      return 1250;
+    case 0xC9:
+      return 1251;
+    case 0xCA:
+      return 1254;
+    case 0xCB:
+      return 1253;
+    case 0xCC:
+      return 1257;
+    default:
+      return 1252;
   }
 }
 
@@ -216,16 +281,16 @@ Result<std::unique_ptr<TableReader>> TableReader::Open(const fs::path& path,
   }
   const std::uint32_t header_length = Le16(fixed + format::kHeaderLengthOffset);
   if (header_length < format::kHeaderSize + 1) {
-    return NotATable(path, "the header length " + std::to_string(header_length) +
-                               " is shorter than a header");
+    return NotATable(
+        path, "the header length " + std::to_string(header_length) + " is shorter than a header");
   }
   if (header_length > file_size) {
     return NotATable(path, "the header is shorter than stated (" + std::to_string(file_size) +
-                               " bytes in the file, " + std::to_string(header_length) +
-                               " stated)");
+                               " bytes in the file, " + std::to_string(header_length) + " stated)");
   }
   std::string header(header_length, '\0');
-  if (::pread(reader->fd_, header.data(), header_length, 0) != static_cast<ssize_t>(header_length)) {
+  if (::pread(reader->fd_, header.data(), header_length, 0) !=
+      static_cast<ssize_t>(header_length)) {
     return files::ErrnoStatus(errno ? errno : EIO, path);
   }
   RETURN_IF_ERROR(reader->ParseHeader(header, file_size));
@@ -344,8 +409,8 @@ Status TableReader::OpenMemo() {
   MemoFile::Format memo_format = MemoFile::Format::kFoxPro;
   if (memo_path.empty()) {
     memo_path = files::FindFileIgnoringCase(folder, stem + ".dbt");
-    memo_format = version_ == format::kDBase4WithMemo ? MemoFile::Format::kDBase4
-                                                      : MemoFile::Format::kDBase3;
+    memo_format =
+        version_ == format::kDBase4WithMemo ? MemoFile::Format::kDBase4 : MemoFile::Format::kDBase3;
   }
   if (memo_path.empty()) return MemoInvalid(path_, "no memo file (.fpt or .dbt) beside the table");
   auto memo = MemoFile::Open(memo_path, memo_format);
@@ -357,13 +422,15 @@ Status TableReader::OpenMemo() {
 Result<bool> TableReader::FillBuffer() {
   const std::uint64_t remaining = rows_to_walk_ - next_record_;
   const std::size_t capacity = buffer_.size() / record_length_;
-  const std::size_t records = static_cast<std::size_t>(std::min<std::uint64_t>(remaining, capacity));
+  const std::size_t records =
+      static_cast<std::size_t>(std::min<std::uint64_t>(remaining, capacity));
   if (records == 0) return false;
   const std::size_t bytes = records * record_length_;
   const off_t offset = static_cast<off_t>(header_length_ + next_record_ * record_length_);
   std::size_t done = 0;
   while (done < bytes) {
-    const ssize_t n = ::pread(fd_, buffer_.data() + done, bytes - done, offset + static_cast<off_t>(done));
+    const ssize_t n =
+        ::pread(fd_, buffer_.data() + done, bytes - done, offset + static_cast<off_t>(done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return files::ErrnoStatus(errno, path_);
@@ -511,10 +578,16 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
     }
     case 'L':
       switch (raw[0]) {
-        case 'T': case 't': case 'Y': case 'y':
+        case 'T':
+        case 't':
+        case 'Y':
+        case 'y':
           out.SetBoolean(true);
           return;
-        case 'F': case 'f': case 'N': case 'n':
+        case 'F':
+        case 'f':
+        case 'N':
+        case 'n':
           out.SetBoolean(false);
           return;
         default:  // '?' and blank: unknown, never false
@@ -555,8 +628,8 @@ void TableReader::DecodeMemo(int index, const Field& field, std::string_view raw
     for (char c : digits) {
       if (c < '0' || c > '9') {
         out.SetNull();
-        field_errors_.emplace_back(index, MemoInvalid(path_, "field " + field.name +
-                                                                 " holds no memo block number"));
+        field_errors_.emplace_back(
+            index, MemoInvalid(path_, "field " + field.name + " holds no memo block number"));
         return;
       }
       block = block * 10 + static_cast<std::uint32_t>(c - '0');

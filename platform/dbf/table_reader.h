@@ -30,8 +30,8 @@ struct Field {
 };
 
 struct ReaderOptions {
-  std::optional<int> code_page;  // overrides the code page the table declares
-  bool skip_deleted = true;      // rows marked deleted are not delivered
+  std::optional<int> code_page;                     // overrides the code page the table declares
+  bool skip_deleted = true;                         // rows marked deleted are not delivered
   std::size_t buffer_bytes = std::size_t{1} << 20;  // records are read in chunks of this size
 };
 
@@ -95,9 +95,9 @@ class TableReader {
   std::uint64_t rows_to_walk_ = 0;  // complete records in the file
   std::uint64_t next_record_ = 0;   // index of the next record to walk
   std::vector<char> buffer_;
-  std::size_t buffer_records_ = 0;  // records held in buffer_
-  std::size_t buffer_position_ = 0; // next record in buffer_
-  bool stopped_ = false;            // a record past the header's count that is not a record
+  std::size_t buffer_records_ = 0;   // records held in buffer_
+  std::size_t buffer_position_ = 0;  // next record in buffer_
+  bool stopped_ = false;             // a record past the header's count that is not a record
 
   std::string scratch_;
   std::vector<std::pair<int, Status>> field_errors_;

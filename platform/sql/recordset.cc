@@ -11,7 +11,8 @@ Status ItemNotFound(std::string_view name) {
 }
 
 Status NoCurrentRecord() {
-  return Status(ErrorKind::kInvalidArgument, kErrNoCurrentRecord, std::string(kNoCurrentRecordText));
+  return Status(ErrorKind::kInvalidArgument, kErrNoCurrentRecord,
+                std::string(kNoCurrentRecordText));
 }
 
 Status ObjectClosed() {

@@ -32,11 +32,11 @@ Status NotUpdatable();
 
 // What a FoxPro source learned about its table while reading it, for the import's summary.
 struct ReadStatistics {
-  std::uint64_t header_row_count = 0;     // rows the table header claims
-  std::uint64_t rows_in_file = 0;         // complete rows really in the file
-  std::uint64_t rows_delivered = 0;       // rows handed out so far
-  std::uint64_t deleted_skipped = 0;      // rows marked deleted and not delivered
-  std::uint64_t undecodable_fields = 0;   // field values with bytes the code page lacks
+  std::uint64_t header_row_count = 0;    // rows the table header claims
+  std::uint64_t rows_in_file = 0;        // complete rows really in the file
+  std::uint64_t rows_delivered = 0;      // rows handed out so far
+  std::uint64_t deleted_skipped = 0;     // rows marked deleted and not delivered
+  std::uint64_t undecodable_fields = 0;  // field values with bytes the code page lacks
 };
 
 // A recordset opened on a data source: rows of named fields, a current position, and (on a

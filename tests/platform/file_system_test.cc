@@ -26,11 +26,10 @@ TEST_F(FileSystemTest, UnicodeFileHasBomUtf16AndCrLf) {
   ASSERT_TRUE(writer->WriteLine("A(é)").ok());
   ASSERT_TRUE(writer->WriteLine("").ok());
   ASSERT_TRUE(writer->Close().ok());
-  EXPECT_EQ(ReadFile(folder_ / "log"),
-            std::string("\xFF\xFE"
-                        "A\0(\0\xE9\0)\0\r\0\n\0"
-                        "\r\0\n\0",
-                        18));
+  EXPECT_EQ(ReadFile(folder_ / "log"), std::string("\xFF\xFE"
+                                                   "A\0(\0\xE9\0)\0\r\0\n\0"
+                                                   "\r\0\n\0",
+                                                   18));
 }
 
 TEST_F(FileSystemTest, CreatingReplacesAnExistingFile) {
@@ -106,12 +105,17 @@ TEST_F(FileSystemTest, FailuresCarryErrnoAndPath) {
 }
 
 TEST_F(FileSystemTest, ReadOnlyFolderRefusesWritesAndDeletes) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
   WriteFile(folder_ / "keep", "1");
   ::chmod(folder_.path().c_str(), 0555);
-  EXPECT_EQ(DeleteFile(folder_ / "keep").number(), EACCES);
-  EXPECT_FALSE(TextFileWriter::Create(folder_ / "log", TextFileWriter::Encoding::kUnicode).ok());
+  const int failed = testing::RunUnprivileged([&] {
+    if (DeleteFile(folder_ / "keep").number() != EACCES) return 1;
+    if (TextFileWriter::Create(folder_ / "log", TextFileWriter::Encoding::kUnicode).ok()) return 2;
+    if (AppendExactly(folder_ / "report.pdf", "x").number() != EACCES) return 3;
+    return 0;
+  });
   ::chmod(folder_.path().c_str(), 0755);
+  EXPECT_EQ(failed, 0);
+  EXPECT_TRUE(FileExists(folder_ / "keep"));
 }
 
 TEST_F(FileSystemTest, FindFileIgnoringCasePrefersExactName) {
@@ -129,7 +133,8 @@ TEST(ProgramFolderTest, HomeOptionBeatsEnvironmentBeatsExecutable) {
   EXPECT_EQ(ResolveProgramFolder(std::filesystem::path("/srv/zuna/")), "/srv/zuna");
   EXPECT_EQ(ResolveProgramFolder(std::nullopt), "/tmp/zuna-env-home");
   ::unsetenv("ZUNA_HOME");
-  EXPECT_EQ(ResolveProgramFolder(std::nullopt), std::filesystem::read_symlink("/proc/self/exe").parent_path());
+  EXPECT_EQ(ResolveProgramFolder(std::nullopt),
+            std::filesystem::read_symlink("/proc/self/exe").parent_path());
 }
 
 }  // namespace

@@ -40,8 +40,7 @@ TEST_F(FoxProSourceTest, SelectWalksRowsWithFieldsByNameIgnoringCase) {
   EXPECT_EQ(rs->FieldName(1), "basic_pay");
   std::vector<std::string> seen;
   while (!rs->Eof()) {
-    seen.push_back((*rs->FieldByName("Emp_Code"))->ToText() + "=" +
-                   (*rs->Field(1))->ToText());
+    seen.push_back((*rs->FieldByName("Emp_Code"))->ToText() + "=" + (*rs->Field(1))->ToText());
     ASSERT_TRUE(rs->MoveNext().ok());
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"E1  =100", "E3  =300"}));
@@ -52,9 +51,10 @@ TEST_F(FoxProSourceTest, SelectWalksRowsWithFieldsByNameIgnoringCase) {
 }
 
 TEST_F(FoxProSourceTest, StatementFormsAreAccepted) {
-  for (const char* text : {"select * from personnel", "SELECT * FROM [personnel]",
-                           "  select  *  from  PERSONNEL ;", "select count(*) from personnel",
-                           "select count(*) from [personnel]", "Select Count( * ) From personnel"}) {
+  for (const char* text :
+       {"select * from personnel", "SELECT * FROM [personnel]", "  select  *  from  PERSONNEL ;",
+        "select count(*) from personnel", "select count(*) from [personnel]",
+        "Select Count( * ) From personnel"}) {
     EXPECT_TRUE(ParseSourceStatement(text).ok()) << text;
   }
   auto bracketed = ParseSourceStatement("select * from [personnel-del]");
@@ -68,8 +68,7 @@ TEST_F(FoxProSourceTest, StatementFormsAreAccepted) {
 TEST_F(FoxProSourceTest, OtherStatementsAreRefused) {
   for (const char* text : {"update installation set dbf_type='SqlServer'",
                            "select emp_code from personnel", "select * from personnel where 1=1",
-                           "delete from personnel", "select * from", "select * from [open",
-                           ""}) {
+                           "delete from personnel", "select * from", "select * from [open", ""}) {
     auto rs = OpenFoxProRecordset(text, options_);
     ASSERT_FALSE(rs.ok()) << text;
     EXPECT_EQ(rs.status().number(), kErrUnrecognizedCommand) << text;

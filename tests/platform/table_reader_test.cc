@@ -133,8 +133,8 @@ TEST_F(TableReaderTest, NullFlagsAndVarlengthBitsAreHonoured) {
       .RawRow(record("", "", testing::Le32(0), 0b1101))
       .RawRow(record("yz", "full5", testing::Le32(9), 0b0000))
       .Write(Table());
-  EXPECT_EQ(ReadAll(), (Rows{{"x  ", "ab", "5"}, {"<null>", "<null>", "<null>"},
-                             {"yz ", "full5", "9"}}));
+  EXPECT_EQ(ReadAll(),
+            (Rows{{"x  ", "ab", "5"}, {"<null>", "<null>", "<null>"}, {"yz ", "full5", "9"}}));
 }
 
 TEST_F(TableReaderTest, MemoBlockSizeComesFromTheFptHeader) {
@@ -151,7 +151,9 @@ TEST_F(TableReaderTest, MemoBlockSizeComesFromTheFptHeader) {
 
 TEST_F(TableReaderTest, FptBlockSizeZeroMeansOneByteBlocks) {
   const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 0);
-  DbfBuilder(0x30).Field("M", 'M', 4).RawRow(testing::Le32(static_cast<std::int32_t>(blocks[0])))
+  DbfBuilder(0x30)
+      .Field("M", 'M', 4)
+      .RawRow(testing::Le32(static_cast<std::int32_t>(blocks[0])))
       .Write(Table());
   EXPECT_EQ(ReadAll(), (Rows{{"tiny"}}));
 }
@@ -285,8 +287,7 @@ TEST_F(TableReaderTest, MemoBlockPastTheEndFailsThatFieldOnly) {
   EXPECT_EQ(row[0].ToText(), "1");
   ASSERT_EQ(reader->field_errors().size(), 1u);
   EXPECT_EQ(reader->field_errors()[0].first, 1);
-  EXPECT_NE(reader->field_errors()[0].second.description().find("past the end"),
-            std::string::npos);
+  EXPECT_NE(reader->field_errors()[0].second.description().find("past the end"), std::string::npos);
   ASSERT_TRUE(*reader->Next(row));
   EXPECT_TRUE(reader->field_errors().empty());
   EXPECT_EQ(row[1].ToText(), "ok");

@@ -31,10 +31,9 @@ TEST(CodePageDecoderTest, DosAndWindowsPagesDecode) {
     std::string bytes;
     std::string utf8;
   };
-  for (const Case& c : {Case{437, "\x81\xE1", "üß"}, Case{850, "\x9B", "ø"},
-                        Case{852, "\xA5", "ą"}, Case{866, "\x8F\xE0", "Пр"},
-                        Case{1250, "\x8A", "Š"}, Case{1251, "\xC4", "Д"},
-                        Case{1252, "\x80", "€"}}) {
+  for (const Case& c : {Case{437, "\x81\xE1", "üß"}, Case{850, "\x9B", "ø"}, Case{852, "\xA5", "ą"},
+                        Case{866, "\x8F\xE0", "Пр"}, Case{1250, "\x8A", "Š"},
+                        Case{1251, "\xC4", "Д"}, Case{1252, "\x80", "€"}}) {
     auto decoder = text::CodePageDecoder::ForCodePage(c.code_page);
     ASSERT_TRUE(decoder.ok()) << c.code_page;
     std::string out;
@@ -47,8 +46,13 @@ TEST(CodePageDecoderTest, UndefinedBytesAreReplacedAndCounted) {
   auto decoder = text::CodePageDecoder::ForCodePage(1252);
   ASSERT_TRUE(decoder.ok());
   std::string out;
-  EXPECT_EQ(decoder->Decode("a\x81\x8D" "b", out), 2u);
-  EXPECT_EQ(out, "a\xEF\xBF\xBD\xEF\xBF\xBD" "b");
+  EXPECT_EQ(decoder->Decode("a\x81\x8D"
+                            "b",
+                            out),
+            2u);
+  EXPECT_EQ(out,
+            "a\xEF\xBF\xBD\xEF\xBF\xBD"
+            "b");
 }
 
 TEST(CodePageDecoderTest, MultiBytePageUsesIconv) {

@@ -1,5 +1,6 @@
 #include "tests/support/dbf_builder.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -56,16 +57,14 @@ DbfBuilder& DbfBuilder::RecordLength(std::uint16_t length) {
 
 std::string DbfBuilder::Bytes() const {
   const bool visual_foxpro = version_ == 0x30 || version_ == 0x31 || version_ == 0x32;
-  const std::size_t header_length =
-      32 + 32 * fields_.size() + 1 + (visual_foxpro ? 263 : 0);
+  const std::size_t header_length = 32 + 32 * fields_.size() + 1 + (visual_foxpro ? 263 : 0);
   std::string out(header_length, '\0');
   out[0] = static_cast<char>(version_);
   out[1] = 126;
   out[2] = 1;
   out[3] = 1;
-  const std::uint32_t count =
-      header_row_count_ >= 0 ? static_cast<std::uint32_t>(header_row_count_)
-                             : static_cast<std::uint32_t>(records_.size());
+  const std::uint32_t count = header_row_count_ >= 0 ? static_cast<std::uint32_t>(header_row_count_)
+                                                     : static_cast<std::uint32_t>(records_.size());
   std::memcpy(&out[4], &count, 4);
   const auto header16 = static_cast<std::uint16_t>(header_length);
   std::memcpy(&out[8], &header16, 2);
@@ -109,7 +108,8 @@ std::vector<std::uint32_t> WriteFptMemo(const fs::path& path, const std::vector<
   }
   while (out.size() % unit != 0) out.push_back('\0');
   const auto next = static_cast<std::uint32_t>(out.size() / unit);
-  for (int i = 0; i < 4; ++i) out[static_cast<std::size_t>(i)] = static_cast<char>(next >> (24 - 8 * i));
+  for (int i = 0; i < 4; ++i)
+    out[static_cast<std::size_t>(i)] = static_cast<char>(next >> (24 - 8 * i));
   WriteFile(path, out);
   return blocks;
 }
@@ -157,6 +157,19 @@ std::string ReadFile(const fs::path& path) {
   std::ostringstream buffer;
   buffer << in.rdbuf();
   return buffer.str();
+}
+
+int RunUnprivileged(const std::function<int()>& check) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -1;
+  if (pid == 0) {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(126);
+    ::_exit(check());
+  }
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
 }
 
 TempFolder::TempFolder() {

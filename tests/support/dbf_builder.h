@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,10 @@ std::string LeDouble(double v);
 // Writes `bytes` to `path`, replacing it.
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
 std::string ReadFile(const std::filesystem::path& path);
+
+// Runs `check` in a child process that cannot override file permissions (as user nobody when
+// the tests run as root) and returns its exit status; -1 when no such process could be made.
+int RunUnprivileged(const std::function<int()>& check);
 
 // A fresh, empty folder under the system's temporary folder, removed when the object goes.
 class TempFolder {

@@ -33,8 +33,7 @@ Status Write(std::FILE* file, std::string_view bytes, const std::filesystem::pat
 }  // namespace
 
 Result<DbfWriter> DbfWriter::Create(const std::filesystem::path& path,
-                                    std::vector<ColumnSpec> columns,
-                                    std::uint8_t language_driver) {
+                                    std::vector<ColumnSpec> columns, std::uint8_t language_driver) {
   DbfWriter writer;
   writer.path_ = path;
   writer.columns_ = std::move(columns);
