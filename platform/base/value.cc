@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace zuna {
 
@@ -237,6 +238,51 @@ CivilDate CivilFromDays(std::int64_t days) {
   const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
   return {year, month, day};
+}
+
+bool ParseNumberText(std::string_view text, Value& out) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\0')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+  if (text.empty()) return false;
+  bool negative = false;
+  std::size_t i = 0;
+  if (text[0] == '-' || text[0] == '+') {
+    negative = text[0] == '-';
+    ++i;
+  }
+  std::int64_t unscaled = 0;
+  int digits = 0;
+  int scale = -1;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' && scale < 0) {
+      scale = 0;
+      continue;
+    }
+    if (c < '0' || c > '9') break;
+    if (digits < 18) unscaled = unscaled * 10 + (c - '0');
+    ++digits;
+    if (scale >= 0) ++scale;
+  }
+  if (i == text.size() && digits > 0 && digits <= 18) {
+    if (negative) unscaled = -unscaled;
+    if (scale <= 0) {
+      out.SetInteger(unscaled);
+    } else {
+      out.SetDecimal(unscaled, scale);
+    }
+    return true;
+  }
+  // Exponents, commas as decimal points and very long numbers.
+  std::string copy(text);
+  for (char& c : copy) {
+    if (c == ',') c = '.';
+  }
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (end == copy.c_str() || *end != '\0') return false;
+  out.SetDouble(value);
+  return true;
 }
 
 bool IsValidDate(CivilDate date) {

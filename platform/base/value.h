@@ -104,6 +104,11 @@ std::string FormatDecimal(std::int64_t unscaled, int scale);
 std::int64_t DaysFromCivil(CivilDate date);
 CivilDate CivilFromDays(std::int64_t days);
 
+// Parses a number written in ASCII ("  1520", "-0.25", "1e3", "12,5"): an integer or an exact
+// decimal when it has at most 18 digits, a double otherwise. Blanks around it are ignored.
+// False when the text is no number.
+bool ParseNumberText(std::string_view text, Value& out);
+
 // True when the day exists in the proleptic Gregorian calendar.
 bool IsValidDate(CivilDate date);
 

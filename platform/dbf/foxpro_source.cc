@@ -6,6 +6,7 @@
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/files/file_system.h"
+#include "platform/sql/statement.h"
 
 namespace zuna::dbf {
 
@@ -13,78 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// A tiny cursor over the statement text: keywords, punctuation and the table name.
-class Tokens {
- public:
-  explicit Tokens(std::string_view text) : text_(text) {}
-  void SkipBlanks() {
-    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
-  }
-  bool Keyword(std::string_view word) {
-    SkipBlanks();
-    if (text_.size() - pos_ < word.size()) return false;
-    if (Lower(text_.substr(pos_, word.size())) != word) return false;
-    const std::size_t end = pos_ + word.size();
-    if (end < text_.size() && !IsBlank(text_[end]) && text_[end] != '(' && text_[end] != '[' &&
-        text_[end] != '*') {
-      return false;
-    }
-    pos_ = end;
-    return true;
-  }
-  bool Punct(std::string_view p) {
-    SkipBlanks();
-    if (text_.substr(pos_, p.size()) != p) return false;
-    pos_ += p.size();
-    return true;
-  }
-  // A bracketed name (a doubled ']' stands for one) or a bare name up to the next blank.
-  std::optional<std::string> Name() {
-    SkipBlanks();
-    std::string name;
-    if (pos_ < text_.size() && text_[pos_] == '[') {
-      ++pos_;
-      while (pos_ < text_.size()) {
-        if (text_[pos_] == ']') {
-          if (pos_ + 1 < text_.size() && text_[pos_ + 1] == ']') {
-            name.push_back(']');
-            pos_ += 2;
-            continue;
-          }
-          ++pos_;
-          return name.empty() ? std::nullopt : std::optional(name);
-        }
-        name.push_back(text_[pos_++]);
-      }
-      return std::nullopt;
-    }
-    while (pos_ < text_.size() && !IsBlank(text_[pos_]) && text_[pos_] != ';') {
-      name.push_back(text_[pos_++]);
-    }
-    if (name.empty()) return std::nullopt;
-    return name;
-  }
-  bool AtEnd() {
-    SkipBlanks();
-    if (pos_ < text_.size() && text_[pos_] == ';') ++pos_;
-    SkipBlanks();
-    return pos_ == text_.size();
-  }
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
+using sql::LowerAscii;
 
 Status Unrecognized(std::string_view text) {
   return Status(ErrorKind::kUnsupported, kErrUnrecognizedCommand,
@@ -119,7 +49,7 @@ class TableRecordset final : public sql::Recordset {
   }
   int FindField(std::string_view name) const override {
     // FoxPro names compare without case, and the driver reports them in lower case.
-    const auto it = index_.find(Lower(name));
+    const auto it = index_.find(LowerAscii(name));
     return it == index_.end() ? -1 : it->second;
   }
   Result<const Value*> Field(int index) const override {
@@ -177,7 +107,7 @@ class CountRecordset final : public sql::Recordset {
   }
   int FieldCount() const override { return closed_ ? 0 : 1; }
   std::string_view FieldName(int index) const override { return index == 0 ? "cnt" : ""; }
-  int FindField(std::string_view name) const override { return Lower(name) == "cnt" ? 0 : -1; }
+  int FindField(std::string_view name) const override { return LowerAscii(name) == "cnt" ? 0 : -1; }
   Result<const Value*> Field(int index) const override {
     if (closed_) return sql::ObjectClosed();
     if (index != 0) return sql::ItemNotFound(std::to_string(index));
@@ -202,21 +132,13 @@ class CountRecordset final : public sql::Recordset {
 }  // namespace
 
 Result<SourceStatement> ParseSourceStatement(std::string_view text) {
-  Tokens tokens(text);
+  auto select = sql::ParseSimpleSelect(text);
+  if (!select) return Unrecognized(text);
   SourceStatement statement;
-  if (!tokens.Keyword("select")) return Unrecognized(text);
-  if (tokens.Punct("*")) {
-    statement.kind = SourceStatement::Kind::kSelectAll;
-  } else if (tokens.Keyword("count") && tokens.Punct("(") && tokens.Punct("*") &&
-             tokens.Punct(")")) {
-    statement.kind = SourceStatement::Kind::kCount;
-  } else {
-    return Unrecognized(text);
-  }
-  if (!tokens.Keyword("from")) return Unrecognized(text);
-  auto name = tokens.Name();
-  if (!name || !tokens.AtEnd()) return Unrecognized(text);
-  statement.table = std::move(*name);
+  statement.kind = select->kind == sql::SimpleSelect::Kind::kCount
+                       ? SourceStatement::Kind::kCount
+                       : SourceStatement::Kind::kSelectAll;
+  statement.table = std::move(select->table);
   return statement;
 }
 

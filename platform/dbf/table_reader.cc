@@ -65,52 +65,6 @@ bool Digits(std::string_view s, int& out) {
   return true;
 }
 
-// Parses the ASCII number of an N or F field. Integers and decimals of up to 18 digits stay
-// exact; anything longer goes through a double.
-bool ParseNumber(std::string_view text, Value& out) {
-  text = TrimBlanks(text);
-  if (text.empty()) return false;
-  bool negative = false;
-  std::size_t i = 0;
-  if (text[0] == '-' || text[0] == '+') {
-    negative = text[0] == '-';
-    ++i;
-  }
-  std::int64_t unscaled = 0;
-  int digits = 0;
-  int scale = -1;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '.' && scale < 0) {
-      scale = 0;
-      continue;
-    }
-    if (c < '0' || c > '9') break;
-    if (digits < 18) unscaled = unscaled * 10 + (c - '0');
-    ++digits;
-    if (scale >= 0) ++scale;
-  }
-  if (i == text.size() && digits > 0 && digits <= 18) {
-    if (negative) unscaled = -unscaled;
-    if (scale <= 0) {
-      out.SetInteger(unscaled);
-    } else {
-      out.SetDecimal(unscaled, scale);
-    }
-    return true;
-  }
-  // Exponents, commas as decimal points and very long numbers.
-  std::string copy(text);
-  for (char& c : copy) {
-    if (c == ',') c = '.';
-  }
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  if (end == copy.c_str() || *end != '\0') return false;
-  out.SetDouble(value);
-  return true;
-}
-
 Status CheckWidth(const fs::path& path, const Field& field, std::uint32_t width) {
   if (field.length == width) return Status::Ok();
   return NotATable(path, "field " + field.name + " of type " + std::string(1, field.type) +
@@ -534,7 +488,7 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
     case 'F':
       if (IsBlank(raw)) {
         out.SetNull();
-      } else if (!ParseNumber(raw, out)) {
+      } else if (!ParseNumberText(raw, out)) {
         // Overflow markers ("****") and other garbage: no number can be read.
         out.SetNull();
         ++stats_.undecodable_fields;

@@ -1,0 +1,570 @@
+#include "platform/sql/column_type.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "platform/sql/sql_errors.h"
+#include "platform/text/encoding.h"
+
+namespace zuna::sql {
+namespace {
+
+void AppendDigits(std::string& out, int value, int width) {
+  char digits[12];
+  for (int i = width - 1; i >= 0; --i) {
+    digits[i] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  out.append(digits, static_cast<std::size_t>(width));
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+bool ParseInt(std::string_view s, int& out) {
+  s = Trim(s);
+  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && end == s.data() + s.size();
+}
+
+std::size_t CodePointCount(std::string_view utf8) {
+  std::size_t count = 0;
+  for (char c : utf8) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+// Byte length of the first `n` code points.
+std::size_t PrefixBytes(std::string_view utf8, std::size_t n) {
+  std::size_t pos = 0;
+  while (pos < utf8.size() && n > 0) {
+    text::NextCodePoint(utf8, pos);
+    --n;
+  }
+  return pos;
+}
+
+// Decimal arithmetic needs 38 digits; GCC and Clang both offer a 128-bit integer.
+__extension__ typedef __int128 Int128;
+
+Int128 Pow10(int n) {
+  Int128 v = 1;
+  for (int i = 0; i < n; ++i) v *= 10;
+  return v;
+}
+
+// An exact decimal: unscaled / 10^scale.
+struct Decimal {
+  Int128 unscaled = 0;
+  int scale = 0;
+};
+
+// Rescales with rounding half away from zero.
+Int128 Rescale(const Decimal& d, int scale) {
+  if (scale >= d.scale) return d.unscaled * Pow10(scale - d.scale);
+  const Int128 divisor = Pow10(d.scale - scale);
+  Int128 q = d.unscaled / divisor;
+  const Int128 r = d.unscaled % divisor;
+  if (r * 2 >= divisor) ++q;
+  if (-r * 2 >= divisor) --q;
+  return q;
+}
+
+bool ParseDecimalText(std::string_view s, Decimal& out) {
+  s = Trim(s);
+  if (s.empty()) return false;
+  bool negative = false;
+  if (s.front() == '-' || s.front() == '+') {
+    negative = s.front() == '-';
+    s.remove_prefix(1);
+  }
+  Int128 unscaled = 0;
+  int scale = -1, digits = 0;
+  for (char c : s) {
+    if (c == '.' && scale < 0) {
+      scale = 0;
+      continue;
+    }
+    if (c < '0' || c > '9' || digits >= 38) return false;
+    unscaled = unscaled * 10 + (c - '0');
+    ++digits;
+    if (scale >= 0) ++scale;
+  }
+  if (digits == 0) return false;
+  out.unscaled = negative ? -unscaled : unscaled;
+  out.scale = scale < 0 ? 0 : scale;
+  return true;
+}
+
+bool ToDecimal(const Value& v, Decimal& out) {
+  switch (v.kind()) {
+    case ValueKind::kInteger:
+    case ValueKind::kBoolean:
+      out = {v.integer(), 0};
+      return true;
+    case ValueKind::kDecimal:
+      out = {v.integer(), v.scale()};
+      return true;
+    case ValueKind::kDouble: {
+      if (!std::isfinite(v.number()) || std::fabs(v.number()) >= 1e27) return false;
+      char buffer[64];
+      std::snprintf(buffer, sizeof buffer, "%.10f", v.number());
+      return ParseDecimalText(buffer, out);
+    }
+    case ValueKind::kText:
+      return ParseDecimalText(v.text(), out);
+    default:
+      return false;
+  }
+}
+
+std::string TypeLabel(const ColumnType& type) {
+  return type.name.empty() ? std::string("the column type") : type.name;
+}
+
+Status ConversionFailed(const Value& value, const ColumnType& type) {
+  if (value.kind() == ValueKind::kText) {
+    return Refused(kErrTypeConversion, "Conversion failed when converting the varchar value '" +
+                                           value.text() + "' to data type " + TypeLabel(type) +
+                                           ".");
+  }
+  return Refused(kErrTypeConversion, "Conversion failed when converting the value '" +
+                                         value.ToText() + "' to data type " + TypeLabel(type) +
+                                         ".");
+}
+
+Status Overflow(const ColumnType& type) {
+  return Refused(
+      kErrArithmeticOverflow,
+      "Arithmetic overflow error converting expression to data type " + TypeLabel(type) + ".");
+}
+
+Result<Value> ToText(const Value& value, const ColumnType& type, std::string_view column) {
+  std::string text = value.kind() == ValueKind::kText ? value.text() : value.ToText();
+  if (type.length >= 0) {
+    const std::size_t length = CodePointCount(text);
+    const auto limit = static_cast<std::size_t>(type.length);
+    if (length > limit) {
+      const std::size_t keep = PrefixBytes(text, limit);
+      // Like SQL Server, only trailing blanks may be cut without an error.
+      if (text.find_first_not_of(' ', keep) != std::string::npos) {
+        return Refused(kErrTruncation, "String or binary data would be truncated in column '" +
+                                           std::string(column) + "' (" + std::to_string(length) +
+                                           " characters into " + std::to_string(limit) + ").");
+      }
+      text.resize(keep);
+    } else if (type.fixed) {
+      text.append(limit - length, ' ');
+    }
+  }
+  return Value::Text(text);
+}
+
+Result<Value> ToInteger(const Value& value, const ColumnType& type) {
+  Int128 n = 0;
+  switch (value.kind()) {
+    case ValueKind::kInteger:
+    case ValueKind::kBoolean:
+      n = value.integer();
+      break;
+    case ValueKind::kDecimal:
+      n = Int128{value.integer()} / Pow10(value.scale());  // SQL Server truncates
+      break;
+    case ValueKind::kDouble:
+      if (!std::isfinite(value.number()) || std::fabs(value.number()) > 9.3e18) {
+        return Overflow(type);
+      }
+      n = static_cast<Int128>(std::trunc(value.number()));
+      break;
+    case ValueKind::kText: {
+      const std::string_view t = Trim(value.text());
+      std::int64_t parsed = 0;
+      const char* begin = t.data() + (!t.empty() && t.front() == '+' ? 1 : 0);
+      auto [end, ec] = std::from_chars(begin, t.data() + t.size(), parsed);
+      if (ec == std::errc::result_out_of_range) return Overflow(type);
+      if (t.empty() || ec != std::errc() || end != t.data() + t.size()) {
+        return ConversionFailed(value, type);
+      }
+      n = parsed;
+      break;
+    }
+    default:
+      return ConversionFailed(value, type);
+  }
+  if (n < type.min_integer || n > type.max_integer) return Overflow(type);
+  return Value::Integer(static_cast<std::int64_t>(n));
+}
+
+Result<Value> ToDecimalColumn(const Value& value, const ColumnType& type) {
+  Decimal d;
+  if (!ToDecimal(value, d)) return ConversionFailed(value, type);
+  const Int128 unscaled = Rescale(d, type.scale);
+  const Int128 limit = Pow10(type.precision);
+  if (unscaled >= limit || unscaled <= -limit) {
+    return Refused(kErrArithmeticOverflow, "Arithmetic overflow error converting " +
+                                               TypeLabel(type) + " to data type numeric.");
+  }
+  if (unscaled % Pow10(type.scale) == 0) {
+    const Int128 whole = unscaled / Pow10(type.scale);
+    if (whole >= std::numeric_limits<std::int64_t>::min() &&
+        whole <= std::numeric_limits<std::int64_t>::max()) {
+      return Value::Integer(static_cast<std::int64_t>(whole));
+    }
+  }
+  return Value::Double(static_cast<double>(unscaled) / static_cast<double>(Pow10(type.scale)));
+}
+
+Result<Value> ToFloat(const Value& value, const ColumnType& type) {
+  switch (value.kind()) {
+    case ValueKind::kInteger:
+    case ValueKind::kBoolean:
+    case ValueKind::kDecimal:
+    case ValueKind::kDouble:
+      return Value::Double(value.AsDouble());
+    case ValueKind::kText: {
+      const std::string text(Trim(value.text()));
+      char* end = nullptr;
+      const double d = std::strtod(text.c_str(), &end);
+      if (text.empty() || *end != '\0') {
+        return Refused(kErrTypeConversion,
+                       "Error converting data type varchar to " + TypeLabel(type) + ".");
+      }
+      return Value::Double(d);
+    }
+    default:
+      return ConversionFailed(value, type);
+  }
+}
+
+Result<Value> ToBit(const Value& value, const ColumnType& type) {
+  switch (value.kind()) {
+    case ValueKind::kBoolean:
+    case ValueKind::kInteger:
+      return Value::Integer(value.integer() != 0 ? 1 : 0);
+    case ValueKind::kDecimal:
+    case ValueKind::kDouble:
+      return Value::Integer(value.AsDouble() != 0 ? 1 : 0);
+    case ValueKind::kText: {
+      const std::string t = Lower(Trim(value.text()));
+      if (t == "true" || t == "1") return Value::Integer(1);
+      if (t == "false" || t == "0") return Value::Integer(0);
+      return ConversionFailed(value, type);
+    }
+    default:
+      return ConversionFailed(value, type);
+  }
+}
+
+Result<Value> ToDate(const Value& value, const ColumnType& type) {
+  CivilDate date;
+  CivilTime time;
+  switch (value.kind()) {
+    case ValueKind::kDate:
+    case ValueKind::kDateTime:
+      date = value.date();
+      time = value.time();
+      break;
+    case ValueKind::kText:
+      if (Trim(value.text()).empty()) {
+        date = {1900, 1, 1};  // SQL Server reads an empty text as its base date
+      } else if (!ParseDateText(value.text(), date, time)) {
+        return Refused(kErrDateConversion,
+                       "Conversion failed when converting date and/or time from character "
+                       "string.");
+      }
+      break;
+    case ValueKind::kInteger:
+      // A number of days from SQL Server's base date, 1900-01-01.
+      date = CivilFromDays(DaysFromCivil({1900, 1, 1}) + value.integer());
+      break;
+    default:
+      return ConversionFailed(value, type);
+  }
+  if (date.year < type.min_year || date.year > type.max_year) {
+    return Refused(kErrDateOutOfRange,
+                   "The conversion of a " +
+                       std::string(value.kind() == ValueKind::kText ? "varchar" : "date") +
+                       " data type to a " + TypeLabel(type) +
+                       " data type resulted in an out-of-range value.");
+  }
+  if (type.kind == ColumnType::Kind::kDate) return Value::Text(FormatStoredDate(date));
+  return Value::Text(FormatStoredDateTime(date, time));
+}
+
+bool ParseTime(std::string_view t, CivilTime& time) {
+  // hh:mm[:ss[.fff]]
+  int parts[3] = {0, 0, 0};
+  int index = 0;
+  std::size_t pos = 0;
+  while (index < 3) {
+    std::size_t end = pos;
+    while (end < t.size() && t[end] >= '0' && t[end] <= '9') ++end;
+    if (end == pos || end - pos > 2) return false;
+    ParseInt(t.substr(pos, end - pos), parts[index++]);
+    pos = end;
+    if (pos == t.size() || t[pos] != ':') break;
+    ++pos;
+  }
+  if (index < 2) return false;
+  int millisecond = 0;
+  if (pos < t.size() && t[pos] == '.') {
+    ++pos;
+    int scale = 100;
+    while (pos < t.size() && t[pos] >= '0' && t[pos] <= '9') {
+      millisecond += (t[pos] - '0') * scale;
+      scale /= 10;
+      ++pos;
+    }
+  }
+  if (pos != t.size()) return false;
+  if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return false;
+  time = {parts[0], parts[1], parts[2], millisecond};
+  return true;
+}
+
+}  // namespace
+
+ColumnType ParseColumnType(std::string_view declared) {
+  ColumnType type;
+  const std::string lower = Lower(Trim(declared));
+  const std::size_t open = lower.find('(');
+  type.name = std::string(Trim(std::string_view(lower).substr(0, open)));
+  std::string_view args;
+  if (open != std::string::npos) {
+    const std::size_t close = lower.find(')', open);
+    args = std::string_view(lower).substr(
+        open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+  }
+  int first = -1, second = -1;
+  const std::size_t comma = args.find(',');
+  ParseInt(args.substr(0, comma), first);
+  if (comma != std::string_view::npos) ParseInt(args.substr(comma + 1), second);
+
+  const std::string& n = type.name;
+  if (n == "char" || n == "nchar" || n == "character") {
+    type.kind = ColumnType::Kind::kText;
+    type.fixed = true;
+    type.length = first > 0 ? first : 1;
+  } else if (n == "varchar" || n == "nvarchar" || n == "character varying") {
+    type.kind = ColumnType::Kind::kText;
+    type.length = args == "max" ? -1 : (first > 0 ? first : 1);
+  } else if (n == "text" || n == "ntext" || n == "clob") {
+    type.kind = ColumnType::Kind::kText;
+  } else if (n == "int" || n == "integer") {
+    type.kind = ColumnType::Kind::kInteger;
+    type.min_integer = std::numeric_limits<std::int32_t>::min();
+    type.max_integer = std::numeric_limits<std::int32_t>::max();
+  } else if (n == "bigint") {
+    type.kind = ColumnType::Kind::kInteger;
+    type.min_integer = std::numeric_limits<std::int64_t>::min();
+    type.max_integer = std::numeric_limits<std::int64_t>::max();
+  } else if (n == "smallint") {
+    type.kind = ColumnType::Kind::kInteger;
+    type.min_integer = std::numeric_limits<std::int16_t>::min();
+    type.max_integer = std::numeric_limits<std::int16_t>::max();
+  } else if (n == "tinyint") {
+    type.kind = ColumnType::Kind::kInteger;
+    type.min_integer = 0;
+    type.max_integer = 255;
+  } else if (n == "decimal" || n == "numeric") {
+    type.kind = ColumnType::Kind::kDecimal;
+    type.precision = first > 0 ? first : 18;
+    type.scale = second >= 0 ? second : 0;
+  } else if (n == "money") {
+    type.kind = ColumnType::Kind::kDecimal;
+    type.precision = 19;
+    type.scale = 4;
+  } else if (n == "smallmoney") {
+    type.kind = ColumnType::Kind::kDecimal;
+    type.precision = 10;
+    type.scale = 4;
+  } else if (n == "float" || n == "real" || n == "double" || n == "double precision") {
+    type.kind = ColumnType::Kind::kFloat;
+  } else if (n == "bit") {
+    type.kind = ColumnType::Kind::kBit;
+  } else if (n == "date") {
+    type.kind = ColumnType::Kind::kDate;
+  } else if (n == "datetime") {
+    type.kind = ColumnType::Kind::kDateTime;
+    type.min_year = 1753;
+  } else if (n == "datetime2") {
+    type.kind = ColumnType::Kind::kDateTime;
+  } else if (n == "smalldatetime") {
+    type.kind = ColumnType::Kind::kDateTime;
+    type.min_year = 1900;
+    type.max_year = 2079;
+  }
+  return type;
+}
+
+Status ConvertForColumn(const Value& value, const ColumnType& type, std::string_view column,
+                        Value& out) {
+  // The common cases of an import convert in place, without building a new value.
+  if (value.is_null() || type.kind == ColumnType::Kind::kOther) {
+    out = value;
+    return Status::Ok();
+  }
+  if (type.kind == ColumnType::Kind::kText && value.kind() == ValueKind::kText &&
+      (type.length < 0 ||
+       (!type.fixed && value.text().size() <= static_cast<std::size_t>(type.length)))) {
+    out.SetText(value.text());
+    return Status::Ok();
+  }
+  if ((type.kind == ColumnType::Kind::kDate || type.kind == ColumnType::Kind::kDateTime) &&
+      (value.kind() == ValueKind::kDate || value.kind() == ValueKind::kDateTime) &&
+      value.date().year >= type.min_year && value.date().year <= type.max_year) {
+    std::string& text = out.MutableText();
+    if (type.kind == ColumnType::Kind::kDate) {
+      AppendStoredDate(text, value.date());
+    } else {
+      AppendStoredDateTime(text, value.date(), value.time());
+    }
+    return Status::Ok();
+  }
+  if (type.kind == ColumnType::Kind::kDecimal &&
+      (value.kind() == ValueKind::kDecimal || value.kind() == ValueKind::kInteger)) {
+    const int scale = value.kind() == ValueKind::kDecimal ? value.scale() : 0;
+    // Digits above the point may not exceed precision - scale; fewer decimals need no rounding.
+    if (scale <= type.scale && type.precision - type.scale + scale <= 18) {
+      std::int64_t limit = 1;
+      for (int i = 0; i < type.precision - type.scale + scale; ++i) limit *= 10;
+      if (value.integer() < limit && value.integer() > -limit) {
+        out = value;
+        return Status::Ok();
+      }
+    }
+  }
+  if (type.kind == ColumnType::Kind::kBit && value.kind() == ValueKind::kBoolean) {
+    out.SetInteger(value.integer());
+    return Status::Ok();
+  }
+  auto converted = ConvertForColumn(value, type, column);
+  if (!converted.ok()) return converted.status();
+  out = std::move(converted).value();
+  return Status::Ok();
+}
+
+Result<Value> ConvertForColumn(const Value& value, const ColumnType& type,
+                               std::string_view column) {
+  if (value.is_null()) return value;
+  switch (type.kind) {
+    case ColumnType::Kind::kOther:
+      return value;
+    case ColumnType::Kind::kText:
+      return ToText(value, type, column);
+    case ColumnType::Kind::kInteger:
+      return ToInteger(value, type);
+    case ColumnType::Kind::kDecimal:
+      return ToDecimalColumn(value, type);
+    case ColumnType::Kind::kFloat:
+      return ToFloat(value, type);
+    case ColumnType::Kind::kBit:
+      return ToBit(value, type);
+    case ColumnType::Kind::kDate:
+    case ColumnType::Kind::kDateTime:
+      return ToDate(value, type);
+  }
+  return value;
+}
+
+bool StoresUnchanged(const Value& value, const ColumnType& type) {
+  switch (value.kind()) {
+    case ValueKind::kNull:
+      return true;
+    case ValueKind::kText:
+      return type.kind == ColumnType::Kind::kOther ||
+             (type.kind == ColumnType::Kind::kText &&
+              (type.length < 0 ||
+               (!type.fixed && value.text().size() <= static_cast<std::size_t>(type.length))));
+    case ValueKind::kInteger:
+      return type.kind == ColumnType::Kind::kOther ||
+             (type.kind == ColumnType::Kind::kInteger && value.integer() >= type.min_integer &&
+              value.integer() <= type.max_integer);
+    case ValueKind::kDouble:
+      return type.kind == ColumnType::Kind::kOther || type.kind == ColumnType::Kind::kFloat;
+    default:
+      return type.kind == ColumnType::Kind::kOther;
+  }
+}
+
+bool ParseDateText(std::string_view text, CivilDate& date, CivilTime& time) {
+  text = Trim(text);
+  time = {};
+  std::string_view day_part = text, time_part;
+  const std::size_t split = text.find_first_of(" T");
+  if (split != std::string_view::npos) {
+    day_part = text.substr(0, split);
+    time_part = Trim(text.substr(split + 1));
+    if (!ParseTime(time_part, time)) return false;
+  }
+  int a = 0, b = 0, c = 0;
+  const char separator = day_part.find('/') != std::string_view::npos ? '/' : '-';
+  const std::size_t p1 = day_part.find(separator);
+  const std::size_t p2 = p1 == std::string_view::npos ? p1 : day_part.find(separator, p1 + 1);
+  if (p2 == std::string_view::npos) return false;
+  if (!ParseInt(day_part.substr(0, p1), a) || !ParseInt(day_part.substr(p1 + 1, p2 - p1 - 1), b) ||
+      !ParseInt(day_part.substr(p2 + 1), c)) {
+    return false;
+  }
+  if (p1 == 4) {
+    date = {a, b, c};  // yyyy-mm-dd
+  } else {
+    int year = c;
+    if (p2 + 1 + 2 == day_part.size())
+      year += c < 50 ? 2000 : 1900;  // two-digit years
+    else if (day_part.size() - p2 - 1 != 4)
+      return false;
+    date = {year, b, a};  // dd/mm/yyyy
+  }
+  return IsValidDate(date);
+}
+
+void AppendStoredDate(std::string& out, const CivilDate& date) {
+  AppendDigits(out, date.year, 4);
+  out.push_back('-');
+  AppendDigits(out, date.month, 2);
+  out.push_back('-');
+  AppendDigits(out, date.day, 2);
+}
+
+void AppendStoredDateTime(std::string& out, const CivilDate& date, const CivilTime& time) {
+  AppendStoredDate(out, date);
+  out.push_back(' ');
+  AppendDigits(out, time.hour, 2);
+  out.push_back(':');
+  AppendDigits(out, time.minute, 2);
+  out.push_back(':');
+  AppendDigits(out, time.second, 2);
+  if (time.millisecond != 0) {
+    out.push_back('.');
+    AppendDigits(out, time.millisecond, 3);
+  }
+}
+
+std::string FormatStoredDate(const CivilDate& date) {
+  std::string out;
+  AppendStoredDate(out, date);
+  return out;
+}
+
+std::string FormatStoredDateTime(const CivilDate& date, const CivilTime& time) {
+  std::string out;
+  AppendStoredDateTime(out, date, time);
+  return out;
+}
+
+}  // namespace zuna::sql

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/base/result.h"
+#include "platform/base/value.h"
+#include "platform/sql/column_type.h"
+
+namespace zuna::sql {
+
+// A column of a table or of a query's result.
+struct ColumnInfo {
+  std::string name;
+  std::string declared_type;  // as the database declares it ("varchar(30)")
+  ColumnType type;
+  bool not_null = false;
+};
+
+// The rows of one executed query, read forward once.
+class Cursor {
+ public:
+  Cursor() = default;
+  Cursor(const Cursor&) = delete;
+  Cursor& operator=(const Cursor&) = delete;
+  virtual ~Cursor() = default;
+
+  virtual const std::vector<ColumnInfo>& columns() const = 0;
+  // Fills `row` with the next row; false after the last one.
+  virtual Result<bool> Next(std::vector<Value>& row) = 0;
+};
+
+// One open connection to a database, on the embedded engine or through ODBC. Recordsets share
+// it through shared_ptr, so a connection lives as long as anything reads from it.
+class Connection {
+ public:
+  Connection() = default;
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+  virtual ~Connection() = default;
+
+  // Executes a command text, which may hold several statements; results are ignored. Statements
+  // before a failing one stay done.
+  virtual Status Execute(std::string_view text) = 0;
+
+  // Runs a query and returns its rows.
+  virtual Result<std::unique_ptr<Cursor>> Query(std::string_view text) = 0;
+
+  // The columns of a table in table order; InvalidObjectName when there is no such table.
+  virtual Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) = 0;
+
+  // Inserts one row into `table`, giving values to the columns at `assigned` (indexes into
+  // `columns`) and leaving the others to their defaults. The statement for each set of columns
+  // is prepared once and reused. Only this row is lost when it is refused.
+  virtual Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
+                        const std::vector<int>& assigned, const std::vector<Value>& values) = 0;
+
+  // Makes every row inserted so far durable (ends the current group of saves).
+  virtual Status Flush() = 0;
+};
+
+}  // namespace zuna::sql

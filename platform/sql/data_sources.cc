@@ -1,0 +1,214 @@
+#include "platform/sql/data_sources.h"
+
+#include "app/constants.h"
+#include "platform/sql/odbc/odbc_connection.h"
+#include "platform/sql/sql_errors.h"
+#include "platform/sql/sql_recordset.h"
+#include "platform/sql/statement.h"
+
+namespace zuna::sql {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kDataSourceKey = "data source=";
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+Status NotConfigured(std::string_view name) {
+  return Status(ErrorKind::kNotFound, kErrProvider,
+                "[IM002] Data source name not found and no default driver specified (" +
+                    std::string(name) + ")");
+}
+
+}  // namespace
+
+Status ValidateServerName(std::string_view name) {
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == ';' || c == '{' || c == '}' || c == '=' || byte < 0x20 || byte == 0x7F) {
+      std::string shown = byte < 0x20 || byte == 0x7F ? "a control character" : std::string(1, c);
+      return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                    "The server name \"" + std::string(name) + "\" is refused: it holds " +
+                        (shown.size() == 1 ? "'" + shown + "'" : shown) +
+                        ", which could change the connection string.");
+    }
+  }
+  return Status::Ok();
+}
+
+std::optional<std::string> ConnectionAttribute(std::string_view text, std::string_view key) {
+  const std::string wanted = LowerAscii(key);
+  while (!text.empty()) {
+    const std::size_t end = text.find(';');
+    const std::string_view pair = text.substr(0, end);
+    const std::size_t eq = pair.find('=');
+    if (eq != std::string_view::npos && LowerAscii(Trim(pair.substr(0, eq))) == wanted) {
+      return std::string(Trim(pair.substr(eq + 1)));
+    }
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return std::nullopt;
+}
+
+Result<DataSources> DataSources::Load(const fs::path& program_folder) {
+  ASSIGN_OR_RETURN(config::IniFile ini,
+                   config::IniFile::Load(program_folder / std::string(constants::kConfigFileName)));
+  return DataSources(program_folder, std::move(ini), odbc::ListDataSources());
+}
+
+DataSources::DataSources(fs::path program_folder, config::IniFile ini,
+                         std::vector<std::string> odbc_data_sources)
+    : program_folder_(std::move(program_folder)),
+      ini_(std::move(ini)),
+      odbc_data_sources_(std::move(odbc_data_sources)) {}
+
+fs::path DataSources::DataFolder() const {
+  auto source = Resolve(constants::kFoxPayConnection);
+  if (source.ok() && source->backend == Backend::kFoxPro) return source->foxpro.data_folder;
+  const auto configured = ini_.Get("foxpay", "SourceDB");
+  return program_folder_ / (configured ? *configured : std::string(constants::kDataFolderName));
+}
+
+std::string DataSources::FixedServerName() const {
+  return ini_.GetOr("server", "FixedServer", constants::kFixedServerName);
+}
+
+Result<DataSource> DataSources::FromSection(std::string_view name) const {
+  DataSource source;
+  source.origin = "zuna.ini [" + std::string(name) + "]";
+  const std::string driver =
+      LowerAscii(ini_.GetOr(name, "Driver", LowerAscii(name) == "foxpay" ? "dbf" : "sqlite"));
+  if (driver == "dbf") {
+    source.backend = Backend::kFoxPro;
+    source.foxpro.data_folder =
+        program_folder_ / ini_.GetOr(name, "SourceDB", constants::kDataFolderName);
+    if (auto page = ini_.Get(name, "CodePage"); page && !page->empty()) {
+      try {
+        source.foxpro.code_page = std::stoi(*page);
+      } catch (const std::exception&) {
+        return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                      source.origin + ": CodePage \"" + *page + "\" is not a number");
+      }
+    }
+    source.foxpro.skip_deleted = LowerAscii(ini_.GetOr(name, "Deleted", "Yes")) != "no";
+    source.path = source.foxpro.data_folder;
+  } else if (driver == "sqlite") {
+    source.backend = Backend::kSqlite;
+    source.path = program_folder_ / ini_.GetOr(name, "Database", "zuna.db");
+  } else if (driver == "odbc") {
+    source.backend = Backend::kOdbc;
+    if (auto text = ini_.Get(name, "ConnectionString")) {
+      source.odbc_connection = *text;
+    } else {
+      source.odbc_connection = "DSN=" + ini_.GetOr(name, "DSN", name);
+    }
+  } else {
+    return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                  source.origin + ": unknown Driver \"" + driver + "\" (dbf, sqlite or odbc)");
+  }
+  return source;
+}
+
+Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
+  const auto dsn = ConnectionAttribute(odbc_text, "dsn");
+  if (!dsn || dsn->empty()) {
+    return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                  "\"" + std::string(odbc_text) + "\" names no data source (DSN=...)");
+  }
+  if (ini_.HasSection(*dsn)) return FromSection(*dsn);
+  for (const std::string& known : odbc_data_sources_) {
+    if (LowerAscii(known) == LowerAscii(*dsn)) {
+      DataSource source;
+      source.backend = Backend::kOdbc;
+      source.odbc_connection = std::string(odbc_text);
+      source.origin = "unixODBC data source " + known;
+      return source;
+    }
+  }
+  const std::string name = LowerAscii(*dsn);
+  if (name == "pay" || name == "foxpay") {
+    auto source = FromSection(name);  // an absent section gives the defaults
+    if (source.ok()) source->origin = "built-in default for " + name;
+    return source;
+  }
+  return NotConfigured(*dsn);
+}
+
+Result<std::shared_ptr<Connection>> DataSources::Connect(const DataSource& source) const {
+  switch (source.backend) {
+    case Backend::kSqlite: {
+      ASSIGN_OR_RETURN(auto connection,
+                       sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_));
+      return std::shared_ptr<Connection>(std::move(connection));
+    }
+    case Backend::kOdbc: {
+      ASSIGN_OR_RETURN(auto connection, odbc::OdbcConnection::Open(source.odbc_connection));
+      return std::shared_ptr<Connection>(std::move(connection));
+    }
+    case Backend::kFoxPro:
+      break;
+  }
+  return Status(ErrorKind::kUnsupported, kErrProvider,
+                "the FoxPro tables (" + source.origin +
+                    ") answer only recordsets, not a connection's commands");
+}
+
+Result<std::unique_ptr<Recordset>> DataSources::OpenRecordset(std::string_view source,
+                                                              std::string_view odbc_text) const {
+  ASSIGN_OR_RETURN(const DataSource data_source, Resolve(odbc_text));
+  if (data_source.backend == Backend::kFoxPro) {
+    return dbf::OpenFoxProRecordset(source, data_source.foxpro);
+  }
+  ASSIGN_OR_RETURN(std::shared_ptr<Connection> connection, Connect(data_source));
+  return OpenSqlRecordset(std::move(connection), source);
+}
+
+Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
+    std::string_view connection_string) const {
+  const std::string lower = LowerAscii(connection_string);
+  const std::size_t at = lower.find(kDataSourceKey);
+  if (at == std::string::npos) {
+    ASSIGN_OR_RETURN(const DataSource source, Resolve(connection_string));
+    return Connect(source);
+  }
+  // Data Source comes last in every OLE DB text of the system: the rest is the server name.
+  const std::string server(connection_string.substr(at + kDataSourceKey.size()));
+  RETURN_IF_ERROR(ValidateServerName(server));
+  const std::string catalog =
+      ConnectionAttribute(connection_string.substr(0, at), "Initial Catalog")
+          .value_or(std::string(constants::kDatabaseName));
+
+  const std::string driver = LowerAscii(ini_.GetOr("server", "Driver", "sqlite"));
+  if (driver == "odbc") {
+    std::string text = ini_.GetOr("server", "ConnectionString", "");
+    if (text.empty()) {
+      return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                    "zuna.ini [server] Driver=odbc needs a ConnectionString");
+    }
+    for (const auto& [placeholder, value] :
+         {std::pair<std::string, std::string>{"{server}", server}, {"{catalog}", catalog}}) {
+      for (std::size_t p; (p = text.find(placeholder)) != std::string::npos;) {
+        text.replace(p, placeholder.size(), value);
+      }
+    }
+    ASSIGN_OR_RETURN(auto connection, odbc::OdbcConnection::Open(text));
+    return std::shared_ptr<Connection>(std::move(connection));
+  }
+  if (driver != "sqlite") {
+    return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                  "zuna.ini [server]: unknown Driver \"" + driver + "\" (sqlite or odbc)");
+  }
+  const fs::path folder = server.empty() ? program_folder_ : program_folder_ / server;
+  ASSIGN_OR_RETURN(auto connection,
+                   sqlite::SqliteConnection::OpenCatalog(folder, catalog, sqlite_options_));
+  return std::shared_ptr<Connection>(std::move(connection));
+}
+
+}  // namespace zuna::sql

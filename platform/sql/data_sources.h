@@ -1,0 +1,89 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/base/result.h"
+#include "platform/config/ini_file.h"
+#include "platform/dbf/foxpro_source.h"
+#include "platform/sql/connection.h"
+#include "platform/sql/recordset.h"
+#include "platform/sql/sqlite/sqlite_connection.h"
+
+namespace zuna::sql {
+
+enum class Backend { kFoxPro, kSqlite, kOdbc };
+
+// What a data source name or a server name resolved to.
+struct DataSource {
+  Backend backend = Backend::kSqlite;
+  std::filesystem::path path;       // the database file (sqlite) or the data folder (FoxPro)
+  std::string odbc_connection;      // the connection string (ODBC)
+  dbf::FoxProSourceOptions foxpro;  // how FoxPro tables are read
+  std::string origin;               // where the definition came from, for messages
+};
+
+// ADO's number for a failure reported through ODBC or a data source that cannot be used.
+inline constexpr long kErrProvider = -2147467259;
+
+// Resolves the system's data source names ("dsn=pay", "dsn=foxpay", the report window's
+// "DSN=pay;uid=;pwd=;Exclusive=Yes") and its OLE DB connection strings (the master and database
+// prefixes and the fixed-server string, each with a server name), and opens what they name.
+// A data source name is looked up, first match wins, in the section of that name in zuna.ini,
+// then among unixODBC's data sources, then in the built-in defaults: "pay" is the embedded
+// database zuna.db in the program folder, "foxpay" the FoxPro tables in its folder "zuna".
+// A server name is a folder holding <catalog>.db unless zuna.ini's [server] section names an
+// ODBC connection string.
+class DataSources {
+ public:
+  // Reads zuna.ini in the program folder (a missing file means defaults only) and the names of
+  // unixODBC's data sources.
+  static Result<DataSources> Load(const std::filesystem::path& program_folder);
+  DataSources(std::filesystem::path program_folder, config::IniFile ini,
+              std::vector<std::string> odbc_data_sources);
+
+  const std::filesystem::path& program_folder() const { return program_folder_; }
+
+  // The folder of the FoxPro tables, where the import tests each table's file.
+  std::filesystem::path DataFolder() const;
+
+  // The instance Delete Duplicate Records always uses: [server] FixedServer, or the built-in one.
+  std::string FixedServerName() const;
+
+  // Resolves an ODBC text such as "dsn=pay" or "DSN=pay;uid=;pwd=;Exclusive=Yes".
+  Result<DataSource> Resolve(std::string_view odbc_text) const;
+
+  // Opens a recordset for `source` on the data source that `odbc_text` names; each open makes
+  // its own connection.
+  Result<std::unique_ptr<Recordset>> OpenRecordset(std::string_view source,
+                                                   std::string_view odbc_text) const;
+
+  // Opens a connection with a connection string alone: an OLE DB string (Provider=...;
+  // Initial Catalog=...;Data Source=<server>) or an ODBC text. A server name holding ';', '{',
+  // '}', '=' or a control character is refused before anything is opened.
+  Result<std::shared_ptr<Connection>> OpenConnection(std::string_view connection_string) const;
+
+  // The embedded engine's grouping of saves.
+  void set_sqlite_options(const sqlite::SqliteOptions& options) { sqlite_options_ = options; }
+
+ private:
+  Result<DataSource> FromSection(std::string_view name) const;
+  Result<std::shared_ptr<Connection>> Connect(const DataSource& source) const;
+
+  std::filesystem::path program_folder_;
+  config::IniFile ini_;
+  std::vector<std::string> odbc_data_sources_;
+  sqlite::SqliteOptions sqlite_options_;
+};
+
+// Refuses a server name that could add attributes to a connection string.
+Status ValidateServerName(std::string_view name);
+
+// The value of `key` in a "key=value;key=value" text, keys compared without case.
+std::optional<std::string> ConnectionAttribute(std::string_view text, std::string_view key);
+
+}  // namespace zuna::sql

@@ -1,0 +1,263 @@
+#include "platform/sql/sql_recordset.h"
+
+#include <algorithm>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/sql/statement.h"
+
+namespace zuna::sql {
+namespace {
+
+// Column lookup by name without case, as SQL Server compares names; no allocation per lookup.
+class ColumnIndex {
+ public:
+  void Build(const std::vector<ColumnInfo>& columns) {
+    index_.clear();
+    names_.clear();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      index_.emplace(columns[i].name, static_cast<int>(i));
+      names_.push_back(columns[i].name);
+    }
+  }
+  int Find(std::string_view name) const {
+    // Callers walk the columns in table order, row after row: try the one after the last hit.
+    if (next_ < names_.size() && Equal()(names_[next_], name)) return static_cast<int>(next_++);
+    const auto it = index_.find(name);
+    if (it == index_.end()) return -1;
+    next_ = static_cast<std::size_t>(it->second) + 1;
+    return it->second;
+  }
+
+ private:
+  static char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const {
+      std::size_t h = 1469598103934665603ull;
+      for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
+      return h;
+    }
+  };
+  struct Equal {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const {
+      if (a.size() != b.size()) return false;
+      for (std::size_t i = 0; i < a.size(); ++i) {
+        if (Fold(a[i]) != Fold(b[i])) return false;
+      }
+      return true;
+    }
+  };
+  std::unordered_map<std::string, int, Hash, Equal> index_;
+  std::vector<std::string> names_;
+  mutable std::size_t next_ = 0;
+};
+
+// Rows read forward from a cursor; the base of both recordset kinds below.
+class ReadingRecordset : public Recordset {
+ public:
+  explicit ReadingRecordset(std::shared_ptr<Connection> connection)
+      : connection_(std::move(connection)) {}
+
+  bool Eof() const override {
+    // A failure to start shows as the end of the rows here and as the error on the next read.
+    (void)const_cast<ReadingRecordset*>(this)->EnsureStarted();
+    return eof_;
+  }
+  Status MoveNext() override {
+    if (closed_) return ObjectClosed();
+    RETURN_IF_ERROR(EnsureStarted());
+    if (eof_) return NoCurrentRecord();
+    return Advance();
+  }
+  int FieldCount() const override { return closed_ ? 0 : static_cast<int>(columns().size()); }
+  std::string_view FieldName(int index) const override {
+    if (index < 0 || index >= FieldCount()) return {};
+    return columns()[static_cast<std::size_t>(index)].name;
+  }
+  int FindField(std::string_view name) const override { return closed_ ? -1 : index_.Find(name); }
+  Result<const Value*> Field(int index) const override {
+    if (closed_) return ObjectClosed();
+    if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
+    if (adding_) return &new_row_[static_cast<std::size_t>(index)];
+    RETURN_IF_ERROR(const_cast<ReadingRecordset*>(this)->EnsureStarted());
+    if (eof_) return NoCurrentRecord();
+    return &row_[static_cast<std::size_t>(index)];
+  }
+  Status Close() override {
+    if (closed_) return ObjectClosed();
+    Status flushed = Flush();
+    cursor_.reset();
+    closed_ = true;
+    eof_ = true;
+    connection_.reset();
+    return flushed;
+  }
+
+ protected:
+  virtual const std::vector<ColumnInfo>& columns() const = 0;
+  // Opens the cursor that delivers the rows.
+  virtual Result<std::unique_ptr<Cursor>> StartCursor() = 0;
+  virtual Status Flush() { return Status::Ok(); }
+
+  Status EnsureStarted() {
+    if (started_ || closed_) return start_status_;
+    started_ = true;
+    auto cursor = StartCursor();
+    if (!cursor.ok()) {
+      eof_ = true;
+      start_status_ = cursor.status();
+      return start_status_;
+    }
+    cursor_ = std::move(cursor).value();
+    return Advance();
+  }
+
+  Status Advance() {
+    auto more = cursor_->Next(row_);
+    if (!more.ok()) {
+      eof_ = true;  // a failed read ends the rows, so every caller's loop ends
+      return more.status();
+    }
+    eof_ = !*more;
+    return Status::Ok();
+  }
+
+  std::shared_ptr<Connection> connection_;
+  ColumnIndex index_;
+  std::unique_ptr<Cursor> cursor_;
+  std::vector<Value> row_;
+  std::vector<Value> new_row_;
+  bool adding_ = false;
+  bool started_ = false;
+  bool eof_ = true;
+  bool closed_ = false;
+  Status start_status_;
+};
+
+// The rows of a query; read-only.
+class QueryRecordset final : public ReadingRecordset {
+ public:
+  QueryRecordset(std::shared_ptr<Connection> connection, std::unique_ptr<Cursor> cursor)
+      : ReadingRecordset(std::move(connection)), pending_(std::move(cursor)) {
+    columns_ = pending_->columns();
+    index_.Build(columns_);
+  }
+  Status Start() { return EnsureStarted(); }
+
+  Status AddNew() override { return NotUpdatable(); }
+  Status Set(int, const Value&) override { return NotUpdatable(); }
+  Status Update() override { return NotUpdatable(); }
+
+ private:
+  const std::vector<ColumnInfo>& columns() const override { return columns_; }
+  Result<std::unique_ptr<Cursor>> StartCursor() override { return std::move(pending_); }
+
+  std::vector<ColumnInfo> columns_;
+  std::unique_ptr<Cursor> pending_;
+};
+
+// A whole table: rows to read, and new rows to add.
+class TableRecordset final : public ReadingRecordset {
+ public:
+  TableRecordset(std::shared_ptr<Connection> connection, std::string table, std::string source,
+                 std::vector<ColumnInfo> columns)
+      : ReadingRecordset(std::move(connection)),
+        table_(std::move(table)),
+        source_(std::move(source)),
+        columns_(std::move(columns)) {
+    index_.Build(columns_);
+    assigned_flags_.assign(columns_.size(), 0);
+  }
+  ~TableRecordset() override {
+    if (!closed_ && connection_) (void)connection_->Flush();
+  }
+
+  Status AddNew() override {
+    if (closed_) return ObjectClosed();
+    // A row whose save failed is dropped here: the next row starts clean. The values keep
+    // their buffers, so a long import does not allocate per row.
+    new_row_.resize(columns_.size());
+    for (Value& v : new_row_) v.SetNull();
+    std::fill(assigned_flags_.begin(), assigned_flags_.end(), 0);
+    adding_ = true;
+    return Status::Ok();
+  }
+  Status Set(int index, const Value& value) override {
+    if (closed_) return ObjectClosed();
+    if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
+    if (!adding_) return NotUpdatable();
+    new_row_[static_cast<std::size_t>(index)] = value;
+    assigned_flags_[static_cast<std::size_t>(index)] = 1;
+    return Status::Ok();
+  }
+  Status Update() override {
+    if (closed_) return ObjectClosed();
+    if (!adding_) return Status::Ok();
+    adding_ = false;
+    assigned_.clear();
+    for (std::size_t i = 0; i < assigned_flags_.size(); ++i) {
+      if (assigned_flags_[i]) assigned_.push_back(static_cast<int>(i));
+    }
+    return connection_->Insert(table_, columns_, assigned_, new_row_);
+  }
+
+ private:
+  const std::vector<ColumnInfo>& columns() const override { return columns_; }
+  Result<std::unique_ptr<Cursor>> StartCursor() override { return connection_->Query(source_); }
+  Status Flush() override { return connection_->Flush(); }
+
+  std::string table_;
+  std::string source_;
+  std::vector<ColumnInfo> columns_;
+  std::vector<char> assigned_flags_;
+  std::vector<int> assigned_;
+};
+
+// What opening an update statement leaves: no rows, nothing to read.
+class ExecutedRecordset final : public Recordset {
+ public:
+  bool Eof() const override { return true; }
+  Status MoveNext() override { return closed_ ? ObjectClosed() : NoCurrentRecord(); }
+  int FieldCount() const override { return 0; }
+  std::string_view FieldName(int) const override { return {}; }
+  int FindField(std::string_view) const override { return -1; }
+  Result<const Value*> Field(int index) const override {
+    return ItemNotFound(std::to_string(index));
+  }
+  Status AddNew() override { return NotUpdatable(); }
+  Status Set(int, const Value&) override { return NotUpdatable(); }
+  Status Update() override { return NotUpdatable(); }
+  Status Close() override {
+    if (closed_) return ObjectClosed();
+    closed_ = true;
+    return Status::Ok();
+  }
+
+ private:
+  bool closed_ = false;
+};
+
+}  // namespace
+
+Result<std::unique_ptr<Recordset>> OpenSqlRecordset(std::shared_ptr<Connection> connection,
+                                                    std::string_view source) {
+  if (auto select = ParseSimpleSelect(source);
+      select && select->kind == SimpleSelect::Kind::kSelectAll) {
+    ASSIGN_OR_RETURN(std::vector<ColumnInfo> columns, connection->TableColumns(select->table));
+    return std::unique_ptr<Recordset>(std::make_unique<TableRecordset>(
+        std::move(connection), select->table, std::string(source), std::move(columns)));
+  }
+  if (IsQuery(source)) {
+    ASSIGN_OR_RETURN(std::unique_ptr<Cursor> cursor, connection->Query(source));
+    auto recordset = std::make_unique<QueryRecordset>(std::move(connection), std::move(cursor));
+    RETURN_IF_ERROR(recordset->Start());
+    return std::unique_ptr<Recordset>(std::move(recordset));
+  }
+  RETURN_IF_ERROR(connection->Execute(source));
+  return std::unique_ptr<Recordset>(std::make_unique<ExecutedRecordset>());
+}
+
+}  // namespace zuna::sql

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/sql/connection.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zuna::sql::sqlite {
+
+// How the embedded engine groups the import's row saves into transactions. A group is committed
+// after `rows_per_commit` rows or `max_commit_delay`, whichever comes first, and whenever the
+// table is closed or another statement runs: a crash loses at most that many rows or seconds.
+struct SqliteOptions {
+  std::size_t rows_per_commit = 10'000;
+  std::chrono::milliseconds max_commit_delay{1000};
+};
+
+// A connection to the embedded engine. A server is a folder, and database X of it is the file
+// X.db there; catalog "master" always opens (to an in-memory database) and is where CREATE
+// DATABASE and DROP DATABASE are usually sent. The tool's SQL Server texts are answered
+// unchanged: bracketed names, sys.Tables and information_schema.Columns; values are converted
+// to the declared column types on insert, refused as SQL Server refuses them.
+class SqliteConnection final : public Connection {
+ public:
+  // Opens catalog `catalog` of the server in `server_folder`. A missing folder fails like an
+  // unreachable server, a missing database file like SQL Server's "Cannot open database".
+  static Result<std::shared_ptr<SqliteConnection>> OpenCatalog(
+      const std::filesystem::path& server_folder, std::string_view catalog,
+      const SqliteOptions& options = {});
+
+  // Opens a database file directly; it must exist.
+  static Result<std::shared_ptr<SqliteConnection>> OpenFile(const std::filesystem::path& file,
+                                                            const SqliteOptions& options = {});
+
+  ~SqliteConnection() override;
+
+  Status Execute(std::string_view text) override;
+  Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
+  Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
+  Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
+                const std::vector<int>& assigned, const std::vector<Value>& values) override;
+  Status Flush() override;
+
+ private:
+  struct DbCloser {
+    void operator()(sqlite3* db) const;
+  };
+  struct StmtFinalizer {
+    void operator()(sqlite3_stmt* stmt) const;
+  };
+  using Db = std::unique_ptr<sqlite3, DbCloser>;
+  using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
+
+  SqliteConnection(std::filesystem::path server_folder, const SqliteOptions& options)
+      : server_folder_(std::move(server_folder)), options_(options) {}
+
+  Status OpenDatabase(const std::filesystem::path& file);
+  Status RunDatabaseCommand(std::string_view text, std::size_t& consumed);
+  Status ExecuteStatements(std::string_view text);
+  Result<sqlite3_stmt*> InsertStatement(std::string_view table,
+                                        const std::vector<ColumnInfo>& columns,
+                                        const std::vector<int>& assigned);
+  void Remember(std::string_view table, const std::vector<int>& assigned, sqlite3_stmt* stmt);
+  void Forget();
+  Status BeginGroupIfNeeded();
+  Status ErrorStatus(int rc, std::string_view table = {}) const;
+
+  std::filesystem::path server_folder_;
+  SqliteOptions options_;
+  Db db_;
+  std::unordered_map<std::string, Stmt> inserts_;
+  std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
+  std::vector<Value> converted_;
+  std::vector<const Value*> bound_;
+  std::string last_table_;
+  std::vector<int> last_assigned_;
+  sqlite3_stmt* last_insert_ = nullptr;
+  bool in_group_ = false;
+  std::size_t rows_in_group_ = 0;
+  std::chrono::steady_clock::time_point group_started_;
+};
+
+// Database X of a server folder: the file X.db in it.
+std::filesystem::path DatabaseFile(const std::filesystem::path& server_folder,
+                                   std::string_view catalog);
+
+}  // namespace zuna::sql::sqlite
