@@ -14,4 +14,5 @@ cmake --build "$build" -j2
 
 export ZUNA_NO_VIEWER=1 QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 ctest --test-dir "$build" --output-on-failure -j2
