@@ -1,34 +1,15 @@
 // zuna-transfer: the tool's commands for scripted runs.
-//   zuna-transfer [--server NAME] [--home DIR] COMMAND [ARGS]
+//   zuna-transfer [--server NAME] [--home DIR] [--open] COMMAND [ARGS]
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "app/cli/cli.h"
 #include "app/constants.h"
 #include "platform/files/program_folder.h"
-#include "platform/operator/operator.h"
 
+namespace zuna::cli {
 namespace {
-
-constexpr int kExitDone = 0;
-constexpr int kExitUsage = 2;
-
-struct Invocation {
-  std::string server;
-  std::optional<std::filesystem::path> home;
-  std::string command;
-  std::vector<std::string> arguments;
-};
-
-struct CommandContext {
-  const Invocation& invocation;
-  std::filesystem::path program_folder;
-  zuna::Operator& op;
-};
 
 struct Command {
   std::string_view name;
@@ -36,19 +17,28 @@ struct Command {
   int (*run)(const CommandContext&);
 };
 
+int RunVersion(const CommandContext&) {
+  std::printf("zuna-transfer %s\n", std::string(constants::kVersion).c_str());
+  return kExitDone;
+}
+
 // The commands, in the order an operator uses them.
 constexpr Command kCommands[] = {
-    {"version", "print the version",
-     [](const CommandContext&) {
-       std::printf("zuna-transfer %s\n", std::string(zuna::constants::kVersion).c_str());
-       return kExitDone;
-     }},
+    {"pdf",
+     "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"
+     "                     [--height INCHES] [--title T] [--author A] [--subject S]\n"
+     "                     [--keywords K] [--creator C]   convert a text file to PDF",
+     RunPdf},
+    {"version", "print the version", RunVersion},
 };
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "usage: zuna-transfer [--server NAME] [--home DIR] COMMAND [ARGS]\n"
-               "       zuna-transfer --help | --version\n\ncommands:\n");
+               "usage: zuna-transfer [--server NAME] [--home DIR] [--open] COMMAND [ARGS]\n"
+               "       zuna-transfer --help | --version\n\n"
+               "  --server NAME   the SQL Server name (default: empty)\n"
+               "  --home DIR      the program folder (default: $ZUNA_HOME, else the program's)\n"
+               "  --open          open the finished PDF in the desktop's viewer\n\ncommands:\n");
   for (const Command& command : kCommands) {
     std::fprintf(out, "  %-18s %s\n", std::string(command.name).c_str(),
                  std::string(command.synopsis).c_str());
@@ -59,27 +49,24 @@ void PrintUsage(std::FILE* out) {
 bool ParseArguments(int argc, char** argv, Invocation& inv, bool& help) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    const auto value = [&](std::string_view option) -> std::optional<std::string> {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "zuna-transfer: %s needs a value\n", std::string(option).c_str());
-        return std::nullopt;
-      }
-      return std::string(argv[++i]);
-    };
     if (!inv.command.empty()) {
       inv.arguments.emplace_back(arg);
     } else if (arg == "--help" || arg == "-h") {
       help = true;
     } else if (arg == "--version") {
       inv.command = "version";
-    } else if (arg == "--server") {
-      auto v = value(arg);
-      if (!v) return false;
-      inv.server = *v;
-    } else if (arg == "--home") {
-      auto v = value(arg);
-      if (!v) return false;
-      inv.home = *v;
+    } else if (arg == "--open") {
+      inv.open_documents = true;
+    } else if (arg == "--server" || arg == "--home") {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "zuna-transfer: %s needs a value\n", argv[i]);
+        return false;
+      }
+      if (arg == "--server") {
+        inv.server = argv[++i];
+      } else {
+        inv.home = argv[++i];
+      }
     } else if (arg.starts_with("-")) {
       std::fprintf(stderr, "zuna-transfer: unknown option %s\n", argv[i]);
       return false;
@@ -92,7 +79,17 @@ bool ParseArguments(int argc, char** argv, Invocation& inv, bool& help) {
 
 }  // namespace
 
+int UsageError(std::string_view command, std::string_view message) {
+  std::fprintf(stderr, "zuna-transfer %s: %s\n", std::string(command).c_str(),
+               std::string(message).c_str());
+  PrintUsage(stderr);
+  return kExitUsage;
+}
+
+}  // namespace zuna::cli
+
 int main(int argc, char** argv) {
+  using namespace zuna::cli;
   Invocation invocation;
   bool help = false;
   if (!ParseArguments(argc, argv, invocation, help)) {
@@ -106,7 +103,9 @@ int main(int argc, char** argv) {
   for (const Command& command : kCommands) {
     if (command.name != invocation.command) continue;
     zuna::ConsoleOperator op(stdout, stderr);
-    CommandContext context{invocation, zuna::files::ResolveProgramFolder(invocation.home), op};
+    op.set_open_documents(invocation.open_documents);
+    const CommandContext context{invocation, zuna::files::ResolveProgramFolder(invocation.home),
+                                 op};
     return command.run(context);
   }
   if (invocation.command.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string_view>
 
 #include "platform/base/status.h"
@@ -29,7 +30,17 @@ class Operator {
 
   // Progress of long work (tables and rows copied). Optional: the default shows nothing.
   virtual void ShowProgress(std::string_view /*text*/) {}
+
+  // Opens a finished document (the report's PDF) in the desktop's viewer. Optional: the default
+  // opens nothing, and ZUNA_NO_VIEWER=1 turns it off in every front end.
+  virtual void OpenDocument(const std::filesystem::path& /*path*/) {}
+
+  // Puts the mouse pointer back to the default after long work. Optional.
+  virtual void RestorePointer() {}
 };
+
+// True unless the environment variable ZUNA_NO_VIEWER is "1".
+bool ViewerAllowed();
 
 // The command line's operator: one line per message on `out`, progress on `progress`:
 //   Completed / information: <text> / information (ZUNA): <text> / critical (ZUNA): <text> /
@@ -41,10 +52,15 @@ class ConsoleOperator : public Operator {
   void ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) override;
   void ShowError(const Status& status) override;
   void ShowProgress(std::string_view text) override;
+  // Opens the document with xdg-open, only when asked to (--open) and the viewer is allowed.
+  void OpenDocument(const std::filesystem::path& path) override;
+
+  void set_open_documents(bool open) { open_documents_ = open; }
 
  private:
   std::FILE* out_;
   std::FILE* progress_;
+  bool open_documents_ = false;
 };
 
 }  // namespace zuna

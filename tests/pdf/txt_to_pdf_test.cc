@@ -1,0 +1,283 @@
+#include "pdf/txt_to_pdf.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "tests/support/dbf_builder.h"
+#include "tests/support/recording_operator.h"
+#include "tests/support/run_command.h"
+
+namespace zuna::pdf {
+namespace {
+
+using testing::ReadFile;
+using testing::WriteFile;
+
+class TxtToPdfTest : public ::testing::Test {
+ protected:
+  // Converts `text` with the report's settings (or the given font and width) and returns the
+  // PDF's bytes, after checking the document's structure.
+  std::string Convert(const std::string& text, std::string font = "Courier", int size = 8,
+                      float width = 15, float height = 12) {
+    WriteFile(folder_ / "in", text);
+    TxtToPdf writer(operator_);
+    writer.set_clock([] { return std::string("D:20261208150000"); });
+    writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", "", "Quillotrane v1.1", "", "",
+                            "", font, static_cast<std::int16_t>(size), 0, width, height);
+    const std::string pdf = ReadFile(folder_ / "report.pdf");
+    EXPECT_EQ(writer.running_offset(), static_cast<std::int64_t>(pdf.size()));
+    CheckStructure(pdf);
+    return pdf;
+  }
+
+  // Every cross-reference entry points at its object, startxref at the xref line, and every
+  // stream length object holds its stream's byte count.
+  static void CheckStructure(const std::string& pdf) {
+    const std::size_t startxref = pdf.rfind("startxref\r");
+    ASSERT_NE(startxref, std::string::npos);
+    const long xref = std::stol(pdf.substr(startxref + 10));
+    ASSERT_EQ(pdf.compare(static_cast<std::size_t>(xref), 5, "xref\r"), 0);
+    std::size_t pos = static_cast<std::size_t>(xref) + 5;
+    const std::size_t count_end = pdf.find('\r', pos);
+    const int size = std::stoi(pdf.substr(pos + 2, count_end - pos - 2));
+    pos = count_end + 1 + 20;  // past the free entry
+    for (int n = 1; n < size; ++n, pos += 20) {
+      const long offset = std::stol(pdf.substr(pos, 10));
+      const std::string header = std::to_string(n) + " 0 obj\r";
+      EXPECT_EQ(pdf.compare(static_cast<std::size_t>(offset), header.size(), header), 0)
+          << "object " << n;
+    }
+    for (std::size_t s = pdf.find("stream\r\n"); s != std::string::npos;
+         s = pdf.find("stream\r\n", s + 1)) {
+      if (s > 0 && pdf[s - 1] == 'd') continue;  // "endstream"
+      const std::size_t data = s + 8;
+      const std::size_t end = pdf.find("endstream\r", data);
+      const std::size_t length_obj = end + 10 + 7;  // "endobj\r"
+      const std::size_t value_start = pdf.find('\r', length_obj) + 1;
+      EXPECT_EQ(std::stol(pdf.substr(value_start)), static_cast<long>(end - data));
+    }
+  }
+
+  // qpdf's own check must find neither errors nor warnings.
+  void ExpectQpdfClean() {
+    const auto [status, out] =
+        testing::RunCommand("qpdf --check '" + (folder_ / "report.pdf").string() + "'");
+    EXPECT_EQ(status, 0) << out;
+    EXPECT_EQ(out.find("WARNING"), std::string::npos) << out;
+    EXPECT_NE(out.find("No syntax or stream encoding errors"), std::string::npos) << out;
+  }
+
+  std::string PdfToText() {
+    return testing::RunCommand("pdftotext -layout '" + (folder_ / "report.pdf").string() + "' -")
+        .second;
+  }
+
+  static int Count(const std::string& haystack, const std::string& needle) {
+    int n = 0;
+    for (std::size_t p = haystack.find(needle); p != std::string::npos;
+         p = haystack.find(needle, p + 1)) {
+      ++n;
+    }
+    return n;
+  }
+
+  testing::TempFolder folder_;
+  testing::RecordingOperator operator_;
+};
+
+TEST_F(TxtToPdfTest, EmptyTextGivesOnePageWithOnlyItsNumberByteForByte) {
+  const std::string pdf = Convert("");
+  std::string expected =
+      "%PDF-1.2\r%\xE2\xE3\xCF\xD3\r"
+      "1 0 obj\r<<\r/Author ()\r/CreationDate (D:20261208150000)\r/Creator (Quillotrane v1.1)\r"
+      "/Producer (Quillotrane)\r/Title ()\r/Subject ()\r/Keywords ()\r>>\rendobj\r"
+      "4 0 obj\r<<\r/Type /Font\r/Subtype /Type1\r/Name /F1\r/Encoding 5 0 R\r"
+      "/BaseFont /Courier\r>>\rendobj\r"
+      "5 0 obj\r<<\r/Type /Encoding\r/BaseEncoding /WinAnsiEncoding\r>>\rendobj\r"
+      "6 0 obj\r<<\r  /Font << /F1 4 0 R >>\r  /ProcSet [ /PDF /Text ]\r>>\rendobj\r"
+      "7 0 obj\r<<\r/Type /Page\r/Parent 3 0 R\r/Resources 6 0 R\r/Contents 8 0 R\r/Rotate 0\r"
+      ">>\rendobj\r"
+      "8 0 obj\r<<\r/Length 9 0 R\r>>\rstream\r\n"
+      "BT\r/F1 8 Tf\r1 0 0 1 50 824 Tm\r9.6 TL\r1 0 0 1 540 25 Tm\r(1) Tj\r/F1 8 Tf\rET\r"
+      "endstream\rendobj\r"
+      "9 0 obj\r74\rendobj\r"
+      "2 0 obj\r<<\r/Type /Catalog\r/Pages 3 0 R\r>>\rendobj\r"
+      "3 0 obj\r<<\r/Type /Pages\r/Count 1\r/MediaBox [ 0 0 1080 864 ]\r/Kids [ 7 0 R ]\r>>\r"
+      "endobj\r";
+  const std::size_t xref = expected.size();
+  std::string table = "xref\r0 10\r0000000000 65535 f \r";
+  for (const std::string object : {"1 0 obj", "2 0 obj", "3 0 obj", "4 0 obj", "5 0 obj", "6 0 obj",
+                                   "7 0 obj", "8 0 obj", "9 0 obj"}) {
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%010zu 00000 n \r", expected.find(object + "\r"));
+    table += entry;
+  }
+  expected += table + "trailer\r<<\r/Size 10\r/Root 2 0 R\r/Info 1 0 R\r>>\rstartxref\r" +
+              std::to_string(xref) + "\r%%EOF\r";
+  EXPECT_EQ(pdf, expected);
+  ExpectQpdfClean();
+  EXPECT_EQ(operator_.opened, (std::vector<std::filesystem::path>{folder_ / "report.pdf"}));
+  EXPECT_EQ(operator_.pointer_restored, 1);
+}
+
+TEST_F(TxtToPdfTest, ParenthesesAndBackslashesAreEscaped) {
+  const std::string pdf = Convert("(a)\r\na\\)b\r\n");
+  EXPECT_NE(pdf.find("T* (\\(a\\)\r\n) Tj\r"), std::string::npos);
+  EXPECT_NE(pdf.find("T* (a\\\\\\)b\r\n) Tj\r"), std::string::npos);
+  ExpectQpdfClean();
+  EXPECT_NE(PdfToText().find("a\\)b"), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, FormFeedStartsANewPage) {
+  const std::string pdf = Convert("first\r\n\fsecond\r\n");
+  EXPECT_NE(pdf.find("/Count 2\r"), std::string::npos);
+  EXPECT_NE(pdf.find("/Kids [ 7 0 R 10 0 R ]\r"), std::string::npos);
+  EXPECT_NE(pdf.find("(2) Tj\r"), std::string::npos);
+  ExpectQpdfClean();
+  const std::string text = PdfToText();
+  EXPECT_LT(text.find("first"), text.find("second"));
+}
+
+TEST_F(TxtToPdfTest, LongLineWrapsAfterTheLastBreakCharacterInItsSecondHalf) {
+  std::string line(250, 'x');
+  line[149] = ' ';  // position 150
+  const std::string pdf = Convert(line + "\r\n");
+  EXPECT_NE(pdf.find("T* (" + line.substr(0, 150) + "\r\n) Tj\r"), std::string::npos);
+  EXPECT_NE(pdf.find("T* (" + line.substr(150) + "\r\n) Tj\r"), std::string::npos);
+  ExpectQpdfClean();
+}
+
+TEST_F(TxtToPdfTest, LineOfExactlyTheWidthIsNotWrappedAndALongerOneIsCutHard) {
+  const std::string exact(202, 'e');
+  const std::string hard(300, 'h');
+  const std::string pdf = Convert(exact + "\r\n" + hard + "\r\n");
+  EXPECT_NE(pdf.find("T* (" + exact + "\r\n) Tj\r"), std::string::npos);
+  EXPECT_NE(pdf.find("T* (" + hard.substr(0, 202) + "\r\n) Tj\r"), std::string::npos);
+  EXPECT_NE(pdf.find("T* (" + hard.substr(0, 98) + "\r\n) Tj\r"), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, HardCutNeverPartsAnEscapePair) {
+  // 199 a's and "()b": escaped, characters 200..203 are \( \) and the cut at 202 would leave a
+  // lone backslash; it falls one character earlier instead.
+  const std::string pdf = Convert(std::string(199, 'a') + "()b\r\n");
+  EXPECT_NE(pdf.find("T* (" + std::string(199, 'a') + "\\(\r\n) Tj\r"), std::string::npos);
+  EXPECT_NE(pdf.find("T* (\\)b\r\n) Tj\r"), std::string::npos);
+  ExpectQpdfClean();
+  EXPECT_NE(PdfToText().find(std::string(199, 'a') + "(\n"), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, FontNameChoosesTheWidthFactor) {
+  WriteFile(folder_ / "in", "");
+  TxtToPdf writer(operator_);
+  ASSERT_TRUE(writer.SetPdfOptions("Courier", 8, 0, 15, 12).ok());
+  EXPECT_EQ(writer.characters_per_line(), 202);  // 202.5, halves to even
+  ASSERT_TRUE(writer.SetPdfOptions("COURIER", 8, 0, 15, 12).ok());
+  EXPECT_EQ(writer.characters_per_line(), 202);
+  ASSERT_TRUE(writer.SetPdfOptions("Courier-Bold", 8, 0, 15, 12).ok());
+  EXPECT_EQ(writer.characters_per_line(), 297);
+  ASSERT_TRUE(writer.SetPdfOptions("Arial", 10, 0, 8.5, 11).ok());
+  EXPECT_EQ(writer.characters_per_line(), 122);
+  EXPECT_EQ(writer.page_height(), 792);
+  EXPECT_EQ(writer.page_width(), 612);
+}
+
+TEST_F(TxtToPdfTest, OptionsThatCannotMakeAPageAreRefused) {
+  TxtToPdf writer(operator_);
+  EXPECT_FALSE(writer.SetPdfOptions("Courier", 0, 0, 15, 12).ok());
+  EXPECT_FALSE(writer.SetPdfOptions("Courier", 8, 0, 0.01f, 12).ok());
+  EXPECT_FALSE(writer.SetPdfOptions("Courier", 8, 0, 15, 4e8f).ok());
+
+  WriteFile(folder_ / "in", "text\r\n");
+  writer.ConvertTextToPdf(folder_ / "in", folder_ / "none.pdf", "", "", "", "", "", "Courier", 0, 0,
+                          15, 12);
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "none.pdf"));
+  ASSERT_EQ(operator_.messages.size(), 1u);
+  EXPECT_NE(operator_.messages[0].find("font size 0"), std::string::npos);
+  EXPECT_TRUE(operator_.opened.empty());
+}
+
+TEST_F(TxtToPdfTest, TextStaysOnThePage) {
+  // 81 lines of 9.6 points fit between the top text position and one leading above the page
+  // number; the 82nd starts page 2 instead of running off the paper.
+  std::string text;
+  for (int i = 1; i <= 82; ++i) text += "line " + std::to_string(i) + "\r\n";
+  const std::string pdf = Convert(text);
+  EXPECT_NE(pdf.find("/Count 2\r"), std::string::npos);
+  const std::size_t second_page = pdf.find("10 0 obj\r");
+  EXPECT_GT(pdf.find("T* (line 82\r"), second_page);
+  EXPECT_LT(pdf.find("T* (line 81\r"), second_page);
+  ExpectQpdfClean();
+}
+
+TEST_F(TxtToPdfTest, ReportPagesOfFiftyRowsComeOutAsBefore) {
+  // The report breaks with a form feed every 50 rows, well inside the page.
+  std::string text = "\r\n\r\nheader\r\n";
+  for (int page = 0; page < 3; ++page) {
+    for (int i = 0; i < 50; ++i) text += "row\r\n";
+    text += "---\r\n\f\r\n---\r\n";
+  }
+  const std::string pdf = Convert(text);
+  EXPECT_EQ(Count(pdf, "/Type /Page\r"), 4);
+}
+
+TEST_F(TxtToPdfTest, ThreeThousandPagesConvert) {
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "page " + std::to_string(i) + "\r\n\f";
+  const std::string pdf = Convert(text);
+  EXPECT_NE(pdf.find("/Count 3001\r"), std::string::npos);
+  EXPECT_NE(pdf.find("/Size 9010\r"), std::string::npos);
+  EXPECT_TRUE(operator_.messages.empty());
+}
+
+TEST_F(TxtToPdfTest, AnExistingPdfIsReplacedNotAppendedTo) {
+  WriteFile(folder_ / "report.pdf", std::string(100000, 'x'));
+  const std::string pdf = Convert("fresh\r\n");
+  EXPECT_EQ(pdf.rfind("%PDF-1.2", 0), 0u);
+  EXPECT_EQ(pdf.find('x' + std::string(10, 'x')), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, LargeDocumentIsWrittenInChunksWithExactOffsets) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "a line of the text number " + std::to_string(i) + "\r\n";
+  Convert(text);
+  ExpectQpdfClean();
+  const std::string extracted = PdfToText();
+  EXPECT_NE(extracted.find("a line of the text number 4999"), std::string::npos);
+  EXPECT_NE(extracted.find("a line of the text number 0"), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, MissingTextFileGivesAnEmptyPageTree) {
+  TxtToPdf writer(operator_);
+  writer.ConvertTextToPdf(folder_ / "absent", folder_ / "report.pdf", "", "", "", "", "", "Courier",
+                          8, 0, 15, 12);
+  const std::string pdf = ReadFile(folder_ / "report.pdf");
+  EXPECT_NE(pdf.find("/Count 0\r"), std::string::npos);
+  EXPECT_NE(pdf.find("/Kids [ ]\r"), std::string::npos);
+  ASSERT_EQ(operator_.messages.size(), 1u);
+  EXPECT_NE(operator_.messages[0].find("absent"), std::string::npos);
+  CheckStructure(pdf);
+}
+
+TEST_F(TxtToPdfTest, ALostChunkIsReportedOnceAndTheConversionEnds) {
+  // A folder where the PDF should be: every append fails.
+  std::filesystem::create_directory(folder_ / "report.pdf");
+  std::string text;
+  for (int i = 0; i < 3000; ++i) text += "line " + std::to_string(i) + "\r\n";
+  WriteFile(folder_ / "in", text);
+  TxtToPdf writer(operator_);
+  writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", "", "", "", "", "", "Courier", 8,
+                          0, 15, 12);
+  ASSERT_EQ(operator_.messages.size(), 1u);
+  EXPECT_NE(operator_.messages[0].find("report.pdf"), std::string::npos);
+  EXPECT_EQ(operator_.pointer_restored, 1);
+}
+
+TEST(ReplaceAllTest, ReplacementIsNeverSearchedAgain) {
+  EXPECT_EQ(TxtToPdf::ReplaceAll("a(b(", "(", "\\("), "a\\(b\\(");
+  EXPECT_EQ(TxtToPdf::ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+  EXPECT_EQ(TxtToPdf::ReplaceAll("", "x", "y"), "");
+}
+
+}  // namespace
+}  // namespace zuna::pdf
