@@ -35,6 +35,10 @@ struct CommandContext {
 int UsageError(std::string_view command, std::string_view message);
 
 // The commands, each in a file of its own.
+int RunCreateDatabase(const CommandContext& context);
+int RunCreateTables(const CommandContext& context);
+int RunAlter(const CommandContext& context);
+int RunDeleteDuplicates(const CommandContext& context);
 int RunPdf(const CommandContext& context);
 
 }  // namespace zuna::cli

@@ -24,6 +24,11 @@ int RunVersion(const CommandContext&) {
 
 // The commands, in the order an operator uses them.
 constexpr Command kCommands[] = {
+    {"create-database", "create the database (CreateDatabaseScript.sql)", RunCreateDatabase},
+    {"create-tables", "create the tables (CreateTableScript.sql)", RunCreateTables},
+    {"alter", "alter the tables (ALTER.sql)", RunAlter},
+    {"delete-duplicates", "delete duplicate rows on the fixed server (DELETE.sql)",
+     RunDeleteDuplicates},
     {"pdf",
      "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"
      "                     [--height INCHES] [--title T] [--author A] [--subject S]\n"

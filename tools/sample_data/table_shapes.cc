@@ -40,6 +40,35 @@ const std::vector<ColumnSpec>& PersonnelColumns() {
 
 namespace {
 
+// True when a '_'-separated part of `name`, without trailing digits, is `part` ("amt1" is "amt").
+bool HasPart(std::string_view name, std::string_view part) {
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    const std::size_t end = name.find('_', start);
+    std::string_view piece = name.substr(start, end == std::string_view::npos ? end : end - start);
+    while (piece.size() > 1 && piece.back() >= '0' && piece.back() <= '9') piece.remove_suffix(1);
+    if (piece == part) return true;
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return false;
+}
+
+bool AnyPart(std::string_view name, std::initializer_list<std::string_view> parts) {
+  for (std::string_view part : parts) {
+    if (HasPart(name, part)) return true;
+  }
+  return false;
+}
+
+std::string Lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 // A small, fast, deterministic generator: the same row number always gives the same row.
 std::uint64_t Mix(std::uint64_t x) {
   x += 0x9E3779B97F4A7C15ull;
@@ -67,6 +96,118 @@ std::string Numbered(std::string_view prefix, std::uint64_t n) {
 }
 
 }  // namespace
+
+ColumnSpec ShapeOf(std::string_view field) {
+  const std::string name = Lower(field);
+  for (const ColumnSpec& column : PersonnelColumns()) {
+    if (column.name == name)
+      return {std::string(field), column.type, column.length, column.decimals};
+  }
+  const auto spec = [&](char type, std::uint8_t length, std::uint8_t decimals = 0) {
+    return ColumnSpec{std::string(field), type, length, decimals};
+  };
+  // Texts that only look like numbers or dates: pband_no takes the text "NULL".
+  if (name == "pband_no" || name == "policy_no" || name == "order_no" || name == "cheq_no" ||
+      name == "vchr_no" || name == "tan_no" || name == "acct_no") {
+    return spec('C', 20);
+  }
+  if (name == "dsgn_desc") return spec('C', 60);  // long enough for the 50-character cut
+  if (name.ends_with("_code") || name.ends_with("_cd") || name.ends_with("_cod") ||
+      name.ends_with("code")) {
+    return spec('C', 10);
+  }
+  if (name.ends_with("_date") || name.ends_with("_dt") || name.starts_with("date_") ||
+      name.starts_with("dt_")) {
+    return spec('D', 8);
+  }
+  if (name == "remarks") return spec('M', 10);
+  if (name.ends_with("_desc") || name.ends_with("_name") || name.ends_with("_nm") ||
+      name.ends_with("_nam") || name.ends_with("_add") || name.ends_with("_addr") ||
+      name == "address" || name == "purpose" || name == "report" || name.ends_with("_n")) {
+    return spec('C', 40);
+  }
+  if (name.starts_with("ninst") ||
+      AnyPart(name,
+              {"inst", "days", "sl", "ord", "rank", "no", "mon", "year", "maxid", "grp", "cnt"}) ||
+      name == "maxid") {
+    return spec('N', 5);
+  }
+  if (name.starts_with("ainst") || name.starts_with("t1") || name.starts_with("t2") ||
+      name.starts_with("t3") || name.starts_with("t4") || name.starts_with("t5") ||
+      name.starts_with("t6") || name.starts_with("t7") || name.starts_with("t8") ||
+      name.starts_with("t9") ||
+      AnyPart(
+          name,
+          {"amt", "bal",  "tax", "rate", "recov", "arrear", "loan", "subs",   "inc",  "gross",
+           "gpf", "lic",  "nsc", "hba",  "da",    "dp",     "hra",  "cca",    "gi",   "go",
+           "exp", "recv", "sav", "ins",  "fees",  "bond",   "camt", "slb",    "tr",   "tc",
+           "tp",  "pay",  "ta",  "ma",   "from",  "to",     "oths", "misc",   "80l",  "80ccc",
+           "80d", "80dd", "80g", "80u",  "88c",   "rentpa", "dp",   "depo",   "exmp", "deduct",
+           "mar", "apr",  "may", "jun",  "jul",   "aug",    "sep",  "oct",    "nov",  "dec",
+           "jan", "feb",  "g",   "q",    "draw",  "cgegis", "hp",   "source", "fund", "open"})) {
+    return spec('N', 12, 2);
+  }
+  return spec('C', 20);
+}
+
+std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry) {
+  std::vector<ColumnSpec> columns;
+  for (const import::FieldOperation& op : entry.fields) columns.push_back(ShapeOf(op.field));
+  if (entry.column_walk) columns.push_back({"ddo_desc", 'C', 40});
+  return columns;
+}
+
+std::string SqlTypeOf(const ColumnSpec& column) {
+  switch (column.type) {
+    case 'C':
+      return "varchar(" + std::to_string(column.length) + ")";
+    case 'N':
+    case 'F':
+      if (column.decimals == 0) return column.length <= 9 ? "int" : "bigint";
+      return "decimal(" + std::to_string(column.length) + "," + std::to_string(column.decimals) +
+             ")";
+    case 'D':
+      return "datetime";
+    case 'T':
+      return "datetime";
+    case 'L':
+      return "bit";
+    case 'M':
+      return "text";
+    case 'I':
+      return "int";
+    case 'Y':
+      return "money";
+    default:
+      return "varchar(254)";
+  }
+}
+
+std::vector<const import::CatalogEntry*> AllCatalogEntries() {
+  std::vector<const import::CatalogEntry*> entries;
+  for (auto pass :
+       {import::FirstPassCatalog(), import::SecondPassCatalog(), import::ThirdPassCatalog()}) {
+    for (const import::CatalogEntry& entry : pass) entries.push_back(&entry);
+  }
+  return entries;
+}
+
+std::string CreateTableScript() {
+  std::string script =
+      "-- The tables of the FoxPro payroll data, one per catalogued table, with every column "
+      "the\r\n"
+      "-- import copies. Generated from the import's catalogs: zuna-sample schema.\r\n";
+  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
+    script += "CREATE TABLE [" + entry->table + "] (\r\n";
+    const std::vector<ColumnSpec> columns = ColumnsOf(*entry);
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      script += "    [" + columns[i].name + "] " + SqlTypeOf(columns[i]) +
+                (i + 1 < columns.size() ? ",\r\n" : "\r\n");
+    }
+    script += ");\r\nGO\r\n";
+  }
+  return script;
+}
 
 std::vector<std::string> PersonnelRow(std::uint64_t n) {
   const std::uint64_t r = Mix(n);

@@ -1,0 +1,96 @@
+#include "scripts/schema_commands.h"
+
+#include <string>
+
+#include "app/constants.h"
+#include "platform/operator/operator.h"
+#include "platform/sql/data_sources.h"
+#include "scripts/script_runner.h"
+
+namespace zuna::scripts {
+namespace {
+
+enum class ServerName { kTrimmed, kAsTyped, kFixed };
+
+struct Message {
+  std::string_view text;
+  MessageIcon icon = MessageIcon::kNone;
+  MessageTitle title = MessageTitle::kDefault;
+};
+
+struct CommandSpec {
+  SchemaCommand command;
+  ServerName server;
+  std::string_view prefix;
+  std::string_view script;
+  bool separate_batches;
+  Message messages[2];
+};
+
+constexpr CommandSpec kCommands[] = {
+    {SchemaCommand::kCreateDatabase,
+     ServerName::kTrimmed,
+     constants::kMasterPrefix,
+     "CreateDatabaseScript.sql",
+     true,
+     {{"Database Created"}, {}}},
+    {SchemaCommand::kCreateTable,
+     ServerName::kTrimmed,
+     constants::kDatabasePrefix,
+     "CreateTableScript.sql",
+     true,
+     {{"Table Created"}, {}}},
+    {SchemaCommand::kAlter,
+     ServerName::kAsTyped,
+     constants::kDatabasePrefix,
+     "ALTER.sql",
+     false,
+     {{"Table Altered"},
+      {"Create DSN 'pay' for SQL Server,Otherwise error occure!!!", MessageIcon::kInformation,
+       MessageTitle::kZuna}}},
+    {SchemaCommand::kDeleteDuplicates,
+     ServerName::kFixed,
+     constants::kFixedServerPrefix,
+     "DELETE.sql",
+     false,
+     {{"Duplicate Record Deleted"}, {}}},
+};
+
+}  // namespace
+
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
+                        std::string_view server_name, Operator& op) {
+  for (const CommandSpec& spec : kCommands) {
+    if (spec.command != command) continue;
+    std::string connection(spec.prefix);
+    switch (spec.server) {
+      case ServerName::kTrimmed:
+        connection += TrimSpaces(server_name);
+        break;
+      case ServerName::kAsTyped:
+        connection += server_name;
+        break;
+      case ServerName::kFixed:
+        connection += sources.FixedServerName();
+        break;
+    }
+    const Status status = RunScriptFile(sources, connection, spec.script, spec.separate_batches);
+    if (!status.ok()) {
+      op.ShowError(status);
+      return status;
+    }
+    for (const Message& message : spec.messages) {
+      if (!message.text.empty()) op.ShowMessage(message.text, message.icon, message.title);
+    }
+    return Status::Ok();
+  }
+  return Status(ErrorKind::kInvalidArgument, 5, "Invalid procedure call or argument");
+}
+
+}  // namespace zuna::scripts
