@@ -39,6 +39,8 @@ int RunCreateDatabase(const CommandContext& context);
 int RunCreateTables(const CommandContext& context);
 int RunAlter(const CommandContext& context);
 int RunDeleteDuplicates(const CommandContext& context);
+int RunImport(const CommandContext& context);
+int RunListFields(const CommandContext& context);
 int RunPdf(const CommandContext& context);
 
 }  // namespace zuna::cli

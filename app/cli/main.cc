@@ -29,6 +29,8 @@ constexpr Command kCommands[] = {
     {"alter", "alter the tables (ALTER.sql)", RunAlter},
     {"delete-duplicates", "delete duplicate rows on the fixed server (DELETE.sql)",
      RunDeleteDuplicates},
+    {"import", "copy every catalogued FoxPro table into the database", RunImport},
+    {"list-fields", "write \"fields\": the target columns the FoxPro tables lack", RunListFields},
     {"pdf",
      "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"
      "                     [--height INCHES] [--title T] [--author A] [--subject S]\n"

@@ -1,0 +1,89 @@
+// zuna-transfer import: the whole import run. Messages go to standard output; a progress line
+// per table and a closing summary table go to standard error.
+#include <cstdio>
+#include <string>
+
+#include "app/cli/cli.h"
+#include "import/import_run.h"
+#include "platform/sql/data_sources.h"
+
+namespace zuna::cli {
+namespace {
+
+// The command line has no window: the label and buttons have nothing to show.
+class NoWindow : public import::ImportWindow {
+ public:
+  void ShowWaitLabel() override {}
+  void HideWaitLabel() override {}
+  void DisableImport() override {}
+  void EnableReport() override {}
+};
+
+class ProgressLines : public import::ImportObserver {
+ public:
+  explicit ProgressLines(Operator& op) : op_(op) {}
+  void TableDone(const import::TableReport& r) override {
+    if (r.outcome != import::TableReport::Outcome::kCopied) return;
+    char line[256];
+    const double rate = r.seconds > 0 ? static_cast<double>(r.rows_saved) / r.seconds : 0;
+    std::snprintf(line, sizeof line, "%s: %llu rows copied, %.0f rows/s", r.table.c_str(),
+                  static_cast<unsigned long long>(r.rows_saved), rate);
+    op_.ShowProgress(line);
+  }
+
+ private:
+  Operator& op_;
+};
+
+void PrintSummary(const import::ImportSummary& summary) {
+  std::fprintf(stderr, "\n%-18s %9s %9s %8s %8s %8s %8s  %s\n", "table", "read", "saved", "refused",
+               "fields", "deleted", "bad text", "header/found");
+  for (const import::TableReport& r : summary.tables) {
+    using Outcome = import::TableReport::Outcome;
+    if (r.outcome != Outcome::kCopied) {
+      std::fprintf(stderr, "%-18s %s\n", r.table.c_str(),
+                   r.outcome == Outcome::kMissing ? "not found" : "master-data script");
+      continue;
+    }
+    const std::string counts = std::to_string(r.header_rows) + "/" +
+                               std::to_string(r.rows_in_file) +
+                               (r.header_rows != r.rows_in_file ? "  DIFFERS" : "");
+    std::fprintf(stderr, "%-18s %9llu %9llu %8llu %8llu %8llu %8llu  %s\n", r.table.c_str(),
+                 static_cast<unsigned long long>(r.rows_read),
+                 static_cast<unsigned long long>(r.rows_saved),
+                 static_cast<unsigned long long>(r.rows_refused),
+                 static_cast<unsigned long long>(r.fields_unassigned),
+                 static_cast<unsigned long long>(r.deleted_skipped),
+                 static_cast<unsigned long long>(r.undecodable_fields), counts.c_str());
+  }
+  std::fprintf(stderr, "rows lost %llu, fields lost %llu\n",
+               static_cast<unsigned long long>(summary.rows_lost),
+               static_cast<unsigned long long>(summary.fields_lost));
+}
+
+}  // namespace
+
+int RunImport(const CommandContext& context) {
+  if (!context.invocation.arguments.empty()) return UsageError("import", "takes no arguments");
+  auto sources = sql::DataSources::Load(context.program_folder);
+  if (!sources.ok()) {
+    context.op.ShowError(sources.status());
+    return kExitFailed;
+  }
+  import::ImportState state;
+  import::SkipLog skips;
+  import::ImportContext import_context{*sources,
+                                       sources->DataFolder(),
+                                       context.program_folder,
+                                       context.invocation.server,
+                                       context.op,
+                                       state,
+                                       skips};
+  NoWindow window;
+  ProgressLines progress(context.op);
+  const import::ImportSummary summary = import::RunImport(import_context, window, &progress);
+  PrintSummary(summary);
+  return summary.skipped() ? kExitSkippedFailures : kExitDone;
+}
+
+}  // namespace zuna::cli

@@ -1,0 +1,27 @@
+// zuna-transfer list-fields: writes "fields", the target columns the FoxPro tables lack.
+#include <cstdio>
+
+#include "app/cli/cli.h"
+#include "import/import_state.h"
+#include "platform/sql/data_sources.h"
+#include "scripts/field_listing.h"
+
+namespace zuna::cli {
+
+int RunListFields(const CommandContext& context) {
+  if (!context.invocation.arguments.empty()) return UsageError("list-fields", "takes no arguments");
+  auto sources = sql::DataSources::Load(context.program_folder);
+  if (!sources.ok()) {
+    context.op.ShowError(sources.status());
+    return kExitFailed;
+  }
+  import::ImportState state;
+  if (Status listed = scripts::WriteFieldListing(*sources, state); !listed.ok()) {
+    context.op.ShowError(listed);
+    return kExitFailed;
+  }
+  context.op.ShowProgress((context.program_folder / "fields").string());
+  return kExitDone;
+}
+
+}  // namespace zuna::cli

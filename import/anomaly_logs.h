@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/base/status.h"
+#include "platform/files/file_system.h"
+
+namespace zuna::import {
+
+inline constexpr std::string_view kPersonnelLogName = "personnel_rpt";
+inline constexpr std::string_view kPaybillLogName = "paybill_rpt";
+inline constexpr std::string_view kFieldListingName = "fields";
+
+// The main window's one slot for an open log: its file name and its stream. Putting a new stream
+// into it closes the one that was there; the last one stays open until the slot goes away. A log
+// that could not be created leaves the slot without a stream, and its lines are dropped.
+class LogSlot {
+ public:
+  // Creates `name` in `folder` as a new Unicode file and puts it into the slot.
+  Status Open(const std::filesystem::path& folder, std::string_view name);
+  // Writes a line to the open log; without one, the line is dropped.
+  Status WriteLine(std::string_view line);
+  void Release();
+
+  const std::string& name() const { return name_; }
+  bool has_stream() const { return stream_.has_value(); }
+
+ private:
+  std::string name_;
+  std::optional<files::TextFileWriter> stream_;
+};
+
+// One line of the personnel log: emp_code(id_no)(FIELD -value), values in their text form,
+// character values with their trailing blanks, a null as nothing.
+std::string PersonnelLogLine(std::string_view emp_code, std::string_view id_no,
+                             std::string_view field, std::string_view value);
+
+// One line of the pay-bill log:
+// pay_mon,pay_year,dept_code & estb_code (dept_code,estb_code)(FIELD -value)
+std::string PaybillLogLine(std::string_view pay_mon, std::string_view pay_year,
+                           std::string_view dept_code, std::string_view estb_code,
+                           std::string_view field, std::string_view value);
+
+}  // namespace zuna::import

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "import/table_copier.h"
+
+namespace zuna::import {
+
+// What the import changes on the main window: the wait label and two buttons.
+class ImportWindow {
+ public:
+  virtual ~ImportWindow() = default;
+  virtual void ShowWaitLabel() = 0;
+  virtual void HideWaitLabel() = 0;
+  virtual void DisableImport() = 0;
+  virtual void EnableReport() = 0;
+};
+
+struct ImportSummary {
+  std::vector<TableReport> tables;
+  std::uint64_t rows_lost = 0;
+  std::uint64_t fields_lost = 0;
+  std::uint64_t skipped_failures = 0;  // entries of the skip log
+  bool skipped() const { return skipped_failures > 0; }
+};
+
+// Observes the import table by table (the command line prints progress).
+class ImportObserver {
+ public:
+  virtual ~ImportObserver() = default;
+  virtual void TableDone(const TableReport& report) = 0;
+};
+
+// The whole import, in this order: the wait label shown and the import button disabled, the
+// first pass, TransferSecondPass, TransferThirdPass (ending with the installation step),
+// ApplyKeys, the label hidden, "Completed", and the report button enabled. When anything was
+// skipped, a message after "Completed" says how many rows and fields were lost and names the
+// log "import_errors".
+ImportSummary RunImport(ImportContext& context, ImportWindow& window,
+                        ImportObserver* observer = nullptr);
+
+// The passes and finishing steps, for callers that run them on their own.
+void TransferFirstPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
+void TransferSecondPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
+void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
+void MarkInstallation(ImportContext& context);
+void ApplyKeys(ImportContext& context);
+
+}  // namespace zuna::import

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/base/status.h"
+#include "platform/files/file_system.h"
+
+namespace zuna::import {
+
+inline constexpr std::string_view kSkipLogName = "import_errors";
+
+// Every failure the import skips and goes on from, written to the Unicode log "import_errors" in
+// the program folder, one line each: table, source row number (0 when no row is meant), field,
+// error number and description, separated by tabs. The import never stops for these; this log
+// is how nothing is lost silently. A clean import leaves the file empty.
+class SkipLog {
+ public:
+  // Creates the log, replacing an earlier one. Without it the counts are still kept.
+  Status Open(const std::filesystem::path& program_folder);
+  void Close();
+
+  // A source row that was not saved.
+  void RowLost(std::string_view table, std::uint64_t row, const Status& status);
+  // `count` rows of a table that were not saved for one reason (a target that did not open).
+  void RowsLost(std::string_view table, std::uint64_t count, const Status& status);
+  // A field of a saved (or refused) row that could not be assigned.
+  void FieldLost(std::string_view table, std::uint64_t row, std::string_view field,
+                 const Status& status);
+  // Any other step that failed: a log that could not be created, a script, a close.
+  void StepFailed(std::string_view table, std::string_view step, const Status& status);
+
+  std::uint64_t rows_lost() const { return rows_lost_; }
+  std::uint64_t fields_lost() const { return fields_lost_; }
+  std::uint64_t entries() const { return entries_; }
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  void Write(std::string_view table, std::uint64_t row, std::string_view field,
+             const Status& status);
+
+  std::filesystem::path path_;
+  std::optional<files::TextFileWriter> stream_;
+  std::uint64_t rows_lost_ = 0;
+  std::uint64_t fields_lost_ = 0;
+  std::uint64_t entries_ = 0;
+};
+
+}  // namespace zuna::import

@@ -1,0 +1,277 @@
+#include "import/table_copier.h"
+
+#include <chrono>
+#include <memory>
+#include <vector>
+
+#include "app/constants.h"
+#include "import/date_rule.h"
+#include "platform/dbf/foxpro_source.h"
+#include "platform/operator/operator.h"
+#include "platform/sql/data_sources.h"
+#include "platform/sql/recordset.h"
+#include "scripts/schema_commands.h"
+#include "scripts/script_runner.h"
+
+namespace zuna::import {
+namespace {
+
+constexpr std::size_t kTrimAndCutLength = 50;
+constexpr std::string_view kNullText = "NULL";
+
+std::size_t CodePointCount(std::string_view text) {
+  std::size_t count = 0;
+  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+std::string_view FirstCodePoints(std::string_view text, std::size_t n) {
+  std::size_t pos = 0;
+  for (std::size_t seen = 0; pos < text.size(); ++pos) {
+    if ((static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80 && seen++ == n) break;
+  }
+  return text.substr(0, pos);
+}
+
+// One field operation with the column positions on both sides, resolved once per table: the
+// names cannot change while a table is copied.
+struct BoundOperation {
+  const FieldOperation* op;
+  int source = -1;
+  int target = -1;
+};
+
+// The source columns a log line is made of.
+struct LogColumns {
+  std::vector<int> pieces;
+};
+
+class Copier {
+ public:
+  Copier(const CatalogEntry& entry, ImportContext& context, TableReport& report)
+      : entry_(entry), context_(context), report_(report) {}
+
+  void Run();
+
+ private:
+  void RowLoop(const std::vector<BoundOperation>& operations);
+  void Assign(const BoundOperation& bound, std::uint64_t row);
+  void WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row);
+  std::string SourceText(int index);
+  void Skip(std::string_view step, const Status& status) {
+    context_.skips.StepFailed(entry_.table, step, status);
+  }
+
+  const CatalogEntry& entry_;
+  ImportContext& context_;
+  TableReport& report_;
+  std::unique_ptr<sql::Recordset> target_;
+  std::unique_ptr<sql::Recordset> source_;
+  Status target_failure_;
+  LogColumns log_columns_;
+  Value scratch_;
+};
+
+const Value& ReplacementDate() {
+  static const Value replacement = Value::Text(kReplacementDate);
+  return replacement;
+}
+
+void Copier::Run() {
+  if (entry_.log != AnomalyLog::kNone) {
+    const std::string_view name =
+        entry_.log == AnomalyLog::kPersonnel ? kPersonnelLogName : kPaybillLogName;
+    if (Status opened = context_.state.log.Open(context_.program_folder, name); !opened.ok()) {
+      Skip(name, opened);
+    }
+  }
+
+  context_.state.target_select = entry_.select_text;
+  if (auto target = context_.sources.OpenRecordset(entry_.select_text, constants::kPayConnection);
+      target.ok()) {
+    target_ = std::move(target).value();
+  } else {
+    target_failure_ = target.status();
+  }
+  context_.state.source_select = entry_.select_text;
+  auto source = context_.sources.OpenRecordset(entry_.select_text, constants::kFoxPayConnection);
+  if (!source.ok()) {
+    Skip("open source", source.status());
+  } else {
+    source_ = std::move(source).value();
+  }
+
+  if (source_) {
+    const auto column = [this](std::string_view name) { return source_->FindField(name); };
+    if (entry_.log == AnomalyLog::kPersonnel) {
+      log_columns_.pieces = {column("emp_code"), column("id_no")};
+    } else if (entry_.log == AnomalyLog::kPaybill) {
+      log_columns_.pieces = {column("pay_mon"), column("pay_year"), column("dept_code"),
+                             column("estb_code")};
+    }
+    std::vector<BoundOperation> operations;
+    if (entry_.column_walk) {
+      // The walk runs the row loop once for each source column named ddo_code (blanks around
+      // the name ignored, case kept); a source without one adds nothing.
+      static const FieldOperation kDdoCode{"ddo_code", FieldRule::kCopy, false};
+      for (int i = 0; i < source_->FieldCount(); ++i) {
+        std::string_view name = source_->FieldName(i);
+        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+        if (name != "ddo_code") continue;
+        BoundOperation bound{&kDdoCode, i, target_ ? target_->FindField("ddo_code") : -1};
+        RowLoop({bound});
+      }
+    } else {
+      for (const FieldOperation& op : entry_.fields) {
+        operations.push_back(
+            {&op, source_->FindField(op.field), target_ ? target_->FindField(op.field) : -1});
+      }
+      RowLoop(operations);
+    }
+  }
+
+  if (target_) {
+    if (Status closed = target_->Close(); !closed.ok()) Skip("close target", closed);
+  }
+  if (source_) {
+    if (auto statistics = source_->Statistics()) {
+      report_.deleted_skipped = statistics->deleted_skipped;
+      report_.undecodable_fields = statistics->undecodable_fields;
+      report_.header_rows = statistics->header_row_count;
+      report_.rows_in_file = statistics->rows_in_file;
+    }
+    if (Status closed = source_->Close(); !closed.ok()) Skip("close source", closed);
+  }
+}
+
+void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
+  std::uint64_t rows_without_target = 0;
+  while (!source_->Eof()) {
+    const std::uint64_t row = ++report_.rows_read;
+    if (!target_) {
+      ++rows_without_target;
+    } else if (Status added = target_->AddNew(); !added.ok()) {
+      context_.skips.RowLost(entry_.table, row, added);
+      ++report_.rows_refused;
+    } else {
+      for (const BoundOperation& bound : operations) Assign(bound, row);
+      if (Status saved = target_->Update(); saved.ok()) {
+        ++report_.rows_saved;
+      } else {
+        context_.skips.RowLost(entry_.table, row, saved);
+        ++report_.rows_refused;
+      }
+    }
+    if (Status moved = source_->MoveNext(); !moved.ok()) Skip("read source", moved);
+  }
+  if (rows_without_target > 0) {
+    report_.rows_refused += rows_without_target;
+    context_.skips.RowsLost(entry_.table, rows_without_target,
+                            target_failure_.WithContext("the target did not open"));
+  }
+}
+
+void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
+  const FieldOperation& op = *bound.op;
+  const auto lost = [&](const Status& status) {
+    ++report_.fields_unassigned;
+    context_.skips.FieldLost(entry_.table, row, op.field, status);
+  };
+  if (bound.source < 0) return lost(sql::ItemNotFound(op.field).WithContext("source"));
+  auto read = source_->Field(bound.source);
+  if (!read.ok()) return lost(read.status());
+  const Value& value = **read;
+  const Value* assigned = &value;
+  bool log = false;
+
+  switch (op.rule) {
+    case FieldRule::kCopy:
+      if (entry_.column_walk && value.is_null()) {
+        scratch_.SetText("");  // a null ddo_code arrives as the empty text
+        assigned = &scratch_;
+      }
+      break;
+    case FieldRule::kDateRule:
+    case FieldRule::kDateRuleNoNullTest: {
+      const DateRuleOutcome outcome = ApplyDateRule(value, op.rule == FieldRule::kDateRule);
+      if (outcome.replaced) assigned = &ReplacementDate();
+      log = outcome.log && op.logged;
+      break;
+    }
+    case FieldRule::kTrimAndCut: {
+      if (value.is_null()) break;
+      const std::string text = value.ToText();
+      std::string_view trimmed = text;
+      while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
+      while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
+      scratch_.SetText(CodePointCount(trimmed) < kTrimAndCutLength
+                           ? trimmed
+                           : FirstCodePoints(text, kTrimAndCutLength));
+      assigned = &scratch_;
+      break;
+    }
+    case FieldRule::kNullAsText:
+      // A value that is not null is copied: leaving it out would lose it.
+      if (value.is_null()) {
+        scratch_.SetText(kNullText);
+        assigned = &scratch_;
+      }
+      break;
+  }
+  if (bound.target < 0) {
+    lost(sql::ItemNotFound(op.field).WithContext("target"));
+  } else if (Status set = target_->Set(bound.target, *assigned); !set.ok()) {
+    lost(set);
+  }
+  if (log) WriteLogLine(op, value, row);
+}
+
+std::string Copier::SourceText(int index) {
+  if (index < 0) return {};
+  auto value = source_->Field(index);
+  return value.ok() ? (*value)->ToText() : std::string();
+}
+
+void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row) {
+  const auto& p = log_columns_.pieces;
+  const std::string line =
+      entry_.log == AnomalyLog::kPersonnel
+          ? PersonnelLogLine(SourceText(p[0]), SourceText(p[1]), op.field, value.ToText())
+          : PaybillLogLine(SourceText(p[0]), SourceText(p[1]), SourceText(p[2]), SourceText(p[3]),
+                           op.field, value.ToText());
+  if (Status written = context_.state.log.WriteLine(line); !written.ok()) {
+    context_.skips.StepFailed(entry_.table, context_.state.log.name(),
+                              written.WithContext("row " + std::to_string(row)));
+  }
+}
+
+}  // namespace
+
+TableReport CopyTable(const CatalogEntry& entry, ImportContext& context) {
+  const auto start = std::chrono::steady_clock::now();
+  TableReport report;
+  report.table = entry.table;
+  if (dbf::FindTableFile(context.data_folder, entry.table).empty()) {
+    if (!entry.master_data_script.empty()) {
+      report.outcome = TableReport::Outcome::kMasterDataScript;
+      const std::string connection = std::string(constants::kDatabasePrefix) +
+                                     std::string(scripts::TrimSpaces(context.server_name));
+      if (Status ran =
+              scripts::RunScriptFile(context.sources, connection, entry.master_data_script, true);
+          !ran.ok()) {
+        context.skips.StepFailed(entry.table, entry.master_data_script, ran);
+      }
+    } else {
+      report.outcome = TableReport::Outcome::kMissing;
+      context.op.ShowMessage(entry.not_found_message, MessageIcon::kInformation,
+                             MessageTitle::kDefault);
+    }
+  } else {
+    Copier(entry, context, report).Run();
+  }
+  report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return report;
+}
+
+}  // namespace zuna::import

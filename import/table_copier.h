@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "import/catalog.h"
+#include "import/import_state.h"
+#include "import/skip_log.h"
+
+namespace zuna {
+class Operator;
+namespace sql {
+class DataSources;
+}
+}  // namespace zuna
+
+namespace zuna::import {
+
+// Everything a pass works with: the data sources, the folders, the server name as typed, the
+// operator, the main window's slots and the log of skipped failures.
+struct ImportContext {
+  const sql::DataSources& sources;
+  std::filesystem::path data_folder;
+  std::filesystem::path program_folder;
+  std::string server_name;
+  Operator& op;
+  ImportState& state;
+  SkipLog& skips;
+};
+
+// What happened to one table, for the import's summary.
+struct TableReport {
+  enum class Outcome { kCopied, kMissing, kMasterDataScript };
+  std::string table;
+  Outcome outcome = Outcome::kCopied;
+  std::uint64_t rows_read = 0;
+  std::uint64_t rows_saved = 0;
+  std::uint64_t rows_refused = 0;
+  std::uint64_t fields_unassigned = 0;
+  std::uint64_t deleted_skipped = 0;
+  std::uint64_t undecodable_fields = 0;
+  std::uint64_t header_rows = 0;
+  std::uint64_t rows_in_file = 0;
+  double seconds = 0;
+};
+
+// The table copy procedure, for one catalog entry, in this order: the existence test (a missing
+// file shows the entry's message, or runs its master-data script), the entry's preparations
+// (opening its anomaly log), the target opened before the source, the row loop (add a row,
+// assign the fields in catalog order, save, move on), then the target closed before the source.
+// A failing step is skipped and the procedure goes on; every skipped failure is written to the
+// skip log.
+TableReport CopyTable(const CatalogEntry& entry, ImportContext& context);
+
+}  // namespace zuna::import

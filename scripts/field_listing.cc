@@ -1,0 +1,85 @@
+#include "scripts/field_listing.h"
+
+#include <string>
+
+#include "app/constants.h"
+#include "import/import_state.h"
+#include "platform/dbf/foxpro_source.h"
+#include "platform/sql/data_sources.h"
+#include "platform/sql/statement.h"
+
+namespace zuna::scripts {
+namespace {
+
+constexpr std::string_view kTableList = "SELECT * FROM sys.Tables order by name";
+constexpr std::string_view kColumnQuery =
+    " SELECT column_name 'Column Name',data_type 'Data Type',CHARacter_maximum_length "
+    "'Maximum Length'From information_schema.Columns ";
+constexpr std::string_view kHyphens = "----------------";
+constexpr std::string_view kEquals = "============";
+
+std::string Canonical(std::string_view name) {
+  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
+  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+  std::string out(name);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+// The column entries of one table: target columns without a FoxPro column of the same name.
+Result<std::string> MissingColumns(const sql::DataSources& sources, import::ImportState& state,
+                                   const std::string& table) {
+  const std::string select = "select * from " + sql::BracketName(table);
+  state.target_select = select;
+  ASSIGN_OR_RETURN(auto target, sources.OpenRecordset(select, constants::kPayConnection));
+  state.source_select = select;
+  ASSIGN_OR_RETURN(auto source, sources.OpenRecordset(select, constants::kFoxPayConnection));
+  std::string text;
+  for (int i = 0; i < target->FieldCount(); ++i) {
+    const std::string column(target->FieldName(i));
+    const std::string wanted = Canonical(column);
+    bool found = false;
+    for (int j = 0; j < source->FieldCount() && !found; ++j) {
+      found = Canonical(source->FieldName(j)) == wanted;
+    }
+    if (found) continue;
+    const std::string query = std::string(kColumnQuery) + " WHERE column_name='" + column +
+                              "' and table_name = '" + table + "'";
+    ASSIGN_OR_RETURN(auto details, sources.OpenRecordset(query, constants::kPayConnection));
+    ASSIGN_OR_RETURN(const Value* type, details->Field(1));
+    ASSIGN_OR_RETURN(const Value* length, details->Field(2));
+    text += column + "-" + type->ToText() + "(" + length->ToText() + ")\r\n";
+    RETURN_IF_ERROR(details->Close());
+  }
+  RETURN_IF_ERROR(target->Close());
+  RETURN_IF_ERROR(source->Close());
+  return text;
+}
+
+}  // namespace
+
+Status WriteFieldListing(const sql::DataSources& sources, import::ImportState& state) {
+  RETURN_IF_ERROR(state.log.Open(sources.program_folder(), import::kFieldListingName));
+  const std::filesystem::path data_folder = sources.DataFolder();
+  ASSIGN_OR_RETURN(auto tables, sources.OpenRecordset(kTableList, constants::kPayConnection));
+  while (!tables->Eof()) {
+    ASSIGN_OR_RETURN(const Value* name, tables->FieldByName("name"));
+    const std::string table = name->ToText();
+    std::string text;
+    if (!dbf::FindTableFile(data_folder, table).empty()) {
+      ASSIGN_OR_RETURN(text, MissingColumns(sources, state, table));
+    }
+    if (!text.empty()) {
+      RETURN_IF_ERROR(state.log.WriteLine(table));
+      RETURN_IF_ERROR(state.log.WriteLine(kHyphens));
+      RETURN_IF_ERROR(state.log.WriteLine(text));
+      RETURN_IF_ERROR(state.log.WriteLine(kEquals));
+    }
+    RETURN_IF_ERROR(tables->MoveNext());
+  }
+  return Status::Ok();
+}
+
+}  // namespace zuna::scripts
