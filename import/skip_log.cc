@@ -49,6 +49,12 @@ void SkipLog::FieldLost(std::string_view table, std::uint64_t row, std::string_v
   Write(table, row, field, status);
 }
 
+void SkipLog::ColumnMissing(std::string_view table, std::string_view field, std::uint64_t rows,
+                            const Status& status) {
+  fields_lost_ += rows;
+  Write(table, 0, field, status.WithContext("every row (" + std::to_string(rows) + ")"));
+}
+
 void SkipLog::StepFailed(std::string_view table, std::string_view step, const Status& status) {
   Write(table, 0, step, status);
 }

@@ -30,6 +30,9 @@ class SkipLog {
   // A field of a saved (or refused) row that could not be assigned.
   void FieldLost(std::string_view table, std::uint64_t row, std::string_view field,
                  const Status& status);
+  // A column one side lacks: its field stays unassigned on all `rows` rows of the table.
+  void ColumnMissing(std::string_view table, std::string_view field, std::uint64_t rows,
+                     const Status& status);
   // Any other step that failed: a log that could not be created, a script, a close.
   void StepFailed(std::string_view table, std::string_view step, const Status& status);
 

@@ -147,6 +147,7 @@ void Copier::Run() {
 
 void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   std::uint64_t rows_without_target = 0;
+  const std::uint64_t first_row = report_.rows_read;
   while (!source_->Eof()) {
     const std::uint64_t row = ++report_.rows_read;
     if (!target_) {
@@ -170,6 +171,16 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
     context_.skips.RowsLost(entry_.table, rows_without_target,
                             target_failure_.WithContext("the target did not open"));
   }
+  // A column one side lacks is one fact about the table, listed once with its row count.
+  const std::uint64_t rows = report_.rows_read - first_row;
+  if (!target_ || rows == 0) return;
+  for (const BoundOperation& bound : operations) {
+    if (bound.source >= 0 && bound.target >= 0) continue;
+    report_.fields_unassigned += rows;
+    context_.skips.ColumnMissing(
+        entry_.table, bound.op->field, rows,
+        sql::ItemNotFound(bound.op->field).WithContext(bound.source < 0 ? "source" : "target"));
+  }
 }
 
 void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
@@ -178,7 +189,7 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
     ++report_.fields_unassigned;
     context_.skips.FieldLost(entry_.table, row, op.field, status);
   };
-  if (bound.source < 0) return lost(sql::ItemNotFound(op.field).WithContext("source"));
+  if (bound.source < 0) return;  // counted once for the table after the row loop
   auto read = source_->Field(bound.source);
   if (!read.ok()) return lost(read.status());
   const Value& value = **read;
@@ -220,7 +231,7 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
       break;
   }
   if (bound.target < 0) {
-    lost(sql::ItemNotFound(op.field).WithContext("target"));
+    // Counted once for the table after the row loop.
   } else if (Status set = target_->Set(bound.target, *assigned); !set.ok()) {
     lost(set);
   }

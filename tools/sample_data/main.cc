@@ -1,6 +1,7 @@
 // zuna-sample: the bundled sample data and the table script derived from the same shapes.
 //   zuna-sample generate [--rows N] [--personnel-rows N] FOLDER
 //   zuna-sample schema
+//   zuna-sample catalog            print the import's catalogs as JSON, for tests
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -17,10 +18,41 @@ int Usage() {
   return 2;
 }
 
+// The catalogs as JSON: one object per table with its fields, rules and log.
+void PrintCatalog() {
+  using zuna::import::FieldRule;
+  std::printf("[\n");
+  bool first_entry = true;
+  for (const zuna::import::CatalogEntry* entry : zuna::sample::AllCatalogEntries()) {
+    std::printf(
+        "%s{\"table\": \"%s\", \"log\": %d, \"walk\": %s, \"script\": \"%s\", "
+        "\"fields\": [",
+        first_entry ? "" : ",\n", entry->table.c_str(), static_cast<int>(entry->log),
+        entry->column_walk ? "true" : "false", entry->master_data_script.c_str());
+    first_entry = false;
+    for (std::size_t i = 0; i < entry->fields.size(); ++i) {
+      const auto& op = entry->fields[i];
+      const char* rule = op.rule == FieldRule::kCopy                 ? "copy"
+                         : op.rule == FieldRule::kDateRule           ? "date"
+                         : op.rule == FieldRule::kDateRuleNoNullTest ? "date-nonull"
+                         : op.rule == FieldRule::kTrimAndCut         ? "trim-cut"
+                                                                     : "null-text";
+      std::printf("%s[\"%s\", \"%s\", %s]", i ? ", " : "", op.field.c_str(), rule,
+                  op.logged ? "true" : "false");
+    }
+    std::printf("]}");
+  }
+  std::printf("\n]\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string_view command = argc > 1 ? argv[1] : "";
+  if (command == "catalog" && argc == 2) {
+    PrintCatalog();
+    return 0;
+  }
   if (command == "schema" && argc == 2) {
     const std::string script = zuna::sample::CreateTableScript();
     std::fwrite(script.data(), 1, script.size(), stdout);

@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "import/import_run.h"
+#include "platform/sql/data_sources.h"
+#include "platform/text/encoding.h"
+#include "scripts/schema_commands.h"
+#include "tests/support/dbf_builder.h"
+#include "tests/support/recording_operator.h"
+
+namespace zuna::import {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DbfBuilder;
+using Lines = std::vector<std::string>;
+
+// The _NullFlags byte of a row without nulls.
+const std::string kNoNulls(1, '\0');
+
+class RecordingWindow : public ImportWindow {
+ public:
+  void ShowWaitLabel() override { calls.push_back("show label"); }
+  void HideWaitLabel() override { calls.push_back("hide label"); }
+  void DisableImport() override { calls.push_back("disable import"); }
+  void EnableReport() override { calls.push_back("enable report"); }
+  Lines calls;
+};
+
+// A program folder with the delivered scripts, the database and its tables, and an empty data
+// folder "zuna" to put FoxPro tables into.
+class ImportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const auto& script : fs::directory_iterator(ZUNA_SQL_DIR)) {
+      fs::copy_file(script.path(), folder_ / script.path().filename().string());
+    }
+    fs::create_directory(data_);
+    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
+                                                  std::vector<std::string>{});
+    testing::RecordingOperator setup;
+    ASSERT_TRUE(
+        scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateDatabase, *sources_, "", setup)
+            .ok());
+    ASSERT_TRUE(
+        scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, *sources_, "", setup).ok());
+  }
+
+  ImportSummary Import(std::string server = "") {
+    op_.messages.clear();
+    ImportContext context{*sources_, data_, folder_.path(), server, op_, state_, skips_};
+    ImportSummary summary = RunImport(context, window_);
+    state_.log.Release();  // as when the window goes away: the open log is closed
+    return summary;
+  }
+
+  // The rows of a query, each as "v1|v2", nulls as <null>.
+  Lines Rows(const std::string& query) {
+    Lines rows;
+    auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+    EXPECT_TRUE(rs.ok()) << rs.status().ToString();
+    if (!rs.ok()) return rows;
+    for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
+      std::string line;
+      for (int i = 0; i < (*rs)->FieldCount(); ++i) {
+        const Value* v = *(*rs)->Field(i);
+        line += (i ? "|" : "") + (v->is_null() ? std::string("<null>") : v->ToText());
+      }
+      rows.push_back(line);
+    }
+    return rows;
+  }
+
+  // A Unicode log's lines, decoded.
+  Lines LogLines(const std::string& name) {
+    const std::string bytes = testing::ReadFile(folder_ / name);
+    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
+    std::string utf8;
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+      const char32_t unit =
+          static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+      text::AppendUtf8(unit, utf8);
+    }
+    Lines lines;
+    for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      lines.push_back(utf8.substr(start, end - start));
+    }
+    return lines;
+  }
+
+  // A personnel table with the logged date fields and the codes of its log lines.
+  DbfBuilder Personnel() {
+    DbfBuilder b(0x30);
+    b.Field("EMP_CODE", 'C', 8, 0, 0x02).Field("ID_NO", 'N', 4, 0, 0x02);
+    for (const char* date : {"DATE_BIRTH", "DATE_CLOSE", "CORDER_DT", "BILL_DATE", "OPR_DATE"}) {
+      b.Field(date, 'D', 8, 0, 0x02);
+    }
+    b.Field("_NullFlags", '0', 1, 0, 0x05);
+    return b;
+  }
+
+  testing::TempFolder folder_;
+  fs::path data_ = folder_ / "zuna";
+  std::unique_ptr<sql::DataSources> sources_;
+  testing::RecordingOperator op_;
+  RecordingWindow window_;
+  ImportState state_;
+  SkipLog skips_;
+};
+
+TEST_F(ImportTest, EmptyDataFolderShowsEveryNotFoundMessageInOrderThenCompleted) {
+  Import();
+  Lines expected;
+  for (auto pass : {FirstPassCatalog(), SecondPassCatalog(), ThirdPassCatalog()}) {
+    for (const CatalogEntry& entry : pass) {
+      if (!entry.not_found_message.empty()) {
+        expected.push_back("information: " + entry.not_found_message);
+      }
+    }
+  }
+  expected.push_back("Completed");
+  EXPECT_EQ(expected.size(), 26u + 10u + 29u + 1u);
+  EXPECT_EQ(op_.messages, expected);
+  EXPECT_EQ(window_.calls, (Lines{"show label", "disable import", "hide label", "enable report"}));
+  // The two master-data scripts ran in their place; no anomaly log was created.
+  EXPECT_EQ(Rows("select count(*) from qualification"), (Lines{"7"}));
+  EXPECT_EQ(Rows("select count(*) from BranchMaster"), (Lines{"3"}));
+  EXPECT_FALSE(fs::exists(folder_ / "personnel_rpt"));
+  EXPECT_FALSE(fs::exists(folder_ / "paybill_rpt"));
+  EXPECT_TRUE(LogLines("import_errors").empty());
+}
+
+TEST_F(ImportTest, PersonnelDatesAreReplacedAndLoggedInCatalogOrder) {
+  Personnel()
+      .RawRow(std::string("E1      ") + "  17" + "18991231" + "19000101" + "20200101" + "19990101" +
+              "17000101" + kNoNulls)
+      .RawRow(std::string("E2      ") + "  18" + "        " + "        " + "18000101" + "99991231" +
+              "20000101" + "\x0C")  // date_birth and date_close null
+      .RawRow(std::string("E3      ") + "  19" + "20000101" + "18990101" + "18990202" + "08991231" +
+              "20000101" + kNoNulls)
+      .Write(data_ / "personnel.dbf");
+  const ImportSummary summary = Import();
+  EXPECT_EQ(LogLines("personnel_rpt"),
+            (Lines{"E1      (17)(date_birth -31/12/1899)", "E2      (18)(date_birth -)",
+                   "E2      (18)(corder_dt -01/01/1800)", "E3      (19)(date_close -01/01/1899)",
+                   "E3      (19)(corder_dt -02/02/1899)", "E3      (19)(bill_date -31/12/0899)"}));
+  // opr_date is a plain copy: 1700 lies before datetime's range, so row 1 is refused.
+  EXPECT_EQ(Rows("select emp_code, date_birth, date_close, corder_dt, bill_date from personnel "
+                 "order by emp_code"),
+            (Lines{"E2      |01/01/1900|01/01/1900|01/01/1900|31/12/9999",
+                   "E3      |01/01/2000|01/01/1900|01/01/1900|01/01/1900"}));
+  EXPECT_EQ(summary.rows_lost, 1u);
+  const Lines errors = LogLines("import_errors");
+  ASSERT_FALSE(errors.empty());
+  EXPECT_TRUE(errors[0].starts_with("personnel\t1\t\t242\t")) << errors[0];
+  // The catalogued columns this narrow table lacks: one entry each, for all three rows.
+  EXPECT_EQ(errors.size(), 1u + 81u - 7u);
+  EXPECT_TRUE(errors[1].starts_with("personnel\t0\tpay_mon\t3265\tevery row (3): source"))
+      << errors[1];
+  EXPECT_EQ(op_.messages.back(),
+            "information: 1 row and 222 fields could not be copied; every failure is listed in "
+            "the log import_errors.");
+}
+
+TEST_F(ImportTest, PersonnelDelCopiesItsPlainDatesUnchanged) {
+  DbfBuilder()
+      .Field("ID_NO", 'N', 4)
+      .Field("EMP_CODE", 'C', 8)
+      .Field("DATE_BIRTH", 'D', 8)
+      .Field("DATE_CLOSE", 'D', 8)
+      .Row({"1", "E1", "18991231", "18991231"})
+      .Write(data_ / "personnel-del.dbf");
+  Import();
+  EXPECT_EQ(Rows("select date_birth, date_close from [personnel-del]"),
+            (Lines{"31/12/1899|01/01/1900"}));
+  EXPECT_FALSE(fs::exists(folder_ / "personnel_rpt"));
+}
+
+TEST_F(ImportTest, DdoWalkCopiesOnlyDdoCodeAndANullBecomesEmptyText) {
+  DbfBuilder(0x30)
+      .Field("DDO_DESC", 'C', 6)
+      .Field("DDO_CODE", 'C', 4, 0, 0x02)
+      .Field("_NullFlags", '0', 1, 0, 0x05)
+      .RawRow(std::string("first ") + "D1  " + kNoNulls)
+      .RawRow(std::string("second") + "    " + "\x01")
+      .Write(data_ / "ddo.dbf");
+  Import();
+  EXPECT_EQ(Rows("select ddo_code, ddo_desc from ddo"), (Lines{"D1  |<null>", "|<null>"}));
+}
+
+TEST_F(ImportTest, PaybillLogsItsFourDatesButNotNulls) {
+  DbfBuilder b;
+  for (const char* f : {"PAY_MON", "PAY_YEAR"}) b.Field(f, 'N', 4);
+  b.Field("DEPT_CODE", 'C', 4).Field("ESTB_CODE", 'C', 4);
+  for (const char* f : {"BILL_DATE", "CHEQ_DATE", "VCHR_DATE", "CASH_DATE", "OPR_DATE"}) {
+    b.Field(f, 'D', 8);
+  }
+  b.Row({"   3", "2024", "D1", "E1", "18991231", "18000101", "17991231", "08990101", "18000101"})
+      .Row({"   4", "2024", "D2", "E2", "20240101", "        ", "20240101", "20240101", ""})
+      .Write(data_ / "paybill.dbf");
+  Import();
+  EXPECT_EQ(LogLines("paybill_rpt"),
+            (Lines{"3,2024,dept_code & estb_code (D1  ,E1  )(bill_date -31/12/1899)",
+                   "3,2024,dept_code & estb_code (D1  ,E1  )(cheq_date -01/01/1800)",
+                   "3,2024,dept_code & estb_code (D1  ,E1  )(vchr_date -31/12/1799)",
+                   "3,2024,dept_code & estb_code (D1  ,E1  )(cash_date -01/01/0899)"}));
+  // opr_date of paybill is a plain copy: 1800 stays.
+  EXPECT_EQ(Rows("select cheq_date, opr_date from paybill order by pay_mon"),
+            (Lines{"01/01/1900|01/01/1800", "01/01/1900|<null>"}));
+}
+
+TEST_F(ImportTest, DesignationTrimsShortAndCutsLongDescriptions) {
+  const std::string long_text = "  " + std::string(48, 'x') + "yz";  // 50 after trimming
+  DbfBuilder()
+      .Field("DSGN_CODE", 'C', 4)
+      .Field("DSGN_DESC", 'C', 60)
+      .Row({"A", "  CLERK  "})
+      .Row({"B", long_text})
+      .Write(data_ / "designation.dbf");
+  Import();
+  EXPECT_EQ(Rows("select dsgn_desc from designation order by dsgn_code"),
+            (Lines{"CLERK", long_text.substr(0, 50)}));
+}
+
+TEST_F(ImportTest, PbandNoNullBecomesTheTextNullAndAValueIsCopied) {
+  DbfBuilder(0x30)
+      .Field("SCALE_CODE", 'C', 4)
+      .Field("PBAND_NO", 'C', 4, 0, 0x02)
+      .Field("_NullFlags", '0', 1, 0, 0x05)
+      .RawRow(std::string("S1  ") + "PB2 " + kNoNulls)
+      .RawRow(std::string("S2  ") + "    " + "\x01")
+      .Write(data_ / "payscale_new.dbf");
+  Import();
+  EXPECT_EQ(Rows("select pband_no from payscale_new order by scale_code"), (Lines{"PB2 ", "NULL"}));
+}
+
+TEST_F(ImportTest, InstallationIsMarkedForOneRowOrNoneAndWarnsForMore) {
+  const auto installation = [&](int rows) {
+    DbfBuilder b;
+    b.Field("DDO_CODE", 'C', 4).Field("DBF_TYPE", 'C', 10);
+    for (int i = 0; i < rows; ++i) b.Row({"D" + std::to_string(i), "FoxPro"});
+    b.Write(data_ / "installation.dbf");
+  };
+  installation(1);
+  Import();
+  EXPECT_EQ(Rows("select dbf_type from installation"), (Lines{"SqlServer"}));
+
+  installation(0);
+  Import();
+  EXPECT_EQ(Rows("select dbf_type from installation"), (Lines{"SqlServer"}));
+
+  installation(3);
+  Import();
+  EXPECT_NE(std::find(op_.messages.begin(), op_.messages.end(), "critical (ZUNA): DDO Code:(3)"),
+            op_.messages.end());
+  EXPECT_EQ(Rows("select count(*) from installation where dbf_type like 'FoxPro%'"), (Lines{"3"}));
+}
+
+TEST_F(ImportTest, AFortyThousandRowInstallationWarnsInsteadOfWrappingIntoAMark) {
+  DbfBuilder b;
+  b.Field("DDO_CODE", 'C', 1);
+  for (int i = 0; i < 40000; ++i) b.Row({"D"});
+  b.Write(data_ / "installation.dbf");
+  Import();
+  EXPECT_NE(
+      std::find(op_.messages.begin(), op_.messages.end(), "critical (ZUNA): DDO Code:(40000)"),
+      op_.messages.end());
+  EXPECT_EQ(Rows("select count(*) from installation where dbf_type = 'SqlServer'"), (Lines{"0"}));
+}
+
+TEST_F(ImportTest, ASecondImportAddsTheRowsAgain) {
+  DbfBuilder().Field("DEPT_CODE", 'C', 4).Row({"D1"}).Row({"D2"}).Write(data_ / "department.dbf");
+  Import();
+  Import();
+  EXPECT_EQ(Rows("select count(*) from department"), (Lines{"4"}));
+}
+
+TEST_F(ImportTest, AMissingTargetColumnLosesThatFieldOnEveryRowAndIsListed) {
+  DbfBuilder()
+      .Field("GIS_CODE", 'C', 4)
+      .Field("GIS_DESC", 'C', 10)
+      .Row({"G1", "one"})
+      .Write(data_ / "gisgrp.dbf");
+  auto connection = sources_->OpenConnection(constants::kDatabasePrefix);
+  ASSERT_TRUE(connection.ok());
+  ASSERT_TRUE((*connection)->Execute("ALTER TABLE gisgrp DROP COLUMN gis_desc").ok());
+  const ImportSummary summary = Import();
+  EXPECT_EQ(Rows("select * from gisgrp"), (Lines{"G1  "}));
+  EXPECT_EQ(summary.fields_lost, 1u);
+  const Lines errors = LogLines("import_errors");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors[0].starts_with("gisgrp\t0\tgis_desc\t3265\tevery row (1): target"))
+      << errors[0];
+}
+
+TEST_F(ImportTest, AnAnomalyLogNotFoundLeavesAnEarlierOneUntouched) {
+  testing::WriteFile(folder_ / "personnel_rpt", "earlier");
+  Import();
+  EXPECT_EQ(testing::ReadFile(folder_ / "personnel_rpt"), "earlier");
+}
+
+}  // namespace
+}  // namespace zuna::import
