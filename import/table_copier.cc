@@ -232,7 +232,9 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
   }
   if (bound.target < 0) {
     // Counted once for the table after the row loop.
-  } else if (Status set = target_->Set(bound.target, *assigned); !set.ok()) {
+  } else if (Status set = assigned == &value ? target_->SetBorrowed(bound.target, value)
+                                             : target_->Set(bound.target, *assigned);
+             !set.ok()) {
     lost(set);
   }
   if (log) WriteLogLine(op, value, row);

@@ -533,26 +533,41 @@ bool ParseDateText(std::string_view text, CivilDate& date, CivilTime& time) {
   return IsValidDate(date);
 }
 
+namespace {
+
+// Writes `value` as exactly `width` digits ending just before `end`.
+void PutDigits(char* end, int value, int width) {
+  for (int i = 0; i < width; ++i) {
+    *--end = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+}
+
+}  // namespace
+
 void AppendStoredDate(std::string& out, const CivilDate& date) {
-  AppendDigits(out, date.year, 4);
-  out.push_back('-');
-  AppendDigits(out, date.month, 2);
-  out.push_back('-');
-  AppendDigits(out, date.day, 2);
+  char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'};
+  PutDigits(text + 4, date.year, 4);
+  PutDigits(text + 7, date.month, 2);
+  PutDigits(text + 10, date.day, 2);
+  out.append(text, sizeof text);
 }
 
 void AppendStoredDateTime(std::string& out, const CivilDate& date, const CivilTime& time) {
-  AppendStoredDate(out, date);
-  out.push_back(' ');
-  AppendDigits(out, time.hour, 2);
-  out.push_back(':');
-  AppendDigits(out, time.minute, 2);
-  out.push_back(':');
-  AppendDigits(out, time.second, 2);
-  if (time.millisecond != 0) {
-    out.push_back('.');
-    AppendDigits(out, time.millisecond, 3);
+  char text[23] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0', ' ', '0',
+                   '0', ':', '0', '0', ':', '0', '0', '.', '0', '0', '0'};
+  PutDigits(text + 4, date.year, 4);
+  PutDigits(text + 7, date.month, 2);
+  PutDigits(text + 10, date.day, 2);
+  PutDigits(text + 13, time.hour, 2);
+  PutDigits(text + 16, time.minute, 2);
+  PutDigits(text + 19, time.second, 2);
+  if (time.millisecond == 0) {
+    out.append(text, 19);
+    return;
   }
+  PutDigits(text + 23, time.millisecond, 3);
+  out.append(text, sizeof text);
 }
 
 std::string FormatStoredDate(const CivilDate& date) {

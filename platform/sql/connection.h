@@ -52,10 +52,11 @@ class Connection {
   virtual Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) = 0;
 
   // Inserts one row into `table`, giving values to the columns at `assigned` (indexes into
-  // `columns`) and leaving the others to their defaults. The statement for each set of columns
-  // is prepared once and reused. Only this row is lost when it is refused.
+  // `columns` and `values`) and leaving the others to their defaults. The statement for each
+  // set of columns is prepared once and reused. Only this row is lost when it is refused.
   virtual Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                        const std::vector<int>& assigned, const std::vector<Value>& values) = 0;
+                        const std::vector<int>& assigned,
+                        const std::vector<const Value*>& values) = 0;
 
   // Makes every row inserted so far durable (ends the current group of saves).
   virtual Status Flush() = 0;

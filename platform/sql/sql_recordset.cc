@@ -181,8 +181,17 @@ class TableRecordset final : public ReadingRecordset {
     // their buffers, so a long import does not allocate per row.
     new_row_.resize(columns_.size());
     for (Value& v : new_row_) v.SetNull();
+    borrowed_.assign(columns_.size(), nullptr);
     std::fill(assigned_flags_.begin(), assigned_flags_.end(), 0);
     adding_ = true;
+    return Status::Ok();
+  }
+  Status SetBorrowed(int index, const Value& value) override {
+    if (closed_) return ObjectClosed();
+    if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
+    if (!adding_) return NotUpdatable();
+    borrowed_[static_cast<std::size_t>(index)] = &value;
+    assigned_flags_[static_cast<std::size_t>(index)] = 1;
     return Status::Ok();
   }
   Status Set(int index, const Value& value) override {
@@ -190,6 +199,7 @@ class TableRecordset final : public ReadingRecordset {
     if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
     if (!adding_) return NotUpdatable();
     new_row_[static_cast<std::size_t>(index)] = value;
+    borrowed_[static_cast<std::size_t>(index)] = nullptr;
     assigned_flags_[static_cast<std::size_t>(index)] = 1;
     return Status::Ok();
   }
@@ -198,10 +208,13 @@ class TableRecordset final : public ReadingRecordset {
     if (!adding_) return Status::Ok();
     adding_ = false;
     assigned_.clear();
+    values_.resize(columns_.size());
     for (std::size_t i = 0; i < assigned_flags_.size(); ++i) {
-      if (assigned_flags_[i]) assigned_.push_back(static_cast<int>(i));
+      if (!assigned_flags_[i]) continue;
+      assigned_.push_back(static_cast<int>(i));
+      values_[i] = borrowed_[i] ? borrowed_[i] : &new_row_[i];
     }
-    return connection_->Insert(table_, columns_, assigned_, new_row_);
+    return connection_->Insert(table_, columns_, assigned_, values_);
   }
 
  private:
@@ -213,7 +226,9 @@ class TableRecordset final : public ReadingRecordset {
   std::string source_;
   std::vector<ColumnInfo> columns_;
   std::vector<char> assigned_flags_;
+  std::vector<const Value*> borrowed_;
   std::vector<int> assigned_;
+  std::vector<const Value*> values_;
 };
 
 // What opening an update statement leaves: no rows, nothing to read.

@@ -298,7 +298,8 @@ Result<std::vector<ColumnInfo>> OdbcConnection::TableColumns(std::string_view ta
 }
 
 Status OdbcConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                              const std::vector<int>& assigned, const std::vector<Value>& values) {
+                              const std::vector<int>& assigned,
+                              const std::vector<const Value*>& values) {
   std::string key(table);
   for (int index : assigned) key += "\x1F" + std::to_string(index);
   auto it = inserts_.find(key);
@@ -334,7 +335,7 @@ Status OdbcConnection::Insert(std::string_view table, const std::vector<ColumnIn
   PreparedInsert& p = *it->second;
   SQLHSTMT stmt = p.stmt.get();
   for (std::size_t i = 0; i < assigned.size(); ++i) {
-    const Value& v = values[static_cast<std::size_t>(assigned[i])];
+    const Value& v = *values[static_cast<std::size_t>(assigned[i])];
     const auto slot = static_cast<SQLUSMALLINT>(i + 1);
     SQLLEN& indicator = p.indicators[i];
     SQLRETURN rc = SQL_SUCCESS;

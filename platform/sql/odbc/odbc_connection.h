@@ -26,7 +26,7 @@ class OdbcConnection final : public Connection {
   Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
   Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
   Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                const std::vector<int>& assigned, const std::vector<Value>& values) override;
+                const std::vector<int>& assigned, const std::vector<const Value*>& values) override;
   Status Flush() override { return Status::Ok(); }
 
  private:

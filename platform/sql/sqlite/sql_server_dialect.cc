@@ -75,7 +75,8 @@ std::size_t SkipBlanksAndComments(std::string_view text) {
   }
 }
 
-std::string TranslateCatalogNames(std::string_view text) {
+std::string TranslateCatalogNames(std::string_view text, bool* translated) {
+  if (translated) *translated = false;
   std::string out;
   out.reserve(text.size() + 32);
   std::size_t i = 0;
@@ -109,10 +110,12 @@ std::string TranslateCatalogNames(std::string_view text) {
     if (at_word_start && MatchesQualifiedName(text, i, "sys", "tables", length)) {
       out.append(kSysTablesView);
       i += length;
+      if (translated) *translated = true;
     } else if (at_word_start &&
                MatchesQualifiedName(text, i, "information_schema", "columns", length)) {
       out.append(kInformationSchemaColumnsView);
       i += length;
+      if (translated) *translated = true;
     } else {
       out.push_back(c);
       ++i;

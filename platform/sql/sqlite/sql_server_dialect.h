@@ -15,7 +15,8 @@ std::string CatalogViewsSql();
 
 // Rewrites the SQL Server catalog names the tool uses (sys.Tables, information_schema.Columns,
 // any case) into the views above. String literals, quoted names and comments stay untouched.
-std::string TranslateCatalogNames(std::string_view text);
+// `translated`, when given, says whether any name was rewritten (the views are then needed).
+std::string TranslateCatalogNames(std::string_view text, bool* translated = nullptr);
 
 // The statements the engine carries out itself, since SQLite has no databases to create.
 struct DatabaseCommand {

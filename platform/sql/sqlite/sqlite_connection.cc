@@ -191,11 +191,11 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
   db_ = std::move(db);
-  // The rollback journal: a committed group survives a crash of the program, and a bulk insert
-  // into new pages costs no second write, as a write-ahead log would. NORMAL syncs at commits.
-  const std::string setup =
-      "PRAGMA journal_mode=DELETE; PRAGMA synchronous=NORMAL; PRAGMA cache_size=-65536;" +
-      CatalogViewsSql();
+  // SQLite's own rollback journal: a committed group survives a crash of the program, and a bulk
+  // insert into new pages costs no second write, as a write-ahead log would. NORMAL syncs at
+  // commits. The catalog views are made when a text first names them.
+  views_ready_ = false;
+  const std::string setup = "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-65536;";
   char* error = nullptr;
   if (sqlite3_exec(db_.get(), setup.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
     Status st(ErrorKind::kDatabase, sqlite3_extended_errcode(db_.get()),
@@ -317,16 +317,33 @@ Status SqliteConnection::ExecuteStatements(std::string_view text) {
   return Status::Ok();
 }
 
+Result<std::string> SqliteConnection::Translate(std::string_view text) {
+  bool needs_views = false;
+  std::string translated = TranslateCatalogNames(text, &needs_views);
+  if (needs_views && !views_ready_) {
+    char* error = nullptr;
+    if (sqlite3_exec(db_.get(), CatalogViewsSql().c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+      Status st(ErrorKind::kDatabase, sqlite3_extended_errcode(db_.get()),
+                error ? error : "cannot make the catalog views");
+      sqlite3_free(error);
+      return st;
+    }
+    views_ready_ = true;
+  }
+  return translated;
+}
+
 Status SqliteConnection::Execute(std::string_view text) {
   RETURN_IF_ERROR(Flush());
   table_columns_.clear();  // the statements may change tables
   Forget();
-  return ExecuteStatements(TranslateCatalogNames(text));
+  ASSIGN_OR_RETURN(const std::string translated, Translate(text));
+  return ExecuteStatements(translated);
 }
 
 Result<std::unique_ptr<Cursor>> SqliteConnection::Query(std::string_view text) {
   RETURN_IF_ERROR(Flush());
-  const std::string translated = TranslateCatalogNames(text);
+  ASSIGN_OR_RETURN(const std::string translated, Translate(text));
   sqlite3_stmt* raw = nullptr;
   const int rc = sqlite3_prepare_v2(db_.get(), translated.c_str(),
                                     static_cast<int>(translated.size()), &raw, nullptr);
@@ -429,12 +446,12 @@ Status SqliteConnection::BeginGroupIfNeeded() {
 
 Status SqliteConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                                 const std::vector<int>& assigned,
-                                const std::vector<Value>& values) {
+                                const std::vector<const Value*>& values) {
   converted_.resize(assigned.size());
   bound_.resize(assigned.size());
   for (std::size_t i = 0; i < assigned.size(); ++i) {
     const auto index = static_cast<std::size_t>(assigned[i]);
-    const Value& value = values[index];
+    const Value& value = *values[index];
     if (StoresUnchanged(value, columns[index].type)) {
       bound_[i] = &value;
       continue;

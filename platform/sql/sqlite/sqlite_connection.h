@@ -47,7 +47,7 @@ class SqliteConnection final : public Connection {
   Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
   Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
   Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                const std::vector<int>& assigned, const std::vector<Value>& values) override;
+                const std::vector<int>& assigned, const std::vector<const Value*>& values) override;
   Status Flush() override;
 
  private:
@@ -64,6 +64,8 @@ class SqliteConnection final : public Connection {
       : server_folder_(std::move(server_folder)), options_(options) {}
 
   Status OpenDatabase(const std::filesystem::path& file);
+  // The text with the catalog names rewritten; makes the catalog views on first need.
+  Result<std::string> Translate(std::string_view text);
   Status RunDatabaseCommand(std::string_view text, std::size_t& consumed);
   Status ExecuteStatements(std::string_view text);
   Result<sqlite3_stmt*> InsertStatement(std::string_view table,
@@ -84,6 +86,7 @@ class SqliteConnection final : public Connection {
   std::string last_table_;
   std::vector<int> last_assigned_;
   sqlite3_stmt* last_insert_ = nullptr;
+  bool views_ready_ = false;
   bool in_group_ = false;
   std::size_t rows_in_group_ = 0;
   std::chrono::steady_clock::time_point group_started_;
