@@ -25,4 +25,5 @@ rm -rf "$bin/zuna" "$bin/zuna.db" "$bin/zuna.db-journal"
 status=0
 "$zuna" import || status=$?
 [ "$status" -eq 0 ] || [ "$status" -eq 3 ] || exit "$status"
+"$zuna" report
 echo "main job done: program folder $bin" >&2

@@ -41,6 +41,7 @@ int RunAlter(const CommandContext& context);
 int RunDeleteDuplicates(const CommandContext& context);
 int RunImport(const CommandContext& context);
 int RunListFields(const CommandContext& context);
+int RunReport(const CommandContext& context);
 int RunPdf(const CommandContext& context);
 
 }  // namespace zuna::cli

@@ -30,6 +30,7 @@ constexpr Command kCommands[] = {
     {"delete-duplicates", "delete duplicate rows on the fixed server (DELETE.sql)",
      RunDeleteDuplicates},
     {"import", "copy every catalogued FoxPro table into the database", RunImport},
+    {"report", "reconcile both stores: data_transfer_rpt and report.pdf", RunReport},
     {"list-fields", "write \"fields\": the target columns the FoxPro tables lack", RunListFields},
     {"pdf",
      "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"

@@ -11,15 +11,6 @@
 namespace zuna::sql {
 namespace {
 
-void AppendDigits(std::string& out, int value, int width) {
-  char digits[12];
-  for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  out.append(digits, static_cast<std::size_t>(width));
-}
-
 std::string Lower(std::string_view s) {
   std::string out(s);
   for (char& c : out) {

@@ -94,6 +94,57 @@ def unicode_log(lines):
     return b"\xff\xfe" + "".join(line + "\r\n" for line in lines).encode("utf-16-le")
 
 
+def report_lines(rows):
+    """The boxed text table, built here from the counts."""
+    separator = "+" + "-" * 25 + "+" + "-" * 18 + "+" + "-" * 16 + "+" + "-" * 12 + "+"
+    lines = ["", "", " " + "_" * 74 + " ",
+             "|       Table Name        |  No. Of Records  | No. Of Records | Difference |",
+             "|                         |  in Foxpro Table |  in SQL Table  |            |",
+             separator]
+    for number, cells in enumerate(rows, start=1):
+        lines.append("|" + "|".join((" " + text).ljust(width)
+                                    for text, width in zip(cells, (25, 18, 16, 12))) + "|")
+        if number % 50 == 0:
+            lines += [separator, "\f", separator]
+    return lines + [separator]
+
+
+def refused_rows_of(home):
+    with open(os.path.join(home, "import_errors"), "rb") as f:
+        return [line for line in f.read()[2:].decode("utf-16-le").split("\r\n")[:-1]
+                if line.startswith("personnel\t")]
+
+
+def check_report(home, db):
+    done = run(home, "report")
+    tables = sorted((r[0] for r in db.execute(
+        "SELECT name FROM sqlite_schema WHERE type = 'table'")), key=str.lower)
+    rows = []
+    for table in tables:
+        sql_count = db.execute(f"SELECT count(*) FROM [{table}]").fetchone()[0]
+        path = os.path.join(home, "zuna", table + ".dbf")
+        if os.path.exists(path):
+            fox_count = len(dbfread.DBF(path))
+            rows.append((table, str(fox_count), str(sql_count), str(abs(fox_count - sql_count))))
+        else:
+            rows.append((table, "Not Exist", str(sql_count), "--"))
+    expected = "".join(line + "\r\n" for line in report_lines(rows)).encode("cp1252")
+    with open(os.path.join(home, "data_transfer_rpt"), "rb") as f:
+        check(f.read() == expected, "data_transfer_rpt differs from the table built from counts")
+    check(done.stdout.replace("\n", "\r\n").encode("cp1252") == expected,
+          "the report command prints the text table")
+    personnel = [row for row in rows if row[0] == "personnel"][0]
+    check(personnel[3] == str(len(refused_rows_of(home))), "personnel differs by its refused rows")
+    pdf = os.path.join(home, "report.pdf")
+    qpdf = subprocess.run(["qpdf", "--check", pdf], capture_output=True, text=True)
+    check(qpdf.returncode == 0 and "WARNING" not in qpdf.stdout, f"qpdf --check: {qpdf.stdout}")
+    text = subprocess.run(["pdftotext", "-layout", pdf, "-"], capture_output=True,
+                          text=True).stdout
+    check(all(table in text for table in tables), "every table name is in the PDF's text")
+    pages = subprocess.run(["qpdf", "--show-npages", pdf], capture_output=True, text=True).stdout
+    check(int(pages) == 2, f"67 rows make two pages, not {pages}")
+
+
 def main():
     home = tempfile.mkdtemp(prefix="zuna-e2e-")
     for script in glob.glob(os.path.join(os.path.dirname(TRANSFER), "*.sql")):
@@ -166,6 +217,7 @@ def main():
     check(listed == refused, f"import_errors lists {sorted(listed)}, refused {sorted(refused)}")
     check(all(line.split("\t")[3] == "242" for line in lines), "refusals are out-of-range dates")
 
+    check_report(home, db)
     shutil.rmtree(home)
     print(f"{checks['passed']} passed, {checks['failed']} failed")
     return 1 if checks["failed"] else 0

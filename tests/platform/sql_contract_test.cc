@@ -1,6 +1,7 @@
 // One suite of recordset semantics, run against the embedded engine and against ODBC (Debian's
 // SQLite ODBC driver, reached through a data source written into this test's own ODBCINI).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -24,16 +25,20 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
       testing::WriteFile(folder_ / "target.db", "");  // an empty file is an empty database
     } else {
       // unixODBC reads the user's data sources from ODBCINI; "pay" is found there, not in
-      // zuna.ini, which exercises the second step of the lookup.
-      const auto odbc_ini = folder_ / "odbc.ini";
-      testing::WriteFile(
-          odbc_ini, "[pay]\nDriver = SQLite3\nDatabase = " + (folder_ / "odbc.db").string() + "\n");
-      ::setenv("ODBCINI", odbc_ini.c_str(), 1);
+      // zuna.ini, which exercises the second step of the lookup. The driver manager keeps what
+      // it read for the whole process, so the data source names one database per process,
+      // whose table is made anew for every test.
+      const std::string base =
+          (std::filesystem::temp_directory_path() / ("zuna-odbc-" + std::to_string(::getpid())))
+              .string();
+      testing::WriteFile(base + ".ini", "[pay]\nDriver = SQLite3\nDatabase = " + base + ".db\n");
+      ::setenv("ODBCINI", (base + ".ini").c_str(), 1);
       odbc_names = odbc::ListDataSources();
     }
     sources_ = std::make_unique<DataSources>(folder_.path(), ini, odbc_names);
     auto connection = sources_->OpenConnection("dsn=pay");
     ASSERT_TRUE(connection.ok()) << connection.status().ToString();
+    ASSERT_TRUE((*connection)->Execute("DROP TABLE IF EXISTS staff").ok());
     ASSERT_TRUE((*connection)
                     ->Execute("CREATE TABLE staff (id int NOT NULL PRIMARY KEY, name varchar(10), "
                               "pay decimal(10,2), born datetime, note varchar(20) DEFAULT 'none');"

@@ -37,6 +37,12 @@ class OdbcEnvironment : public ::testing::Environment {
   void TearDown() override {
     std::error_code ec;
     std::filesystem::remove_all(folder_, ec);
+    // The data source the contract tests keep for the whole process.
+    const std::string base =
+        (std::filesystem::temp_directory_path() / ("zuna-odbc-" + std::to_string(::getpid())))
+            .string();
+    std::filesystem::remove(base + ".ini", ec);
+    std::filesystem::remove(base + ".db", ec);
   }
 
  private:

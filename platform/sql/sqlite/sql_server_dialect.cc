@@ -116,6 +116,33 @@ std::string TranslateCatalogNames(std::string_view text, bool* translated) {
       out.append(kInformationSchemaColumnsView);
       i += length;
       if (translated) *translated = true;
+    } else if (c == '[') {
+      // A bracketed name, where "]]" stands for "]": SQLite's quoted form says the same.
+      std::string name;
+      std::size_t j = i + 1;
+      bool closed = false;
+      for (; j < text.size(); ++j) {
+        if (text[j] != ']') {
+          name.push_back(text[j]);
+        } else if (j + 1 < text.size() && text[j + 1] == ']') {
+          name.push_back(']');
+          ++j;
+        } else {
+          closed = true;
+          break;
+        }
+      }
+      if (!closed) {
+        out.append(text.substr(i));  // left for the engine to reject
+        break;
+      }
+      out.push_back('"');
+      for (char n : name) {
+        out.push_back(n);
+        if (n == '"') out.push_back('"');
+      }
+      out.push_back('"');
+      i = j + 1;
     } else {
       out.push_back(c);
       ++i;
@@ -145,8 +172,8 @@ std::optional<DatabaseCommand> ParseDatabaseCommand(std::string_view text) {
     return std::nullopt;
   }
   while (pos < text.size() && IsBlank(text[pos])) ++pos;
-  if (pos < text.size() && text[pos] == '[') {
-    const std::size_t close = text.find(']', pos);
+  if (pos < text.size() && (text[pos] == '[' || text[pos] == '"')) {
+    const std::size_t close = text.find(text[pos] == '[' ? ']' : '"', pos + 1);
     if (close == std::string_view::npos) return std::nullopt;
     command.database = std::string(text.substr(pos + 1, close - pos - 1));
     pos = close + 1;

@@ -14,7 +14,8 @@ inline constexpr std::string_view kInformationSchemaColumnsView = "zuna_informat
 std::string CatalogViewsSql();
 
 // Rewrites the SQL Server catalog names the tool uses (sys.Tables, information_schema.Columns,
-// any case) into the views above. String literals, quoted names and comments stay untouched.
+// any case) into the views above, and bracketed names ([personnel-del], [a]]b]) into SQLite's
+// double-quoted form. String literals, quoted names and comments stay untouched.
 // `translated`, when given, says whether any name was rewritten (the views are then needed).
 std::string TranslateCatalogNames(std::string_view text, bool* translated = nullptr);
 

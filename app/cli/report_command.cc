@@ -1,0 +1,40 @@
+// zuna-transfer report: counts every table on both sides, writes data_transfer_rpt and
+// report.pdf, prints the text table on standard output and the paths of both files on standard
+// error.
+#include <cstdio>
+
+#include "app/cli/cli.h"
+#include "platform/files/file_system.h"
+#include "platform/sql/data_sources.h"
+#include "platform/text/encoding.h"
+#include "report/export_report.h"
+#include "report/report_window_model.h"
+
+namespace zuna::cli {
+
+int RunReport(const CommandContext& context) {
+  if (!context.invocation.arguments.empty()) return UsageError("report", "takes no arguments");
+  auto sources = sql::DataSources::Load(context.program_folder);
+  if (!sources.ok()) {
+    context.op.ShowError(sources.status());
+    return kExitFailed;
+  }
+  report::ReportWindowModel model(*sources, context.op);
+  if (Status loaded = model.Load(); !loaded.ok()) {
+    context.op.ShowError(loaded);
+    return kExitFailed;
+  }
+  const auto text_path = context.program_folder / std::string(report::kReportTextName);
+  if (auto text = files::ReadAllAnsi(text_path); text.ok()) {
+    std::string shown;
+    for (char c : *text) {
+      if (c != '\r') shown.push_back(c);
+    }
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
+  }
+  context.op.ShowProgress(text_path.string());
+  context.op.ShowProgress((context.program_folder / std::string(report::kReportPdfName)).string());
+  return kExitDone;
+}
+
+}  // namespace zuna::cli

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "platform/base/status.h"
+#include "report/report_grid.h"
+
+namespace zuna {
+class Operator;
+namespace sql {
+class Connection;
+class DataSources;
+}  // namespace sql
+}  // namespace zuna
+
+namespace zuna::report {
+
+inline constexpr std::string_view kGridFormat =
+    "^Table Name of SQL Server|^ No. Of Records in Foxpro Table |^ No. Of Records in SQL Server "
+    "Table |^ Difference ";
+inline constexpr int kColumnWidths[ReportGrid::kColumns] = {3000, 3000, 3500, 1000};
+inline constexpr std::string_view kNotExist = "Not Exist";
+inline constexpr std::string_view kNoDifference = "--";
+inline constexpr std::string_view kCountFailed = "Error";
+
+// The report window without a toolkit: its kept connection, its grid, and the Load handler that
+// counts every SQL Server table on both sides and hands the grid to the export. The connection
+// is opened on the first load and kept for the model's life.
+class ReportWindowModel {
+ public:
+  ReportWindowModel(const sql::DataSources& sources, Operator& op);
+  ~ReportWindowModel();
+
+  // The Load handler: the connection, the table list in SQL Server's name order, one grid row
+  // per table (SQL Server count, FoxPro count or "Not Exist", difference or "--"), the header,
+  // then ExportReport. A failing connection or table list stops the load and is returned. A
+  // count that fails is shown once, its cells read "Error", and the report goes on.
+  Status Load();
+
+  // Writes the header row from the format string and sets the column widths.
+  void SetGridHeader();
+
+  const ReportGrid& grid() const { return grid_; }
+
+ private:
+  const sql::DataSources& sources_;
+  Operator& operator_;
+  std::shared_ptr<sql::Connection> connection_;
+  ReportGrid grid_;
+};
+
+// The absolute difference of two counts, through their text form, in its shortest decimal form.
+std::string CountDifference(std::string_view first, std::string_view second);
+
+}  // namespace zuna::report

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include "app/constants.h"
+#include "platform/sql/data_sources.h"
+#include "platform/sql/statement.h"
+#include "report/export_report.h"
+#include "report/report_window_model.h"
+#include "tests/support/dbf_builder.h"
+#include "tests/support/recording_operator.h"
+#include "tests/support/run_command.h"
+
+namespace zuna::report {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+constexpr std::string_view kTop =
+    " __________________________________________________________________________ ";
+constexpr std::string_view kHeader1 =
+    "|       Table Name        |  No. Of Records  | No. Of Records | Difference |";
+constexpr std::string_view kHeader2 =
+    "|                         |  in Foxpro Table |  in SQL Table  |            |";
+constexpr std::string_view kSeparator =
+    "+-------------------------+------------------+----------------+------------+";
+
+// A program folder with an empty database and a data folder; tables are made per test.
+class ReportTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::WriteFile(folder_ / "zuna.db", "");
+    fs::create_directory(folder_ / "zuna");
+    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
+                                                  std::vector<std::string>{});
+    auto connection = sources_->OpenConnection(constants::kPayConnection);
+    ASSERT_TRUE(connection.ok());
+    connection_ = *connection;
+  }
+
+  // A SQL Server table with `sql_rows` rows and, unless negative, a FoxPro table with
+  // `fox_rows`.
+  void Table(const std::string& name, int sql_rows, int fox_rows) {
+    const std::string bracketed = sql::BracketName(name);
+    ASSERT_TRUE(connection_->Execute("CREATE TABLE " + bracketed + " (a int)").ok());
+    for (int i = 0; i < sql_rows; ++i) {
+      ASSERT_TRUE(connection_->Execute("INSERT INTO " + bracketed + " VALUES (1)").ok());
+    }
+    if (fox_rows < 0) return;
+    testing::DbfBuilder b;
+    b.Field("A", 'N', 3);
+    for (int i = 0; i < fox_rows; ++i) b.Row({"1"});
+    b.Write(folder_ / "zuna" / (name + ".dbf"));
+  }
+
+  // The report's text file as lines (CR LF removed, bytes as written).
+  Lines TextLines() {
+    const std::string bytes = testing::ReadFile(folder_ / "data_transfer_rpt");
+    Lines lines;
+    for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
+         start = end + 2) {
+      lines.push_back(bytes.substr(start, end - start));
+    }
+    return lines;
+  }
+
+  static std::string DataLine(const std::string& name, const std::string& fox,
+                              const std::string& sql, const std::string& difference) {
+    const auto cell = [](const std::string& text, std::size_t width) {
+      std::string c = " " + text;
+      c.resize(width, ' ');
+      return c;
+    };
+    return "|" + cell(name, 25) + "|" + cell(fox, 18) + "|" + cell(sql, 16) + "|" +
+           cell(difference, 12) + "|";
+  }
+
+  int PdfPages() {
+    const auto [status, out] =
+        testing::RunCommand("qpdf --show-npages '" + (folder_ / "report.pdf").string() + "'");
+    return status == 0 ? std::stoi(out) : -1;
+  }
+
+  Status Load() {
+    model_ = std::make_unique<ReportWindowModel>(*sources_, op_);
+    return model_->Load();
+  }
+
+  testing::TempFolder folder_;
+  std::unique_ptr<sql::DataSources> sources_;
+  std::shared_ptr<sql::Connection> connection_;
+  testing::RecordingOperator op_;
+  std::unique_ptr<ReportWindowModel> model_;
+};
+
+TEST_F(ReportTest, DatabaseWithoutTablesGivesTheHeaderAndAOnePagePdf) {
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(model_->grid().rows(), 1);
+  EXPECT_EQ(TextLines(),
+            (Lines{"", "", std::string(kTop), std::string(kHeader1), std::string(kHeader2),
+                   std::string(kSeparator), std::string(kSeparator)}));
+  EXPECT_EQ(PdfPages(), 1);
+  EXPECT_EQ(op_.opened, (std::vector<fs::path>{folder_ / "report.pdf"}));
+}
+
+TEST_F(ReportTest, GridHoldsCountsDifferencesAndTheHeader) {
+  Table("fewer_in_fox", 12, 10);
+  Table("more_in_fox", 10, 12);
+  Table("no_file", 3, -1);
+  Table("same", 0, 0);
+  ASSERT_TRUE(Load().ok());
+  const ReportGrid& grid = model_->grid();
+  ASSERT_EQ(grid.rows(), 5);
+  EXPECT_EQ(grid.TextMatrix(0, 1), " No. Of Records in Foxpro Table ");
+  EXPECT_EQ(grid.alignment(3), ReportGrid::Alignment::kCentre);
+  EXPECT_EQ(grid.column_width(2), 3500);
+  EXPECT_EQ(TextLines()[6], DataLine("fewer_in_fox", "10", "12", "2"));
+  EXPECT_EQ(TextLines()[7], DataLine("more_in_fox", "12", "10", "2"));
+  EXPECT_EQ(TextLines()[8], DataLine("no_file", "Not Exist", "3", "--"));
+  EXPECT_EQ(TextLines()[9], DataLine("same", "0", "0", "0"));
+}
+
+TEST_F(ReportTest, TablesComeInSqlServerNameOrder) {
+  for (const char* name : {"paybill", "BranchMaster", "pay_scale", "acting"}) Table(name, 1, -1);
+  ASSERT_TRUE(Load().ok());
+  Lines names;
+  for (int row = 1; row < model_->grid().rows(); ++row) {
+    names.push_back(model_->grid().TextMatrix(row, 0));
+  }
+  EXPECT_EQ(names, (Lines{"acting", "BranchMaster", "pay_scale", "paybill"}));
+}
+
+TEST_F(ReportTest, FiftyRowsEndWithAPageBreakThenTheClosingSeparator) {
+  for (int i = 0; i < 50; ++i) Table("t" + std::to_string(100 + i), 0, -1);
+  ASSERT_TRUE(Load().ok());
+  const Lines lines = TextLines();
+  ASSERT_EQ(lines.size(), 6u + 50u + 3u + 1u);
+  EXPECT_EQ(lines[55], DataLine("t149", "Not Exist", "0", "--"));
+  EXPECT_EQ(lines[56], kSeparator);
+  EXPECT_EQ(lines[57], "\f");
+  EXPECT_EQ(lines[58], kSeparator);
+  EXPECT_EQ(lines[59], kSeparator);
+  EXPECT_EQ(PdfPages(), 2);
+}
+
+TEST_F(ReportTest, TheFiftyFirstRowStandsUnderTheSeparatorAfterTheBreak) {
+  for (int i = 0; i < 51; ++i) Table("t" + std::to_string(100 + i), 0, -1);
+  ASSERT_TRUE(Load().ok());
+  const Lines lines = TextLines();
+  EXPECT_EQ(lines[58], kSeparator);
+  EXPECT_EQ(lines[59], DataLine("t150", "Not Exist", "0", "--"));
+  EXPECT_EQ(lines[60], kSeparator);
+  EXPECT_EQ(PdfPages(), 2);
+}
+
+TEST_F(ReportTest, ThreeHundredRowsAreAllReported) {
+  ReportGrid grid;
+  grid.set_rows(301);
+  for (int row = 1; row <= 300; ++row) {
+    grid.SetTextMatrix(row, 0, "table_" + std::to_string(row));
+    grid.SetTextMatrix(row, 1, "1");
+    grid.SetTextMatrix(row, 2, "1");
+    grid.SetTextMatrix(row, 3, "0");
+  }
+  ASSERT_TRUE(ExportReport(grid, folder_.path(), op_).ok());
+  const Lines lines = TextLines();
+  EXPECT_EQ(lines.size(), 6u + 300u + 6u * 3u + 1u);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), DataLine("table_300", "1", "1", "0")),
+            lines.end());
+  EXPECT_EQ(PdfPages(), 7);
+}
+
+TEST_F(ReportTest, TextsAreTrimmedAndALongNameWidensItsColumnEverywhere) {
+  ReportGrid grid;
+  grid.set_rows(3);
+  const std::string long_name(30, 'n');
+  grid.SetTextMatrix(1, 0, "  padded name  ");
+  grid.SetTextMatrix(2, 0, long_name);
+  for (int row = 1; row <= 2; ++row) {
+    for (int column = 1; column < 4; ++column) grid.SetTextMatrix(row, column, " 7 ");
+  }
+  const Lines lines = ReportLines(grid);
+  EXPECT_EQ(lines[6].substr(0, 15), "| padded name  ");
+  EXPECT_EQ(lines[7].substr(0, 33), "| " + long_name + "|");
+  for (std::size_t i = 2; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i].size(), 82u) << i;  // 76 + the 6 extra characters of the name
+    if (lines[i][0] != ' ') {
+      EXPECT_EQ(lines[i].find_first_of("|+", 1), 32u) << lines[i];
+    }
+  }
+  EXPECT_EQ(grid.TextMatrix(1, 0), "  padded name  ");  // the grid keeps its text
+}
+
+TEST_F(ReportTest, ANameWithAClosingBracketIsCounted) {
+  Table("odd]name", 2, -1);
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(model_->grid().TextMatrix(1, 2), "2");
+  EXPECT_TRUE(op_.messages.empty());
+}
+
+TEST_F(ReportTest, AFailingCountMarksItsRowAndTheReportGoesOn) {
+  Table("broken", 1, 1);
+  Table("fine", 1, 1);
+  testing::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(TextLines()[6], DataLine("broken", "Error", "1", "Error"));
+  EXPECT_EQ(TextLines()[7], DataLine("fine", "1", "1", "0"));
+  ASSERT_EQ(op_.messages.size(), 1u);
+  EXPECT_TRUE(op_.messages[0].starts_with("error 15: broken: ")) << op_.messages[0];
+  EXPECT_EQ(PdfPages(), 1);
+}
+
+TEST_F(ReportTest, AMissingDatabaseStopsTheLoadBeforeTheExport) {
+  fs::remove(folder_ / "zuna.db");
+  const Status loaded = Load();
+  EXPECT_FALSE(loaded.ok());
+  EXPECT_FALSE(fs::exists(folder_ / "data_transfer_rpt"));
+}
+
+TEST(CountDifferenceTest, IsAbsoluteAndShortest) {
+  EXPECT_EQ(CountDifference("10", "12"), "2");
+  EXPECT_EQ(CountDifference("12", "10"), "2");
+  EXPECT_EQ(CountDifference("1520", "1520"), "0");
+}
+
+}  // namespace
+}  // namespace zuna::report
