@@ -8,7 +8,7 @@ packages=(
   libgtest-dev                           # tests
   libsqlite3-dev                         # the embedded SQL engine
   unixodbc-dev libsqliteodbc             # ODBC, and a real driver for its tests
-  qt6-base-dev                           # the desktop program
+  qt6-base-dev fonts-liberation          # the desktop program (Arial's metrics)
   qpdf poppler-utils                     # PDF checks in tests
   python3 python3-dbf python3-dbfread    # an independent FoxPro writer and reader for tests
 )

@@ -4,20 +4,11 @@
 #include <string>
 
 #include "app/cli/cli.h"
-#include "import/import_run.h"
+#include "app/data_transfer_model.h"
 #include "platform/sql/data_sources.h"
 
 namespace zuna::cli {
 namespace {
-
-// The command line has no window: the label and buttons have nothing to show.
-class NoWindow : public import::ImportWindow {
- public:
-  void ShowWaitLabel() override {}
-  void HideWaitLabel() override {}
-  void DisableImport() override {}
-  void EnableReport() override {}
-};
 
 class ProgressLines : public import::ImportObserver {
  public:
@@ -70,18 +61,10 @@ int RunImport(const CommandContext& context) {
     context.op.ShowError(sources.status());
     return kExitFailed;
   }
-  import::ImportState state;
-  import::SkipLog skips;
-  import::ImportContext import_context{*sources,
-                                       sources->DataFolder(),
-                                       context.program_folder,
-                                       context.invocation.server,
-                                       context.op,
-                                       state,
-                                       skips};
-  NoWindow window;
+  app::DataTransferModel window(*sources, context.op);
+  window.server_name = context.invocation.server;
   ProgressLines progress(context.op);
-  const import::ImportSummary summary = import::RunImport(import_context, window, &progress);
+  const import::ImportSummary summary = window.Import(&progress);
   PrintSummary(summary);
   return summary.skipped() ? kExitSkippedFailures : kExitDone;
 }

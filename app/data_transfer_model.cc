@@ -1,0 +1,58 @@
+#include "app/data_transfer_model.h"
+
+#include "platform/sql/data_sources.h"
+#include "scripts/schema_commands.h"
+
+namespace zuna::app {
+
+DataTransferModel::DataTransferModel(const sql::DataSources& sources, Operator& op)
+    : sources_(sources), operator_(op) {}
+
+void DataTransferModel::CreateDatabase() {
+  (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateDatabase, sources_, server_name,
+                                  operator_);
+}
+
+void DataTransferModel::CreateTable() {
+  (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, sources_, server_name,
+                                  operator_);
+}
+
+void DataTransferModel::Alter() {
+  (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kAlter, sources_, server_name, operator_);
+}
+
+void DataTransferModel::DeleteDuplicateRecords() {
+  (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kDeleteDuplicates, sources_, server_name,
+                                  operator_);
+}
+
+import::ImportSummary DataTransferModel::Import(import::ImportObserver* observer){
+    import::SkipLog skips;
+import::ImportContext context{
+    sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, state_,
+    skips};
+return import::RunImport(context, *this, observer);
+}  // namespace zuna::app
+
+void DataTransferModel::ShowWaitLabel() {
+  wait_label_visible_ = true;
+  Changed();
+}
+
+void DataTransferModel::HideWaitLabel() {
+  wait_label_visible_ = false;
+  Changed();
+}
+
+void DataTransferModel::DisableImport() {
+  import_enabled_ = false;
+  Changed();
+}
+
+void DataTransferModel::EnableReport() {
+  report_enabled_ = true;
+  Changed();
+}
+
+}  // namespace zuna::app

@@ -1,0 +1,78 @@
+// zuna-transfer-gui: the desktop program.
+//   zuna-transfer-gui [--home DIR] [--screenshots DIR]
+// --screenshots runs an import and the report without waiting on message boxes and saves both
+// windows as PNG files into DIR.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QTimer>
+#include <cstdio>
+#include <optional>
+
+#include "app/constants.h"
+#include "app/gui/application.h"
+#include "app/gui/qt_operator.h"
+#include "platform/files/program_folder.h"
+#include "platform/sql/data_sources.h"
+
+namespace {
+
+// Writes messages to standard output instead of waiting on a box: for unattended screenshots.
+class PrintingOperator : public zuna::ConsoleOperator {
+ public:
+  PrintingOperator() : ConsoleOperator(stdout, stderr) {}
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("zuna-transfer-gui"));
+  QApplication::setApplicationVersion(QString::fromUtf8(
+      zuna::constants::kVersion.data(), static_cast<int>(zuna::constants::kVersion.size())));
+  QCommandLineParser parser;
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption home(QStringLiteral("home"), QStringLiteral("The program folder."),
+                          QStringLiteral("DIR"));
+  QCommandLineOption screenshots(QStringLiteral("screenshots"),
+                                 QStringLiteral("Save both windows after an import."),
+                                 QStringLiteral("DIR"));
+  parser.addOption(home);
+  parser.addOption(screenshots);
+  parser.process(application);
+
+  std::optional<std::filesystem::path> home_folder;
+  if (parser.isSet(home)) home_folder = parser.value(home).toStdString();
+  const auto program_folder = zuna::files::ResolveProgramFolder(home_folder);
+  auto sources = zuna::sql::DataSources::Load(program_folder);
+
+  zuna::gui::QtOperator boxes;
+  PrintingOperator printing;
+  zuna::Operator& op = parser.isSet(screenshots) ? static_cast<zuna::Operator&>(printing)
+                                                 : static_cast<zuna::Operator&>(boxes);
+  if (!sources.ok()) {
+    op.ShowError(sources.status());
+    return 1;
+  }
+  zuna::gui::Application app(*sources, op);
+  app.Start();
+
+  if (parser.isSet(screenshots)) {
+    const QDir folder(parser.value(screenshots));
+    QTimer::singleShot(200, [&app, folder] {
+      auto* main = app.main_window();
+      main->grab().save(folder.filePath(QStringLiteral("main-window-start.png")));
+      QMetaObject::invokeMethod(main->control(QStringLiteral("Command1")), "click");
+      main->grab().save(folder.filePath(QStringLiteral("main-window.png")));
+      app.GenerateReport();
+      QTimer::singleShot(200, [&app, folder] {
+        if (app.report_window()) {
+          app.report_window()->grab().save(folder.filePath(QStringLiteral("report-window.png")));
+        }
+        QApplication::quit();
+      });
+    });
+  }
+  return QApplication::exec();
+}
