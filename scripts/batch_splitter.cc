@@ -38,8 +38,8 @@ bool OnlyBlanks(std::string_view s) {
 
 }  // namespace
 
-std::vector<std::string> SplitBatches(std::string_view text) {
-  std::vector<std::string> batches;
+std::vector<Batch> SplitBatches(std::string_view text) {
+  std::vector<Batch> batches;
   std::string batch;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -52,16 +52,14 @@ std::vector<std::string> SplitBatches(std::string_view text) {
     }
     const std::string_view line = text.substr(pos, end - pos);
     if (const int count = SeparatorCount(line); count > 0) {
-      if (!OnlyBlanks(batch)) {
-        for (int i = 0; i < count; ++i) batches.push_back(batch);
-      }
+      if (!OnlyBlanks(batch)) batches.push_back({batch, count});
       batch.clear();
     } else {
       batch.append(text.substr(pos, next - pos));
     }
     pos = next;
   }
-  if (!OnlyBlanks(batch)) batches.push_back(batch);
+  if (!OnlyBlanks(batch)) batches.push_back({batch, 1});
   return batches;
 }
 

@@ -6,11 +6,18 @@
 
 namespace zuna::scripts {
 
+// One batch of a script and how many times it runs ("GO 3" runs it three times). The count is
+// kept, never spelled out, so a large count costs no memory.
+struct Batch {
+  std::string text;
+  int repeat = 1;
+  friend bool operator==(const Batch&, const Batch&) = default;
+};
+
 // Splits a script into its batches. A line that holds only GO (any case, blanks around it
-// allowed, optionally followed by a repeat count) ends a batch; with a count, the batch runs that
-// many times. Every other character stays exactly as written, so names and literals that
-// contain the letters GO (CATEGORY, 'GOVT') are never touched. Batches holding only blanks are
-// left out.
-std::vector<std::string> SplitBatches(std::string_view text);
+// allowed, optionally followed by a repeat count) ends a batch. Every other character stays
+// exactly as written, so names and literals that contain the letters GO (CATEGORY, 'GOVT') are
+// never touched. Batches holding only blanks are left out.
+std::vector<Batch> SplitBatches(std::string_view text);
 
 }  // namespace zuna::scripts

@@ -15,8 +15,10 @@ Status RunScriptFile(const sql::DataSources& sources, std::string_view connectio
   ASSIGN_OR_RETURN(const std::string text,
                    files::ReadAllAnsi(sources.program_folder() / std::string(file_name)));
   if (!separate_batches) return connection->Execute(text);
-  for (const std::string& batch : SplitBatches(text)) {
-    RETURN_IF_ERROR(connection->Execute(batch).WithContext(file_name));
+  for (const Batch& batch : SplitBatches(text)) {
+    for (int i = 0; i < batch.repeat; ++i) {
+      RETURN_IF_ERROR(connection->Execute(batch.text).WithContext(file_name));
+    }
   }
   return Status::Ok();
 }

@@ -6,6 +6,7 @@
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 #include "tests/support/dbf_builder.h"
+#include "tests/support/program_folder.h"
 #include "tests/support/recording_operator.h"
 
 namespace zuna::import {
@@ -13,81 +14,20 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::DbfBuilder;
-using Lines = std::vector<std::string>;
+using testing::Lines;
 
 // The _NullFlags byte of a row without nulls.
 const std::string kNoNulls(1, '\0');
-
-class RecordingWindow : public ImportWindow {
- public:
-  void ShowWaitLabel() override { calls.push_back("show label"); }
-  void HideWaitLabel() override { calls.push_back("hide label"); }
-  void DisableImport() override { calls.push_back("disable import"); }
-  void EnableReport() override { calls.push_back("enable report"); }
-  Lines calls;
-};
 
 // A program folder with the delivered scripts, the database and its tables, and an empty data
 // folder "zuna" to put FoxPro tables into.
 class ImportTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const auto& script : fs::directory_iterator(ZUNA_SQL_DIR)) {
-      fs::copy_file(script.path(), folder_ / script.path().filename().string());
-    }
-    fs::create_directory(data_);
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
-                                                  std::vector<std::string>{});
-    testing::RecordingOperator setup;
-    ASSERT_TRUE(
-        scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateDatabase, *sources_, "", setup)
-            .ok());
-    ASSERT_TRUE(
-        scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, *sources_, "", setup).ok());
-  }
+  void SetUp() override { folder_.CreateDatabase(); }
 
-  ImportSummary Import(std::string server = "") {
-    op_.messages.clear();
-    ImportContext context{*sources_, data_, folder_.path(), server, op_, state_, skips_};
-    ImportSummary summary = RunImport(context, window_);
-    state_.log.Release();  // as when the window goes away: the open log is closed
-    return summary;
-  }
-
-  // The rows of a query, each as "v1|v2", nulls as <null>.
-  Lines Rows(const std::string& query) {
-    Lines rows;
-    auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
-    EXPECT_TRUE(rs.ok()) << rs.status().ToString();
-    if (!rs.ok()) return rows;
-    for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
-      std::string line;
-      for (int i = 0; i < (*rs)->FieldCount(); ++i) {
-        const Value* v = *(*rs)->Field(i);
-        line += (i ? "|" : "") + (v->is_null() ? std::string("<null>") : v->ToText());
-      }
-      rows.push_back(line);
-    }
-    return rows;
-  }
-
-  // A Unicode log's lines, decoded.
-  Lines LogLines(const std::string& name) {
-    const std::string bytes = testing::ReadFile(folder_ / name);
-    EXPECT_EQ(bytes.substr(0, 2), "\xFF\xFE");
-    std::string utf8;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      const char32_t unit =
-          static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-      text::AppendUtf8(unit, utf8);
-    }
-    Lines lines;
-    for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-      lines.push_back(utf8.substr(start, end - start));
-    }
-    return lines;
-  }
+  ImportSummary Import() { return folder_.Import(op_, &window_); }
+  Lines Rows(const std::string& query) { return folder_.Rows(query); }
+  Lines LogLines(const std::string& name) { return folder_.LogLines(name); }
 
   // A personnel table with the logged date fields and the codes of its log lines.
   DbfBuilder Personnel() {
@@ -100,13 +40,10 @@ class ImportTest : public ::testing::Test {
     return b;
   }
 
-  testing::TempFolder folder_;
-  fs::path data_ = folder_ / "zuna";
-  std::unique_ptr<sql::DataSources> sources_;
+  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
+  fs::path data_ = folder_.data();
   testing::RecordingOperator op_;
-  RecordingWindow window_;
-  ImportState state_;
-  SkipLog skips_;
+  testing::RecordingWindow window_;
 };
 
 TEST_F(ImportTest, EmptyDataFolderShowsEveryNotFoundMessageInOrderThenCompleted) {
@@ -126,8 +63,8 @@ TEST_F(ImportTest, EmptyDataFolderShowsEveryNotFoundMessageInOrderThenCompleted)
   // The two master-data scripts ran in their place; no anomaly log was created.
   EXPECT_EQ(Rows("select count(*) from qualification"), (Lines{"7"}));
   EXPECT_EQ(Rows("select count(*) from BranchMaster"), (Lines{"3"}));
-  EXPECT_FALSE(fs::exists(folder_ / "personnel_rpt"));
-  EXPECT_FALSE(fs::exists(folder_ / "paybill_rpt"));
+  EXPECT_FALSE(fs::exists(folder_.path() / "personnel_rpt"));
+  EXPECT_FALSE(fs::exists(folder_.path() / "paybill_rpt"));
   EXPECT_TRUE(LogLines("import_errors").empty());
 }
 
@@ -174,7 +111,7 @@ TEST_F(ImportTest, PersonnelDelCopiesItsPlainDatesUnchanged) {
   Import();
   EXPECT_EQ(Rows("select date_birth, date_close from [personnel-del]"),
             (Lines{"31/12/1899|01/01/1900"}));
-  EXPECT_FALSE(fs::exists(folder_ / "personnel_rpt"));
+  EXPECT_FALSE(fs::exists(folder_.path() / "personnel_rpt"));
 }
 
 TEST_F(ImportTest, DdoWalkCopiesOnlyDdoCodeAndANullBecomesEmptyText) {
@@ -282,7 +219,7 @@ TEST_F(ImportTest, AMissingTargetColumnLosesThatFieldOnEveryRowAndIsListed) {
       .Field("GIS_DESC", 'C', 10)
       .Row({"G1", "one"})
       .Write(data_ / "gisgrp.dbf");
-  auto connection = sources_->OpenConnection(constants::kDatabasePrefix);
+  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
   ASSERT_TRUE(connection.ok());
   ASSERT_TRUE((*connection)->Execute("ALTER TABLE gisgrp DROP COLUMN gis_desc").ok());
   const ImportSummary summary = Import();
@@ -295,9 +232,9 @@ TEST_F(ImportTest, AMissingTargetColumnLosesThatFieldOnEveryRowAndIsListed) {
 }
 
 TEST_F(ImportTest, AnAnomalyLogNotFoundLeavesAnEarlierOneUntouched) {
-  testing::WriteFile(folder_ / "personnel_rpt", "earlier");
+  testing::WriteFile(folder_.path() / "personnel_rpt", "earlier");
   Import();
-  EXPECT_EQ(testing::ReadFile(folder_ / "personnel_rpt"), "earlier");
+  EXPECT_EQ(testing::ReadFile(folder_.path() / "personnel_rpt"), "earlier");
 }
 
 }  // namespace

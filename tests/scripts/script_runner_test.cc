@@ -14,21 +14,23 @@ namespace zuna::scripts {
 namespace {
 
 namespace fs = std::filesystem;
-using Batches = std::vector<std::string>;
+using Batches = std::vector<Batch>;
 
 TEST(SplitBatchesTest, OnlyLinesHoldingGoSeparate) {
   EXPECT_EQ(SplitBatches("CREATE TABLE a (CATEGORY int)\r\nGO\r\nINSERT INTO a VALUES ('GOVT')\r\n"
                          "  go  \r\nSELECT 1\r\n"),
-            (Batches{"CREATE TABLE a (CATEGORY int)\r\n", "INSERT INTO a VALUES ('GOVT')\r\n",
-                     "SELECT 1\r\n"}));
-  EXPECT_EQ(SplitBatches("GOTO x\nGO;\nGo\n"), (Batches{"GOTO x\nGO;\n"}));
+            (Batches{{"CREATE TABLE a (CATEGORY int)\r\n", 1},
+                     {"INSERT INTO a VALUES ('GOVT')\r\n", 1},
+                     {"SELECT 1\r\n", 1}}));
+  EXPECT_EQ(SplitBatches("GOTO x\nGO;\nGo\n"), (Batches{{"GOTO x\nGO;\n", 1}}));
 }
 
 TEST(SplitBatchesTest, RepeatCountRunsTheBatchAgainAndBlankBatchesAreLeftOut) {
   EXPECT_EQ(SplitBatches("INSERT INTO t VALUES (1)\nGO 3\n\nGO\n   \nGO\nlast"),
-            (Batches{"INSERT INTO t VALUES (1)\n", "INSERT INTO t VALUES (1)\n",
-                     "INSERT INTO t VALUES (1)\n", "last"}));
-  EXPECT_EQ(SplitBatches("x\nGO 0\nGO two\n"), (Batches{"x\nGO 0\nGO two\n"}));
+            (Batches{{"INSERT INTO t VALUES (1)\n", 3}, {"last", 1}}));
+  EXPECT_EQ(SplitBatches("x\nGO 0\nGO two\n"), (Batches{{"x\nGO 0\nGO two\n", 1}}));
+  // A huge count is a number, not copies of the batch.
+  EXPECT_EQ(SplitBatches("x\nGO 2000000000\n"), (Batches{{"x\n", 2000000000}}));
   EXPECT_TRUE(SplitBatches("").empty());
 }
 

@@ -309,6 +309,13 @@ Status SqliteConnection::ExecuteStatements(std::string_view text) {
         sqlite3_prepare_v2(db_.get(), start, static_cast<int>(text.size() - pos), &raw, &tail);
     Stmt stmt(raw);
     if (rc != SQLITE_OK) return ErrorStatus(rc);
+    if (tail == start) {
+      // SQLite reads no further than a NUL byte: such a text is no script, and stepping on the
+      // spot would never end.
+      return Status(ErrorKind::kInvalidArgument, SQLITE_ERROR,
+                    "the statement text holds a NUL byte at position " + std::to_string(pos) +
+                        "; it is not a script");
+    }
     pos += static_cast<std::size_t>(tail - start);
     if (!stmt) continue;
     int step;

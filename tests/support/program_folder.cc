@@ -1,0 +1,72 @@
+#include "tests/support/program_folder.h"
+
+#include "app/constants.h"
+#include "platform/text/encoding.h"
+#include "scripts/schema_commands.h"
+
+namespace zuna::testing {
+
+namespace fs = std::filesystem;
+
+ProgramFolder::ProgramFolder(const fs::path& sql_dir, const std::string& ini) {
+  for (const auto& script : fs::directory_iterator(sql_dir)) {
+    fs::copy_file(script.path(), folder_ / script.path().filename().string());
+  }
+  fs::create_directory(data());
+  set_ini(ini);
+}
+
+void ProgramFolder::set_ini(const std::string& ini) {
+  sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile::Parse(ini),
+                                                std::vector<std::string>{});
+}
+
+void ProgramFolder::CreateDatabase() {
+  RecordingOperator setup;
+  (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateDatabase, *sources_, "", setup);
+  (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, *sources_, "", setup);
+}
+
+import::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
+                                            const std::string& server){op.messages.clear();
+RecordingWindow own;
+RecordingWindow& window = recording ? *recording : own;
+import::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
+                              skips_};
+import::ImportSummary summary = import::RunImport(context, window);
+state_.log.Release();  // as when the window goes away: the open log is closed
+return summary;
+}  // namespace zuna::testing
+
+Lines ProgramFolder::Rows(const std::string& query) {
+  Lines rows;
+  auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+  if (!rs.ok()) return {rs.status().ToString()};
+  for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
+    std::string line;
+    for (int i = 0; i < (*rs)->FieldCount(); ++i) {
+      const Value* v = *(*rs)->Field(i);
+      line += (i ? "|" : "") + (v->is_null() ? std::string("<null>") : v->ToText());
+    }
+    rows.push_back(line);
+  }
+  return rows;
+}
+
+Lines ProgramFolder::LogLines(const std::string& name) const {
+  const std::string bytes = ReadFile(folder_ / name);
+  std::string utf8;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    text::AppendUtf8(
+        static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8),
+        utf8);
+  }
+  Lines lines;
+  for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
+       start = end + 2) {
+    lines.push_back(utf8.substr(start, end - start));
+  }
+  return lines;
+}
+
+}  // namespace zuna::testing
