@@ -10,6 +10,7 @@
 #include "platform/operator/operator.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/recordset.h"
+#include "platform/text/ascii.h"
 #include "scripts/schema_commands.h"
 #include "scripts/script_runner.h"
 
@@ -212,13 +213,11 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
     }
     case FieldRule::kTrimAndCut: {
       if (value.is_null()) break;
-      const std::string text = value.ToText();
-      std::string_view trimmed = text;
-      while (!trimmed.empty() && trimmed.front() == ' ') trimmed.remove_prefix(1);
-      while (!trimmed.empty() && trimmed.back() == ' ') trimmed.remove_suffix(1);
+      const std::string untrimmed = value.ToText();
+      const std::string_view trimmed = text::TrimSpaces(untrimmed);
       scratch_.SetText(CodePointCount(trimmed) < kTrimAndCutLength
                            ? trimmed
-                           : FirstCodePoints(text, kTrimAndCutLength));
+                           : FirstCodePoints(untrimmed, kTrimAndCutLength));
       assigned = &scratch_;
       break;
     }

@@ -6,6 +6,7 @@
 
 #include "platform/files/file_system.h"
 #include "platform/operator/operator.h"
+#include "platform/text/ascii.h"
 #include "platform/text/encoding.h"
 
 namespace zuna::pdf {
@@ -18,14 +19,6 @@ constexpr long kErrOverflow = 6;                 // "Overflow"
 
 // Rounds to the nearest integer, halves to even, as the page size and line width are taken.
 double RoundHalfEven(double v) { return std::nearbyint(v); }
-
-std::string LowerAscii(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 std::string LocalCreationDate() {
   const std::time_t now = std::time(nullptr);
@@ -79,7 +72,7 @@ Status TxtToPdf::SetPdfOptions(std::string_view font_name, std::int16_t font_siz
   leading_units_ = font_size_units_ * 12 / 10;
   rotation_ = rotation;
 
-  const std::string font = LowerAscii(font_name_);
+  const std::string font = text::LowerAscii(font_name_);
   const double factor = font == "courier" ? 1.5 : font == "arial" ? 2.0 : 2.2;
   const double characters = RoundHalfEven(page_width_ * factor / font_size);
   // A line must hold an escape pair, or wrapping could not make progress.

@@ -4,6 +4,7 @@
 
 #include "pdf/txt_to_pdf.h"
 #include "platform/files/file_system.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::report {
 namespace {
@@ -19,12 +20,6 @@ std::size_t Characters(std::string_view utf8) {
   std::size_t count = 0;
   for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   return count;
-}
-
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
 }
 
 std::string Padded(std::string_view text, std::size_t width) {
@@ -46,7 +41,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
   std::array<std::size_t, ReportGrid::kColumns> widths = kFieldWidths;
   for (int row = 1; row < grid.rows(); ++row) {
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
-      const std::size_t needed = 1 + Characters(TrimSpaces(grid.TextMatrix(row, column)));
+      const std::size_t needed = 1 + Characters(text::TrimSpaces(grid.TextMatrix(row, column)));
       widths[static_cast<std::size_t>(column)] =
           std::max(widths[static_cast<std::size_t>(column)], needed);
     }
@@ -68,7 +63,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
     std::array<std::string, ReportGrid::kColumns> cells;
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
       cells[static_cast<std::size_t>(column)] =
-          Padded(" " + std::string(TrimSpaces(grid.TextMatrix(row, column))),
+          Padded(" " + std::string(text::TrimSpaces(grid.TextMatrix(row, column))),
                  widths[static_cast<std::size_t>(column)]);
     }
     lines.push_back(Row(cells));

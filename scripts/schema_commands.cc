@@ -18,7 +18,7 @@ struct Message {
   MessageTitle title = MessageTitle::kDefault;
 };
 
-struct CommandSpec {
+struct CommandEntry {
   SchemaCommand command;
   ServerName server;
   std::string_view prefix;
@@ -27,7 +27,7 @@ struct CommandSpec {
   Message messages[2];
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandEntry kCommands[] = {
     {SchemaCommand::kCreateDatabase,
      ServerName::kTrimmed,
      constants::kMasterPrefix,
@@ -58,18 +58,12 @@ constexpr CommandSpec kCommands[] = {
 
 }  // namespace
 
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
                         std::string_view server_name, Operator& op) {
-  for (const CommandSpec& spec : kCommands) {
-    if (spec.command != command) continue;
-    std::string connection(spec.prefix);
-    switch (spec.server) {
+  for (const CommandEntry& entry : kCommands) {
+    if (entry.command != command) continue;
+    std::string connection(entry.prefix);
+    switch (entry.server) {
       case ServerName::kTrimmed:
         connection += TrimSpaces(server_name);
         break;
@@ -80,12 +74,12 @@ Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
         connection += sources.FixedServerName();
         break;
     }
-    const Status status = RunScriptFile(sources, connection, spec.script, spec.separate_batches);
+    const Status status = RunScriptFile(sources, connection, entry.script, entry.separate_batches);
     if (!status.ok()) {
       op.ShowError(status);
       return status;
     }
-    for (const Message& message : spec.messages) {
+    for (const Message& message : entry.messages) {
       if (!message.text.empty()) op.ShowMessage(message.text, message.icon, message.title);
     }
     return Status::Ok();

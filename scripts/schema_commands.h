@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "platform/base/status.h"
+#include "platform/text/ascii.h"
 
 namespace zuna {
 class Operator;
@@ -23,6 +24,6 @@ Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
                         std::string_view server_name, Operator& op);
 
 // Leading and trailing spaces removed; tabs and inner spaces stay.
-std::string_view TrimSpaces(std::string_view text);
+using text::TrimSpaces;
 
 }  // namespace zuna::scripts

@@ -12,7 +12,7 @@
 namespace zuna::gui {
 namespace {
 
-struct ControlSpec {
+struct ControlLayout {
   const char* name;
   enum Kind { kLabel, kTextBox, kButton } kind;
   const char* caption;
@@ -23,19 +23,20 @@ struct ControlSpec {
 };
 
 // The window's controls as the original layout gives them (twips).
-constexpr ControlSpec kControls[] = {
-    {"Label2", ControlSpec::kLabel, "SQL SERVER NAME ::", 1320, 480, 2655, 495, "Arial", 12, 7},
-    {"Text1", ControlSpec::kTextBox, "", 3960, 480, 2895, 495, "", 0, 8},
-    {"cmd_db", ControlSpec::kButton, "Create Database", 3960, 960, 2895, 495, "Arial", 11.25, 3},
-    {"cmd_tb", ControlSpec::kButton, "Create Table", 3960, 1440, 2895, 495, "Arial", 11.25, 6},
-    {"Command3", ControlSpec::kButton, "Alter", 3960, 1920, 2895, 495, "MS Sans Serif", 12, 1},
-    {"Command1", ControlSpec::kButton, "Import *.dbf Files", 3960, 2400, 2895, 615, "MS Sans Serif",
-     12, 0},
-    {"cmd_gen", ControlSpec::kButton, "Generate Report", 3960, 3000, 2895, 615, "Arial", 11.25, 9},
-    {"Command5", ControlSpec::kButton, "EXIT", 3960, 3600, 2895, 615, "Arial", 9.75, 4},
-    {"Command2", ControlSpec::kButton, "Delete Duplicate Records", 240, 3000, 2895, 735,
+constexpr ControlLayout kControls[] = {
+    {"Label2", ControlLayout::kLabel, "SQL SERVER NAME ::", 1320, 480, 2655, 495, "Arial", 12, 7},
+    {"Text1", ControlLayout::kTextBox, "", 3960, 480, 2895, 495, "", 0, 8},
+    {"cmd_db", ControlLayout::kButton, "Create Database", 3960, 960, 2895, 495, "Arial", 11.25, 3},
+    {"cmd_tb", ControlLayout::kButton, "Create Table", 3960, 1440, 2895, 495, "Arial", 11.25, 6},
+    {"Command3", ControlLayout::kButton, "Alter", 3960, 1920, 2895, 495, "MS Sans Serif", 12, 1},
+    {"Command1", ControlLayout::kButton, "Import *.dbf Files", 3960, 2400, 2895, 615,
+     "MS Sans Serif", 12, 0},
+    {"cmd_gen", ControlLayout::kButton, "Generate Report", 3960, 3000, 2895, 615, "Arial", 11.25,
+     9},
+    {"Command5", ControlLayout::kButton, "EXIT", 3960, 3600, 2895, 615, "Arial", 9.75, 4},
+    {"Command2", ControlLayout::kButton, "Delete Duplicate Records", 240, 3000, 2895, 735,
      "MS Sans Serif", 12, 2},
-    {"lbl_msg", ControlSpec::kLabel,
+    {"lbl_msg", ControlLayout::kLabel,
      "Please Wait!!!! It Will Take Few Minites....................... ", 1920, 4440, 8175, 375,
      "MS Sans Serif", 13.5, 5},
 };
@@ -83,17 +84,17 @@ DataTransferWindow::DataTransferWindow(const sql::DataSources& sources, Operator
 
   auto* enter = new EnterPressesButtons(this);
   std::vector<std::pair<int, QWidget*>> tab_order;
-  for (const ControlSpec& spec : kControls) {
+  for (const ControlLayout& layout : kControls) {
     QWidget* widget = nullptr;
-    switch (spec.kind) {
-      case ControlSpec::kLabel:
-        widget = new QLabel(QString::fromUtf8(spec.caption), this);
+    switch (layout.kind) {
+      case ControlLayout::kLabel:
+        widget = new QLabel(QString::fromUtf8(layout.caption), this);
         break;
-      case ControlSpec::kTextBox:
+      case ControlLayout::kTextBox:
         widget = server_ = new QLineEdit(this);
         break;
-      case ControlSpec::kButton: {
-        auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
+      case ControlLayout::kButton: {
+        auto* button = new QPushButton(QString::fromUtf8(layout.caption), this);
         button->setStyleSheet(QStringLiteral("background-color: rgb(%1, %2, %3);")
                                   .arg(kButtonRed)
                                   .arg(kButtonGreen)
@@ -103,12 +104,12 @@ DataTransferWindow::DataTransferWindow(const sql::DataSources& sources, Operator
         break;
       }
     }
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    widget->setGeometry(TwipRect(spec.left, spec.top, spec.width, spec.height));
-    if (*spec.font != '\0')
-      widget->setFont(LayoutFont(QString::fromUtf8(spec.font), spec.points, true));
+    widget->setObjectName(QString::fromUtf8(layout.name));
+    widget->setGeometry(TwipRect(layout.left, layout.top, layout.width, layout.height));
+    if (*layout.font != '\0')
+      widget->setFont(LayoutFont(QString::fromUtf8(layout.font), layout.points, true));
     controls_[widget->objectName()] = widget;
-    if (spec.kind != ControlSpec::kLabel) tab_order.emplace_back(spec.tab_index, widget);
+    if (layout.kind != ControlLayout::kLabel) tab_order.emplace_back(layout.tab_index, widget);
   }
   std::sort(tab_order.begin(), tab_order.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });

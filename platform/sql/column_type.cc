@@ -6,18 +6,11 @@
 #include <limits>
 
 #include "platform/sql/sql_errors.h"
+#include "platform/text/ascii.h"
 #include "platform/text/encoding.h"
 
 namespace zuna::sql {
 namespace {
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -250,7 +243,7 @@ Result<Value> ToBit(const Value& value, const ColumnType& type) {
     case ValueKind::kDouble:
       return Value::Integer(value.AsDouble() != 0 ? 1 : 0);
     case ValueKind::kText: {
-      const std::string t = Lower(Trim(value.text()));
+      const std::string t = text::LowerAscii(Trim(value.text()));
       if (t == "true" || t == "1") return Value::Integer(1);
       if (t == "false" || t == "0") return Value::Integer(0);
       return ConversionFailed(value, type);
@@ -331,7 +324,7 @@ bool ParseTime(std::string_view t, CivilTime& time) {
 
 ColumnType ParseColumnType(std::string_view declared) {
   ColumnType type;
-  const std::string lower = Lower(Trim(declared));
+  const std::string lower = text::LowerAscii(Trim(declared));
   const std::size_t open = lower.find('(');
   type.name = std::string(Trim(std::string_view(lower).substr(0, open)));
   std::string_view args;

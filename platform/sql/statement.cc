@@ -73,14 +73,6 @@ class Tokens {
 
 }  // namespace
 
-std::string LowerAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 std::optional<SimpleSelect> ParseSimpleSelect(std::string_view text) {
   Tokens tokens(text);
   SimpleSelect select;

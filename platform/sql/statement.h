@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/text/ascii.h"
+
 namespace zuna::sql {
 
 // The two statement forms the tool sends to a table: "select * from NAME" and
@@ -25,6 +27,6 @@ bool IsQuery(std::string_view text);
 std::string BracketName(std::string_view name);
 
 // ASCII lower case: SQL Server and FoxPro names compare without case.
-std::string LowerAscii(std::string_view text);
+using text::LowerAscii;
 
 }  // namespace zuna::sql

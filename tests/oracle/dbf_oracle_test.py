@@ -116,8 +116,8 @@ def compare(path, encoding):
     return rows
 
 
-def make(path, spec, dbf_type, codepage, records, deleted=()):
-    table = dbf.Table(path, spec, dbf_type=dbf_type, codepage=codepage)
+def make(path, fields, dbf_type, codepage, records, deleted=()):
+    table = dbf.Table(path, fields, dbf_type=dbf_type, codepage=codepage)
     table.open(dbf.READ_WRITE)
     for record in records:
         table.append(record)

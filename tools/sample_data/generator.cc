@@ -123,7 +123,8 @@ Status WriteTable(const fs::path& folder, const import::CatalogEntry& entry,
   for (std::uint64_t n = 0; n < rows; ++n) {
     std::vector<std::string> row =
         personnel ? PersonnelRow(n) : GenericRow(entry.table, columns, n);
-    if (personnel && n % kRefusedPersonnelEvery == 13 && opr_date < row.size()) {
+    if (personnel && options.refused_rows && n % kRefusedPersonnelEvery == 13 &&
+        opr_date < row.size()) {
       row[opr_date] = Date(1700, 5, 1);  // before datetime's range: the target refuses the row
     }
     for (std::string& value : row) value = ToCp1252(value);

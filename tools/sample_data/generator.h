@@ -10,6 +10,7 @@ namespace zuna::sample {
 struct SampleOptions {
   std::uint64_t rows_per_table = 20;  // every table but personnel and installation
   std::uint64_t personnel_rows = 200;
+  bool refused_rows = true;  // a few personnel rows the target refuses
 };
 
 // Writes the 67 catalogued FoxPro tables into `folder` (created if missing), deterministically:

@@ -1,5 +1,5 @@
 // zuna-sample: the bundled sample data and the table script derived from the same shapes.
-//   zuna-sample generate [--rows N] [--personnel-rows N] FOLDER
+//   zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER
 //   zuna-sample schema
 //   zuna-sample catalog            print the import's catalogs as JSON, for tests
 #include <cstdio>
@@ -13,7 +13,8 @@ namespace {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: zuna-sample generate [--rows N] [--personnel-rows N] FOLDER\n"
+               "usage: zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] "
+               "FOLDER\n"
                "       zuna-sample schema\n");
   return 2;
 }
@@ -70,6 +71,8 @@ int main(int argc, char** argv) {
       } catch (const std::exception&) {
         return Usage();
       }
+    } else if (arg == "--no-refused-rows") {
+      options.refused_rows = false;
     } else if (folder.empty() && !arg.starts_with("-")) {
       folder = arg;
     } else {

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/text/ascii.h"
+
 namespace zuna::sample {
 
 const std::vector<ColumnSpec>& PersonnelColumns() {
@@ -61,14 +63,6 @@ bool AnyPart(std::string_view name, std::initializer_list<std::string_view> part
   return false;
 }
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // A small, fast, deterministic generator: the same row number always gives the same row.
 std::uint64_t Mix(std::uint64_t x) {
   x += 0x9E3779B97F4A7C15ull;
@@ -98,39 +92,39 @@ std::string Numbered(std::string_view prefix, std::uint64_t n) {
 }  // namespace
 
 ColumnSpec ShapeOf(std::string_view field) {
-  const std::string name = Lower(field);
+  const std::string name = text::LowerAscii(field);
   for (const ColumnSpec& column : PersonnelColumns()) {
     if (column.name == name)
       return {std::string(field), column.type, column.length, column.decimals};
   }
-  const auto spec = [&](char type, std::uint8_t length, std::uint8_t decimals = 0) {
+  const auto column = [&](char type, std::uint8_t length, std::uint8_t decimals = 0) {
     return ColumnSpec{std::string(field), type, length, decimals};
   };
   // Texts that only look like numbers or dates: pband_no takes the text "NULL".
   if (name == "pband_no" || name == "policy_no" || name == "order_no" || name == "cheq_no" ||
       name == "vchr_no" || name == "tan_no" || name == "acct_no") {
-    return spec('C', 20);
+    return column('C', 20);
   }
-  if (name == "dsgn_desc") return spec('C', 60);  // long enough for the 50-character cut
+  if (name == "dsgn_desc") return column('C', 60);  // long enough for the 50-character cut
   if (name.ends_with("_code") || name.ends_with("_cd") || name.ends_with("_cod") ||
       name.ends_with("code")) {
-    return spec('C', 10);
+    return column('C', 10);
   }
   if (name.ends_with("_date") || name.ends_with("_dt") || name.starts_with("date_") ||
       name.starts_with("dt_")) {
-    return spec('D', 8);
+    return column('D', 8);
   }
-  if (name == "remarks") return spec('M', 10);
+  if (name == "remarks") return column('M', 10);
   if (name.ends_with("_desc") || name.ends_with("_name") || name.ends_with("_nm") ||
       name.ends_with("_nam") || name.ends_with("_add") || name.ends_with("_addr") ||
       name == "address" || name == "purpose" || name == "report" || name.ends_with("_n")) {
-    return spec('C', 40);
+    return column('C', 40);
   }
   if (name.starts_with("ninst") ||
       AnyPart(name,
               {"inst", "days", "sl", "ord", "rank", "no", "mon", "year", "maxid", "grp", "cnt"}) ||
       name == "maxid") {
-    return spec('N', 5);
+    return column('N', 5);
   }
   if (name.starts_with("ainst") || name.starts_with("t1") || name.starts_with("t2") ||
       name.starts_with("t3") || name.starts_with("t4") || name.starts_with("t5") ||
@@ -145,9 +139,9 @@ ColumnSpec ShapeOf(std::string_view field) {
            "80d", "80dd", "80g", "80u",  "88c",   "rentpa", "dp",   "depo",   "exmp", "deduct",
            "mar", "apr",  "may", "jun",  "jul",   "aug",    "sep",  "oct",    "nov",  "dec",
            "jan", "feb",  "g",   "q",    "draw",  "cgegis", "hp",   "source", "fund", "open"})) {
-    return spec('N', 12, 2);
+    return column('N', 12, 2);
   }
-  return spec('C', 20);
+  return column('C', 20);
 }
 
 std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry) {
