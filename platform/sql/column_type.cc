@@ -1,5 +1,6 @@
 #include "platform/sql/column_type.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -44,6 +45,8 @@ std::size_t PrefixBytes(std::string_view utf8, std::size_t n) {
 
 // Decimal arithmetic needs 38 digits; GCC and Clang both offer a 128-bit integer.
 __extension__ typedef __int128 Int128;
+
+constexpr int kMaxPrecision = 38;
 
 Int128 Pow10(int n) {
   Int128 v = 1;
@@ -193,9 +196,23 @@ Result<Value> ToInteger(const Value& value, const ColumnType& type) {
   return Value::Integer(static_cast<std::int64_t>(n));
 }
 
+int DigitCount(Int128 v) {
+  int digits = 0;
+  do {
+    ++digits;
+    v /= 10;
+  } while (v != 0);
+  return digits;
+}
+
 Result<Value> ToDecimalColumn(const Value& value, const ColumnType& type) {
   Decimal d;
   if (!ToDecimal(value, d)) return ConversionFailed(value, type);
+  // Digits above the point decide an overflow before any arithmetic that could itself overflow.
+  if (DigitCount(d.unscaled) - d.scale > type.precision - type.scale) {
+    return Refused(kErrArithmeticOverflow, "Arithmetic overflow error converting " +
+                                               TypeLabel(type) + " to data type numeric.");
+  }
   const Int128 unscaled = Rescale(d, type.scale);
   const Int128 limit = Pow10(type.precision);
   if (unscaled >= limit || unscaled <= -limit) {
@@ -365,9 +382,10 @@ ColumnType ParseColumnType(std::string_view declared) {
     type.min_integer = 0;
     type.max_integer = 255;
   } else if (n == "decimal" || n == "numeric") {
+    // SQL Server's bounds: a precision of 1 to 38 and a scale of at most the precision.
     type.kind = ColumnType::Kind::kDecimal;
-    type.precision = first > 0 ? first : 18;
-    type.scale = second >= 0 ? second : 0;
+    type.precision = first > 0 ? std::min(first, kMaxPrecision) : 18;
+    type.scale = second >= 0 ? std::min(second, type.precision) : 0;
   } else if (n == "money") {
     type.kind = ColumnType::Kind::kDecimal;
     type.precision = 19;

@@ -125,6 +125,7 @@ TEST_F(EmbeddedEngineTest, ValuesSqlServerRefusesAreRefused) {
       {"date_birth", Value::Date({1700, 1, 1}), kErrDateOutOfRange},
       {"grade", Value::Text("ABCD"), kErrTruncation},
       {"basic_pay", Value::Decimal(123456, 1), kErrArithmeticOverflow},
+      {"basic_pay", Value::Text(std::string(37, '9')), kErrArithmeticOverflow},
       {"days", Value::Text("x1"), kErrTypeConversion},
       {"days", Value::Integer(int64_t{1} << 40), kErrArithmeticOverflow},
   };
