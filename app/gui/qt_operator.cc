@@ -36,8 +36,9 @@ void QtOperator::ShowMessage(std::string_view text, MessageIcon icon, MessageTit
 }
 
 void QtOperator::ShowError(const Status& status) {
-  const std::string text = std::to_string(status.number()) + ": " + status.description();
-  MakeMessageBox(parent_, text, MessageIcon::kCritical, MessageTitle::kDefault)->exec();
+  // "error <number>: <description>", as every front end reports a failure.
+  MakeMessageBox(parent_, status.ToString(), MessageIcon::kCritical, MessageTitle::kDefault)
+      ->exec();
 }
 
 void QtOperator::ShowProgress(std::string_view) {
