@@ -48,6 +48,32 @@ Value Value::DateTime(CivilDate date, CivilTime time) {
   return v;
 }
 
+void Value::Assign(const Value& other) {
+  kind_ = other.kind_;
+  switch (other.kind_) {
+    case ValueKind::kNull:
+      return;
+    case ValueKind::kText:
+    case ValueKind::kBinary:
+      bytes_.assign(other.bytes_);
+      return;
+    case ValueKind::kInteger:
+    case ValueKind::kBoolean:
+    case ValueKind::kDecimal:
+      integer_ = other.integer_;
+      scale_ = other.scale_;
+      return;
+    case ValueKind::kDouble:
+      double_ = other.double_;
+      return;
+    case ValueKind::kDate:
+    case ValueKind::kDateTime:
+      date_ = other.date_;
+      time_ = other.time_;
+      return;
+  }
+}
+
 void Value::SetText(std::string_view text) {
   kind_ = ValueKind::kText;
   bytes_.assign(text.data(), text.size());

@@ -62,6 +62,8 @@ class Value {
   CivilTime time() const { return time_; }            // kDateTime
 
   void SetNull() { kind_ = ValueKind::kNull; }
+  // Becomes a copy of `other`, copying only what its kind uses and reusing the text buffer.
+  void Assign(const Value& other);
   void SetText(std::string_view text);
   // Makes the value an empty text and returns its buffer to be filled in place.
   std::string& MutableText();

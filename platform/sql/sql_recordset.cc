@@ -198,7 +198,7 @@ class TableRecordset final : public ReadingRecordset {
     if (closed_) return ObjectClosed();
     if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
     if (!adding_) return NotUpdatable();
-    new_row_[static_cast<std::size_t>(index)] = value;
+    new_row_[static_cast<std::size_t>(index)].Assign(value);
     borrowed_[static_cast<std::size_t>(index)] = nullptr;
     assigned_flags_[static_cast<std::size_t>(index)] = 1;
     return Status::Ok();

@@ -88,6 +88,18 @@ TEST(ValueTest, TextFormsAreThoseTheLogsAndDateTestSee) {
   EXPECT_EQ(Value::Null().ToText(), "");
 }
 
+TEST(ValueTest, AssignCopiesEveryKindExactly) {
+  Value target = Value::Text("a long text that leaves its buffer behind");
+  for (const Value& source :
+       {Value::Null(), Value::Text("E1  "), Value::Binary(std::string("\0\1", 2)),
+        Value::Integer(-7), Value::Decimal(152050, 2), Value::Double(2.5), Value::Boolean(true),
+        Value::Date({1899, 12, 31}), Value::DateTime({2001, 1, 2}, {3, 4, 5, 6})}) {
+    target.Assign(source);
+    EXPECT_EQ(target, source) << source.ToText();
+    EXPECT_EQ(target.ToText(), source.ToText());
+  }
+}
+
 TEST(ValueTest, CivilDaysRoundTripAcrossCenturies) {
   for (CivilDate d : {CivilDate{1, 1, 1}, CivilDate{1899, 12, 31}, CivilDate{1900, 2, 28},
                       CivilDate{1970, 1, 1}, CivilDate{2000, 2, 29}, CivilDate{9999, 12, 31}}) {
