@@ -11,6 +11,7 @@
 #include "platform/sql/data_sources.h"
 #include "platform/sql/recordset.h"
 #include "platform/text/ascii.h"
+#include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 #include "scripts/script_runner.h"
 
@@ -19,20 +20,6 @@ namespace {
 
 constexpr std::size_t kTrimAndCutLength = 50;
 constexpr std::string_view kNullText = "NULL";
-
-std::size_t CodePointCount(std::string_view text) {
-  std::size_t count = 0;
-  for (char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
-std::string_view FirstCodePoints(std::string_view text, std::size_t n) {
-  std::size_t pos = 0;
-  for (std::size_t seen = 0; pos < text.size(); ++pos) {
-    if ((static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80 && seen++ == n) break;
-  }
-  return text.substr(0, pos);
-}
 
 // One field operation with the column positions on both sides, resolved once per table: the
 // names cannot change while a table is copied.
@@ -215,9 +202,9 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
       if (value.is_null()) break;
       const std::string untrimmed = value.ToText();
       const std::string_view trimmed = text::TrimSpaces(untrimmed);
-      scratch_.SetText(CodePointCount(trimmed) < kTrimAndCutLength
+      scratch_.SetText(text::CodePointCount(trimmed) < kTrimAndCutLength
                            ? trimmed
-                           : FirstCodePoints(untrimmed, kTrimAndCutLength));
+                           : text::FirstCodePoints(untrimmed, kTrimAndCutLength));
       assigned = &scratch_;
       break;
     }

@@ -5,6 +5,7 @@
 #include "pdf/txt_to_pdf.h"
 #include "platform/files/file_system.h"
 #include "platform/text/ascii.h"
+#include "platform/text/encoding.h"
 
 namespace zuna::report {
 namespace {
@@ -16,15 +17,9 @@ constexpr std::array<std::string_view, ReportGrid::kColumns> kHeaderSecond = {
     "                         ", "  in Foxpro Table ", "  in SQL Table  ", "            "};
 constexpr char kFormFeed[] = "\f";
 
-std::size_t Characters(std::string_view utf8) {
-  std::size_t count = 0;
-  for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  return count;
-}
-
 std::string Padded(std::string_view text, std::size_t width) {
   std::string out(text);
-  const std::size_t length = Characters(text);
+  const std::size_t length = text::CodePointCount(text);
   if (length < width) out.append(width - length, ' ');
   return out;
 }
@@ -41,7 +36,8 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
   std::array<std::size_t, ReportGrid::kColumns> widths = kFieldWidths;
   for (int row = 1; row < grid.rows(); ++row) {
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
-      const std::size_t needed = 1 + Characters(text::TrimSpaces(grid.TextMatrix(row, column)));
+      const std::size_t needed =
+          1 + text::CodePointCount(text::TrimSpaces(grid.TextMatrix(row, column)));
       widths[static_cast<std::size_t>(column)] =
           std::max(widths[static_cast<std::size_t>(column)], needed);
     }

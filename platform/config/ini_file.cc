@@ -1,6 +1,7 @@
 #include "platform/config/ini_file.h"
 
 #include "platform/files/file_system.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::config {
 namespace {
@@ -24,14 +25,6 @@ std::string_view StripComment(std::string_view line) {
 
 }  // namespace
 
-std::string IniFile::Fold(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 Result<IniFile> IniFile::Load(const std::filesystem::path& path) {
   if (!files::FileExists(path)) return IniFile();
   ASSIGN_OR_RETURN(std::string text, files::ReadAllBytes(path));
@@ -48,25 +41,26 @@ IniFile IniFile::Parse(std::string_view text) {
     line = Trim(StripComment(line));
     if (line.empty()) continue;
     if (line.front() == '[' && line.back() == ']') {
-      section = Fold(Trim(line.substr(1, line.size() - 2)));
+      section = text::LowerAscii(Trim(line.substr(1, line.size() - 2)));
       ini.sections_[section];
       continue;
     }
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    ini.sections_[section][Fold(Trim(line.substr(0, eq)))] = std::string(Trim(line.substr(eq + 1)));
+    ini.sections_[section][text::LowerAscii(Trim(line.substr(0, eq)))] =
+        std::string(Trim(line.substr(eq + 1)));
   }
   return ini;
 }
 
 bool IniFile::HasSection(std::string_view section) const {
-  return sections_.count(Fold(section)) != 0;
+  return sections_.count(text::LowerAscii(section)) != 0;
 }
 
 std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
-  const auto s = sections_.find(Fold(section));
+  const auto s = sections_.find(text::LowerAscii(section));
   if (s == sections_.end()) return std::nullopt;
-  const auto k = s->second.find(Fold(key));
+  const auto k = s->second.find(text::LowerAscii(key));
   if (k == s->second.end()) return std::nullopt;
   return k->second;
 }

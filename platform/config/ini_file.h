@@ -28,7 +28,6 @@ class IniFile {
                     std::string_view fallback) const;
 
  private:
-  static std::string Fold(std::string_view name);
   std::map<std::string, std::map<std::string, std::string>> sections_;
 };
 

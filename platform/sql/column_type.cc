@@ -25,24 +25,6 @@ bool ParseInt(std::string_view s, int& out) {
   return ec == std::errc() && end == s.data() + s.size();
 }
 
-std::size_t CodePointCount(std::string_view utf8) {
-  std::size_t count = 0;
-  for (char c : utf8) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  }
-  return count;
-}
-
-// Byte length of the first `n` code points.
-std::size_t PrefixBytes(std::string_view utf8, std::size_t n) {
-  std::size_t pos = 0;
-  while (pos < utf8.size() && n > 0) {
-    text::NextCodePoint(utf8, pos);
-    --n;
-  }
-  return pos;
-}
-
 // Decimal arithmetic needs 38 digits; GCC and Clang both offer a 128-bit integer.
 __extension__ typedef __int128 Int128;
 
@@ -143,10 +125,10 @@ Status Overflow(const ColumnType& type) {
 Result<Value> ToText(const Value& value, const ColumnType& type, std::string_view column) {
   std::string text = value.kind() == ValueKind::kText ? value.text() : value.ToText();
   if (type.length >= 0) {
-    const std::size_t length = CodePointCount(text);
+    const std::size_t length = text::CodePointCount(text);
     const auto limit = static_cast<std::size_t>(type.length);
     if (length > limit) {
-      const std::size_t keep = PrefixBytes(text, limit);
+      const std::size_t keep = text::FirstCodePoints(text, limit).size();
       // Like SQL Server, only trailing blanks may be cut without an error.
       if (text.find_first_not_of(' ', keep) != std::string::npos) {
         return Refused(kErrTruncation, "String or binary data would be truncated in column '" +

@@ -81,6 +81,20 @@ char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
   return cp;
 }
 
+std::size_t CodePointCount(std::string_view utf8) {
+  std::size_t count = 0;
+  for (char c : utf8) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
+std::string_view FirstCodePoints(std::string_view utf8, std::size_t count) {
+  std::size_t pos = 0;
+  for (std::size_t seen = 0; pos < utf8.size(); ++pos) {
+    if ((static_cast<unsigned char>(utf8[pos]) & 0xC0) != 0x80 && seen++ == count) break;
+  }
+  return utf8.substr(0, pos);
+}
+
 std::string Cp1252ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size());

@@ -21,6 +21,12 @@ void AppendUtf16Le(std::string_view utf8, std::string& out);
 // Appends one code point as UTF-8.
 void AppendUtf8(char32_t code_point, std::string& out);
 
+// The number of characters (code points) of a UTF-8 text.
+std::size_t CodePointCount(std::string_view utf8);
+
+// The first `count` characters of a UTF-8 text (all of it when it is shorter).
+std::string_view FirstCodePoints(std::string_view utf8, std::size_t count);
+
 // Decodes one UTF-8 sequence at `pos`, advancing it; a malformed byte yields U+FFFD and
 // advances by one.
 char32_t NextCodePoint(std::string_view utf8, std::size_t& pos);
