@@ -236,7 +236,7 @@ std::vector<CatalogEntry> Build(std::span<const Row> rows) {
     entry.log = row.log;
     if (row.fields == kColumnWalk) {
       entry.column_walk = true;
-      entry.fields.push_back({"ddo_code", FieldRule::kCopy, false});
+      entry.fields.push_back({"ddo_code", FieldRule::kNullAsEmptyText, false});
     } else {
       std::string_view rest = row.fields;
       while (!rest.empty()) {

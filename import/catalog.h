@@ -14,6 +14,7 @@ enum class FieldRule {
   kDateRuleNoNullTest,  // the date rule without its null test (a null is out of range)
   kTrimAndCut,          // dsgn_desc: trimmed, or the first 50 characters when that is long
   kNullAsText,          // pband_no: a null becomes the text "NULL"
+  kNullAsEmptyText,     // ddo_code of the ddo walk: a null becomes the empty text
 };
 
 struct FieldOperation {

@@ -29,11 +29,6 @@ struct BoundOperation {
   int target = -1;
 };
 
-// The source columns a log line is made of.
-struct LogColumns {
-  std::vector<int> pieces;
-};
-
 class Copier {
  public:
   Copier(const CatalogEntry& entry, ImportContext& context, TableReport& report)
@@ -56,7 +51,7 @@ class Copier {
   std::unique_ptr<sql::Recordset> target_;
   std::unique_ptr<sql::Recordset> source_;
   Status target_failure_;
-  LogColumns log_columns_;
+  std::vector<int> log_columns_;  // the source columns a log line is made of
   Value scratch_;
 };
 
@@ -92,25 +87,22 @@ void Copier::Run() {
   if (source_) {
     const auto column = [this](std::string_view name) { return source_->FindField(name); };
     if (entry_.log == AnomalyLog::kPersonnel) {
-      log_columns_.pieces = {column("emp_code"), column("id_no")};
+      log_columns_ = {column("emp_code"), column("id_no")};
     } else if (entry_.log == AnomalyLog::kPaybill) {
-      log_columns_.pieces = {column("pay_mon"), column("pay_year"), column("dept_code"),
-                             column("estb_code")};
+      log_columns_ = {column("pay_mon"), column("pay_year"), column("dept_code"),
+                      column("estb_code")};
     }
-    std::vector<BoundOperation> operations;
     if (entry_.column_walk) {
       // The walk runs the row loop once for each source column named ddo_code (blanks around
       // the name ignored, case kept); a source without one adds nothing.
-      static const FieldOperation kDdoCode{"ddo_code", FieldRule::kCopy, false};
+      const FieldOperation& ddo_code = entry_.fields.front();
       for (int i = 0; i < source_->FieldCount(); ++i) {
-        std::string_view name = source_->FieldName(i);
-        while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-        while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-        if (name != "ddo_code") continue;
-        BoundOperation bound{&kDdoCode, i, target_ ? target_->FindField("ddo_code") : -1};
+        if (text::TrimSpaces(source_->FieldName(i)) != ddo_code.field) continue;
+        BoundOperation bound{&ddo_code, i, target_ ? target_->FindField(ddo_code.field) : -1};
         RowLoop({bound});
       }
     } else {
+      std::vector<BoundOperation> operations;
       for (const FieldOperation& op : entry_.fields) {
         operations.push_back(
             {&op, source_->FindField(op.field), target_ ? target_->FindField(op.field) : -1});
@@ -186,8 +178,10 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
 
   switch (op.rule) {
     case FieldRule::kCopy:
-      if (entry_.column_walk && value.is_null()) {
-        scratch_.SetText("");  // a null ddo_code arrives as the empty text
+      break;
+    case FieldRule::kNullAsEmptyText:
+      if (value.is_null()) {
+        scratch_.SetText("");
         assigned = &scratch_;
       }
       break;
@@ -233,7 +227,7 @@ std::string Copier::SourceText(int index) {
 }
 
 void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row) {
-  const auto& p = log_columns_.pieces;
+  const auto& p = log_columns_;
   const std::string line =
       entry_.log == AnomalyLog::kPersonnel
           ? PersonnelLogLine(SourceText(p[0]), SourceText(p[1]), op.field, value.ToText())

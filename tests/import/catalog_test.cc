@@ -29,6 +29,7 @@ TEST(CatalogTest, FirstPassHasItsTwentySixTablesAndFieldCounts) {
   EXPECT_EQ(catalog[0].table, "personnel");
   EXPECT_EQ(catalog[2].not_found_message, "DDO Table Not Found");
   EXPECT_TRUE(catalog[2].column_walk);
+  EXPECT_EQ(catalog[2].fields[0].rule, FieldRule::kNullAsEmptyText);
   EXPECT_EQ(catalog[4].not_found_message, "CCA Table Not Found");
   EXPECT_EQ(catalog[19].select_text, "select * from [personnel-del]");
   EXPECT_EQ(catalog[25].not_found_message, "Deduction Table Not Found");

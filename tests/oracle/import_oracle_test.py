@@ -60,6 +60,8 @@ def expected_value(rule, typed, raw_text, field_type):
         return (trimmed if len(trimmed) < 50 else raw_text[:50]), False
     if rule == "null-text":
         return ("NULL" if typed is None else raw_text), False
+    if rule == "null-empty":
+        return ("" if typed is None else raw_text), False
     if field_type == "C":
         return raw_text, False  # character values keep their trailing blanks
     return typed, False
@@ -174,8 +176,6 @@ def main():
                 raw_text = raw[name].decode("cp1252") if types[name] == "C" else None
                 value, log = expected_value(rule, typed[name], raw_text, types[name])
                 expected[name] = value
-                if entry["walk"] and value is None:
-                    expected[name] = ""
                 if log and logged and entry["log"] == 1:
                     personnel_log.append(
                         f"{text_form(typed['emp_code'], raw['emp_code'].decode('cp1252'))}"

@@ -37,7 +37,8 @@ void PrintCatalog() {
                          : op.rule == FieldRule::kDateRule           ? "date"
                          : op.rule == FieldRule::kDateRuleNoNullTest ? "date-nonull"
                          : op.rule == FieldRule::kTrimAndCut         ? "trim-cut"
-                                                                     : "null-text";
+                         : op.rule == FieldRule::kNullAsText         ? "null-text"
+                                                                     : "null-empty";
       std::printf("%s[\"%s\", \"%s\", %s]", i ? ", " : "", op.field.c_str(), rule,
                   op.logged ? "true" : "false");
     }
