@@ -16,7 +16,6 @@ struct ColumnInfo {
   std::string name;
   std::string declared_type;  // as the database declares it ("varchar(30)")
   ColumnType type;
-  bool not_null = false;
 };
 
 // The rows of one executed query, read forward once.

@@ -53,7 +53,6 @@ ColumnInfo DescribeColumn(SQLHSTMT stmt, SQLUSMALLINT index) {
                  &nullable);
   ColumnInfo column;
   column.name = reinterpret_cast<char*>(name);
-  column.not_null = nullable == SQL_NO_NULLS;
   switch (sql_type) {
     case SQL_CHAR:
     case SQL_WCHAR:
@@ -224,7 +223,7 @@ struct OdbcConnection::PreparedInsert {
 
 OdbcConnection::OdbcConnection(std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
 OdbcConnection::~OdbcConnection() {
-  inserts_.clear();  // statements go before their connection
+  inserts_.Clear();  // statements go before their connection
 }
 
 Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view connection_string) {
@@ -300,10 +299,8 @@ Result<std::vector<ColumnInfo>> OdbcConnection::TableColumns(std::string_view ta
 Status OdbcConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                               const std::vector<int>& assigned,
                               const std::vector<const Value*>& values) {
-  std::string key(table);
-  for (int index : assigned) key += "\x1F" + std::to_string(index);
-  auto it = inserts_.find(key);
-  if (it == inserts_.end()) {
+  PreparedInsert* found = inserts_.Find(table, assigned);
+  if (found == nullptr) {
     auto prepared = std::make_unique<PreparedInsert>();
     prepared->stmt = NewStatement(handles_->dbc.get());
     if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
@@ -330,9 +327,9 @@ Status OdbcConnection::Insert(std::string_view table, const std::vector<ColumnIn
     prepared->dates.resize(n);
     prepared->timestamps.resize(n);
     prepared->indicators.resize(n);
-    it = inserts_.emplace(std::move(key), std::move(prepared)).first;
+    found = inserts_.Add(table, assigned, std::move(prepared));
   }
-  PreparedInsert& p = *it->second;
+  PreparedInsert& p = *found;
   SQLHSTMT stmt = p.stmt.get();
   for (std::size_t i = 0; i < assigned.size(); ++i) {
     const Value& v = *values[static_cast<std::size_t>(assigned[i])];

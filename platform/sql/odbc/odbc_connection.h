@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/sql/connection.h"
+#include "platform/sql/insert_cache.h"
 
 namespace zuna::sql::odbc {
 
@@ -35,7 +36,7 @@ class OdbcConnection final : public Connection {
   explicit OdbcConnection(std::unique_ptr<Handles> handles);
 
   std::unique_ptr<Handles> handles_;
-  std::unordered_map<std::string, std::unique_ptr<PreparedInsert>> inserts_;
+  InsertCache<std::unique_ptr<PreparedInsert>> inserts_;
   std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
 };
 

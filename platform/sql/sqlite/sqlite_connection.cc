@@ -172,15 +172,8 @@ Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenFile(const fs::p
 
 SqliteConnection::~SqliteConnection() { (void)Flush(); }
 
-void SqliteConnection::Forget() {
-  last_insert_ = nullptr;
-  last_table_.clear();
-  last_assigned_.clear();
-  inserts_.clear();
-}
-
 Status SqliteConnection::OpenDatabase(const fs::path& file) {
-  Forget();
+  inserts_.Clear();
   table_columns_.clear();
   db_.reset();
   sqlite3* raw = nullptr;
@@ -345,7 +338,7 @@ Result<std::string> SqliteConnection::Translate(std::string_view text) {
 Status SqliteConnection::Execute(std::string_view text) {
   RETURN_IF_ERROR(Flush());
   table_columns_.clear();  // the statements may change tables
-  Forget();
+  inserts_.Clear();
   ASSIGN_OR_RETURN(const std::string translated, Translate(text));
   return ExecuteStatements(translated);
 }
@@ -370,7 +363,7 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
   const std::string key = LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
   sqlite3_stmt* raw = nullptr;
-  const char* sql = "SELECT name, type, \"notnull\" FROM pragma_table_info(?1)";
+  const char* sql = "SELECT name, type FROM pragma_table_info(?1)";
   if (sqlite3_prepare_v2(db_.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
     sqlite3_finalize(raw);
     return ErrorStatus(SQLITE_ERROR);
@@ -384,7 +377,6 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
     const unsigned char* type = sqlite3_column_text(stmt.get(), 1);
     column.declared_type = type ? reinterpret_cast<const char*>(type) : "";
     column.type = ParseColumnType(column.declared_type);
-    column.not_null = sqlite3_column_int(stmt.get(), 2) != 0;
     columns.push_back(std::move(column));
   }
   if (columns.empty()) return InvalidObjectName(table);
@@ -395,19 +387,7 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
 Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
                                                         const std::vector<ColumnInfo>& columns,
                                                         const std::vector<int>& assigned) {
-  // An import saves row after row into one table with the same columns: reuse the last one.
-  if (last_insert_ != nullptr && table == last_table_ && assigned == last_assigned_) {
-    return last_insert_;
-  }
-  std::string key(table);
-  for (int index : assigned) {
-    key.push_back('\x1F');
-    key += std::to_string(index);
-  }
-  if (auto it = inserts_.find(key); it != inserts_.end()) {
-    Remember(table, assigned, it->second.get());
-    return it->second.get();
-  }
+  if (sqlite3_stmt* cached = inserts_.Find(table, assigned)) return cached;
   std::string sql = "INSERT INTO " + QuoteIdentifier(table);
   if (assigned.empty()) {
     sql += " DEFAULT VALUES";
@@ -430,16 +410,7 @@ Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
     sqlite3_finalize(raw);
     return ErrorStatus(rc, table);
   }
-  inserts_.emplace(std::move(key), Stmt(raw));
-  Remember(table, assigned, raw);
-  return raw;
-}
-
-void SqliteConnection::Remember(std::string_view table, const std::vector<int>& assigned,
-                                sqlite3_stmt* stmt) {
-  last_table_ = table;
-  last_assigned_ = assigned;
-  last_insert_ = stmt;
+  return inserts_.Add(table, assigned, Stmt(raw));
 }
 
 Status SqliteConnection::BeginGroupIfNeeded() {

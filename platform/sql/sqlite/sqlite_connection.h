@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sql/connection.h"
+#include "platform/sql/insert_cache.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -71,21 +72,16 @@ class SqliteConnection final : public Connection {
   Result<sqlite3_stmt*> InsertStatement(std::string_view table,
                                         const std::vector<ColumnInfo>& columns,
                                         const std::vector<int>& assigned);
-  void Remember(std::string_view table, const std::vector<int>& assigned, sqlite3_stmt* stmt);
-  void Forget();
   Status BeginGroupIfNeeded();
   Status ErrorStatus(int rc, std::string_view table = {}) const;
 
   std::filesystem::path server_folder_;
   SqliteOptions options_;
   Db db_;
-  std::unordered_map<std::string, Stmt> inserts_;
+  InsertCache<Stmt> inserts_;
   std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
   std::vector<Value> converted_;
   std::vector<const Value*> bound_;
-  std::string last_table_;
-  std::vector<int> last_assigned_;
-  sqlite3_stmt* last_insert_ = nullptr;
   bool views_ready_ = false;
   bool in_group_ = false;
   std::size_t rows_in_group_ = 0;
