@@ -38,6 +38,7 @@ class Copier {
 
  private:
   void RowLoop(const std::vector<BoundOperation>& operations);
+  void CountLateRefusals();
   void Assign(const BoundOperation& bound, std::uint64_t row);
   void WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row);
   std::string SourceText(int index);
@@ -113,6 +114,7 @@ void Copier::Run() {
 
   if (target_) {
     if (Status closed = target_->Close(); !closed.ok()) Skip("close target", closed);
+    CountLateRefusals();  // the last batch goes at Close
   }
   if (source_) {
     if (auto statistics = source_->Statistics()) {
@@ -137,12 +139,13 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
       ++report_.rows_refused;
     } else {
       for (const BoundOperation& bound : operations) Assign(bound, row);
-      if (Status saved = target_->Update(); saved.ok()) {
+      if (Status saved = target_->UpdateTagged(row); saved.ok()) {
         ++report_.rows_saved;
       } else {
         context_.skips.RowLost(entry_.table, row, saved);
         ++report_.rows_refused;
       }
+      CountLateRefusals();
     }
     if (Status moved = source_->MoveNext(); !moved.ok()) Skip("read source", moved);
   }
@@ -160,6 +163,15 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
     context_.skips.ColumnMissing(
         entry_.table, bound.op->field, rows,
         sql::ItemNotFound(bound.op->field).WithContext(bound.source < 0 ? "source" : "target"));
+  }
+}
+
+// Rows the target accepted and refused later, when it sent their batch: each was counted saved.
+void Copier::CountLateRefusals() {
+  for (const sql::LateRefusal& late : target_->TakeLateRefusals()) {
+    --report_.rows_saved;
+    ++report_.rows_refused;
+    context_.skips.RowLost(entry_.table, late.tag, late.status);
   }
 }
 

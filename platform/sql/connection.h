@@ -8,6 +8,7 @@
 #include "platform/base/result.h"
 #include "platform/base/value.h"
 #include "platform/sql/column_type.h"
+#include "platform/sql/recordset.h"
 
 namespace zuna::sql {
 
@@ -52,13 +53,19 @@ class Connection {
 
   // Inserts one row into `table`, giving values to the columns at `assigned` (indexes into
   // `columns` and `values`) and leaving the others to their defaults. The statement for each
-  // set of columns is prepared once and reused. Only this row is lost when it is refused.
+  // set of columns is prepared once and reused. Only this row is lost when it is refused. A
+  // connection that sends rows in batches may only queue the row and return Ok; if the database
+  // refuses it when the batch is sent, TakeLateRefusals lists it with `tag`.
   virtual Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                        const std::vector<int>& assigned,
-                        const std::vector<const Value*>& values) = 0;
+                        const std::vector<int>& assigned, const std::vector<const Value*>& values,
+                        std::uint64_t tag) = 0;
 
-  // Makes every row inserted so far durable (ends the current group of saves).
+  // Sends every queued row and makes every row inserted so far durable (ends the current group
+  // of saves).
   virtual Status Flush() = 0;
+
+  // The rows refused after their Insert returned Ok, since the last call.
+  virtual std::vector<LateRefusal> TakeLateRefusals() { return {}; }
 };
 
 }  // namespace zuna::sql

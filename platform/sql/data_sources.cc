@@ -1,5 +1,7 @@
 #include "platform/sql/data_sources.h"
 
+#include <charconv>
+
 #include "app/constants.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
@@ -80,6 +82,23 @@ std::string DataSources::FixedServerName() const {
   return ini_.GetOr("server", "FixedServer", constants::kFixedServerName);
 }
 
+Result<odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view section,
+                                                     std::string_view origin) const {
+  odbc::OdbcOptions options;
+  const auto rows = ini_.Get(section, "RowsPerBatch");
+  if (!rows || rows->empty()) return options;
+  std::size_t parsed = 0;
+  const char* end = rows->data() + rows->size();
+  const auto [at, error] = std::from_chars(rows->data(), end, parsed);
+  if (error != std::errc() || at != end || parsed == 0) {
+    return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                  std::string(origin) + ": RowsPerBatch \"" + *rows +
+                      "\" is not a number of rows (1 sends every row on its own)");
+  }
+  options.rows_per_batch = parsed;
+  return options;
+}
+
 Result<DataSource> DataSources::FromSection(std::string_view name) const {
   DataSource source;
   source.origin = "zuna.ini [" + std::string(name) + "]";
@@ -109,6 +128,7 @@ Result<DataSource> DataSources::FromSection(std::string_view name) const {
     } else {
       source.odbc_connection = "DSN=" + ini_.GetOr(name, "DSN", name);
     }
+    ASSIGN_OR_RETURN(source.odbc, OdbcOptionsOf(name, source.origin));
   } else {
     return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
                   source.origin + ": unknown Driver \"" + driver + "\" (dbf, sqlite or odbc)");
@@ -149,7 +169,8 @@ Result<std::shared_ptr<Connection>> DataSources::Connect(const DataSource& sourc
       return std::shared_ptr<Connection>(std::move(connection));
     }
     case Backend::kOdbc: {
-      ASSIGN_OR_RETURN(auto connection, odbc::OdbcConnection::Open(source.odbc_connection));
+      ASSIGN_OR_RETURN(auto connection,
+                       odbc::OdbcConnection::Open(source.odbc_connection, source.odbc));
       return std::shared_ptr<Connection>(std::move(connection));
     }
     case Backend::kFoxPro:
@@ -198,7 +219,8 @@ Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
         text.replace(p, placeholder.size(), value);
       }
     }
-    ASSIGN_OR_RETURN(auto connection, odbc::OdbcConnection::Open(text));
+    ASSIGN_OR_RETURN(const odbc::OdbcOptions options, OdbcOptionsOf("server", "zuna.ini [server]"));
+    ASSIGN_OR_RETURN(auto connection, odbc::OdbcConnection::Open(text, options));
     return std::shared_ptr<Connection>(std::move(connection));
   }
   if (driver != "sqlite") {

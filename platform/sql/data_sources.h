@@ -11,6 +11,7 @@
 #include "platform/config/ini_file.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/sql/connection.h"
+#include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/recordset.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
 
@@ -23,6 +24,7 @@ struct DataSource {
   Backend backend = Backend::kSqlite;
   std::filesystem::path path;       // the database file (sqlite) or the data folder (FoxPro)
   std::string odbc_connection;      // the connection string (ODBC)
+  odbc::OdbcOptions odbc;           // how rows are sent (ODBC)
   dbf::FoxProSourceOptions foxpro;  // how FoxPro tables are read
   std::string origin;               // where the definition came from, for messages
 };
@@ -72,6 +74,8 @@ class DataSources {
 
  private:
   Result<DataSource> FromSection(std::string_view name) const;
+  // RowsPerBatch of a section that names an ODBC database.
+  Result<odbc::OdbcOptions> OdbcOptionsOf(std::string_view section, std::string_view origin) const;
   Result<std::shared_ptr<Connection>> Connect(const DataSource& source) const;
 
   std::filesystem::path program_folder_;

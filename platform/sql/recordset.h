@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "platform/base/result.h"
 #include "platform/base/value.h"
@@ -39,6 +40,13 @@ struct ReadStatistics {
   std::uint64_t undecodable_fields = 0;  // field values with bytes the code page lacks
 };
 
+// A row that Update accepted and the database refused later, when a connection that sends rows
+// in batches sent the row's batch.
+struct LateRefusal {
+  std::uint64_t tag = 0;  // as given to UpdateTagged
+  Status status;
+};
+
 // A recordset opened on a data source: rows of named fields, a current position, and (on a
 // target) a new row being built. One recordset is used by one command at a time. Every failure
 // comes back as a Status with a number and a description; nothing is swallowed here.
@@ -70,6 +78,16 @@ class Recordset {
   virtual Status AddNew() = 0;
   virtual Status Set(int index, const Value& value) = 0;
   virtual Status Update() = 0;
+
+  // Update, naming the row `tag`. Where the connection sends rows in batches, Update may accept
+  // a row that the database refuses only when its batch goes, at a later Update or at Close;
+  // TakeLateRefusals then lists it with this tag. Such a row is lost alone, as a row refused at
+  // once is.
+  virtual Status UpdateTagged(std::uint64_t tag) {
+    (void)tag;
+    return Update();
+  }
+  virtual std::vector<LateRefusal> TakeLateRefusals() { return {}; }
 
   // Like Set, but `value` is only referred to: the caller keeps it alive and unchanged until
   // Update or AddNew. Spares a copy per field on the import's hot path.

@@ -203,7 +203,8 @@ class TableRecordset final : public ReadingRecordset {
     assigned_flags_[static_cast<std::size_t>(index)] = 1;
     return Status::Ok();
   }
-  Status Update() override {
+  Status Update() override { return UpdateTagged(++updates_); }
+  Status UpdateTagged(std::uint64_t tag) override {
     if (closed_) return ObjectClosed();
     if (!adding_) return Status::Ok();
     adding_ = false;
@@ -214,14 +215,32 @@ class TableRecordset final : public ReadingRecordset {
       assigned_.push_back(static_cast<int>(i));
       values_[i] = borrowed_[i] ? borrowed_[i] : &new_row_[i];
     }
-    return connection_->Insert(table_, columns_, assigned_, values_);
+    return connection_->Insert(table_, columns_, assigned_, values_, tag);
+  }
+  std::vector<LateRefusal> TakeLateRefusals() override {
+    std::vector<LateRefusal> late = std::move(late_);
+    late_.clear();
+    if (connection_) {
+      for (LateRefusal& refusal : connection_->TakeLateRefusals()) {
+        late.push_back(std::move(refusal));
+      }
+    }
+    return late;
   }
 
  private:
   const std::vector<ColumnInfo>& columns() const override { return columns_; }
   Result<std::unique_ptr<Cursor>> StartCursor() override { return connection_->Query(source_); }
-  Status Flush() override { return connection_->Flush(); }
+  Status Flush() override {
+    Status flushed = connection_->Flush();
+    // The connection goes at Close; what its last batch refused stays to be taken.
+    for (LateRefusal& refusal : connection_->TakeLateRefusals())
+      late_.push_back(std::move(refusal));
+    return flushed;
+  }
 
+  std::uint64_t updates_ = 0;
+  std::vector<LateRefusal> late_;
   std::string table_;
   std::string source_;
   std::vector<ColumnInfo> columns_;

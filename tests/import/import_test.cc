@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/constants.h"
 #include "import/import_run.h"
 #include "platform/sql/data_sources.h"
@@ -229,6 +231,41 @@ TEST_F(ImportTest, AMissingTargetColumnLosesThatFieldOnEveryRowAndIsListed) {
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_TRUE(errors[0].starts_with("gisgrp\t0\tgis_desc\t3265\tevery row (1): target"))
       << errors[0];
+}
+
+TEST_F(ImportTest, RowsRefusedWhenTheirBatchIsSentAreLostAloneUnderTheirSourceRows) {
+  // The target through ODBC onto the same database file, two rows to an array.
+  folder_.set_ini("[pay]\nDriver = odbc\nConnectionString = Driver=SQLite3;Database=" +
+                  (folder_.path() / "zuna.db").string() + "\nRowsPerBatch = 2\n");
+  auto connection = folder_.sources().OpenConnection("dsn=pay");
+  ASSERT_TRUE(connection.ok()) << connection.status().ToString();
+  ASSERT_TRUE(
+      (*connection)->Execute("CREATE UNIQUE INDEX one_code ON department (dept_code)").ok());
+  connection->reset();
+  DbfBuilder()
+      .Field("DEPT_CODE", 'C', 4)
+      .Row({"D1"})
+      .Row({"D2"})
+      .Row({"D1"})
+      .Row({"D3"})
+      .Row({"D2"})
+      .Write(data_ / "department.dbf");
+  const ImportSummary summary = Import();
+  EXPECT_EQ(Rows("select dept_code from department order by dept_code"),
+            (Lines{"D1  ", "D2  ", "D3  "}));
+  EXPECT_EQ(summary.rows_lost, 2u);
+  const auto department =
+      std::find_if(summary.tables.begin(), summary.tables.end(),
+                   [](const TableReport& report) { return report.table == "department"; });
+  ASSERT_NE(department, summary.tables.end());
+  EXPECT_EQ(department->rows_saved, 3u);
+  EXPECT_EQ(department->rows_refused, 2u);
+  // The source's missing columns are listed too; the lost rows carry SQLite's native 19.
+  Lines refused;
+  for (const std::string& line : LogLines("import_errors")) {
+    if (line.find("\t19\t") != std::string::npos) refused.push_back(line.substr(0, 17));
+  }
+  EXPECT_EQ(refused, (Lines{"department\t3\t\t19\t", "department\t5\t\t19\t"}));
 }
 
 TEST_F(ImportTest, AnAnomalyLogNotFoundLeavesAnEarlierOneUntouched) {

@@ -3,8 +3,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 
+#include "platform/sql/odbc/parameter_batch.h"
 #include "platform/sql/statement.h"
 
 namespace zuna::sql::odbc {
@@ -210,23 +214,27 @@ struct OdbcConnection::Handles {
   }
 };
 
-// A prepared insert with the buffers its parameters point at while a row executes.
+// A prepared insert with the rows waiting to be sent through it.
 struct OdbcConnection::PreparedInsert {
+  explicit PreparedInsert(std::size_t parameters) : batch(parameters) {}
   Handle stmt{nullptr, {SQL_HANDLE_STMT}};
-  std::vector<std::string> texts;
-  std::vector<std::int64_t> integers;
-  std::vector<double> doubles;
-  std::vector<SQL_DATE_STRUCT> dates;
-  std::vector<SQL_TIMESTAMP_STRUCT> timestamps;
-  std::vector<SQLLEN> indicators;
+  std::string table;
+  ParameterBatch batch;
+  std::vector<SQLUSMALLINT> statuses;  // the driver's status of each row of an array
 };
 
-OdbcConnection::OdbcConnection(std::unique_ptr<Handles> handles) : handles_(std::move(handles)) {}
+OdbcConnection::OdbcConnection(std::unique_ptr<Handles> handles, const OdbcOptions& options)
+    : handles_(std::move(handles)), options_(options) {
+  if (options_.rows_per_batch <= 1) arrays_ = ArraySupport::kNo;
+}
+
 OdbcConnection::~OdbcConnection() {
+  SendPending();     // a recordset closed properly has taken its refusals before this
   inserts_.Clear();  // statements go before their connection
 }
 
-Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view connection_string) {
+Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view connection_string,
+                                                             const OdbcOptions& options) {
   auto handles = std::make_unique<Handles>();
   SQLHANDLE env = SQL_NULL_HANDLE;
   if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
@@ -250,10 +258,11 @@ Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view co
     handles->dbc.reset();  // never connected: nothing to disconnect
     return st;
   }
-  return std::shared_ptr<OdbcConnection>(new OdbcConnection(std::move(handles)));
+  return std::shared_ptr<OdbcConnection>(new OdbcConnection(std::move(handles), options));
 }
 
 Status OdbcConnection::Execute(std::string_view text) {
+  SendPending();  // the command may read or change the table being filled
   table_columns_.clear();
   Handle stmt = NewStatement(handles_->dbc.get());
   if (!stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "execute");
@@ -270,6 +279,7 @@ Status OdbcConnection::Execute(std::string_view text) {
 }
 
 Result<std::unique_ptr<Cursor>> OdbcConnection::Query(std::string_view text) {
+  SendPending();  // a query sees every row saved before it
   Handle stmt = NewStatement(handles_->dbc.get());
   if (!stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "query");
   std::string sql(text);
@@ -296,109 +306,232 @@ Result<std::vector<ColumnInfo>> OdbcConnection::TableColumns(std::string_view ta
   return columns;
 }
 
+Result<OdbcConnection::PreparedInsert*> OdbcConnection::Prepare(
+    std::string_view table, const std::vector<ColumnInfo>& columns,
+    const std::vector<int>& assigned) {
+  if (PreparedInsert* found = inserts_.Find(table, assigned)) return found;
+  auto prepared = std::make_unique<PreparedInsert>(assigned.size());
+  prepared->table = std::string(table);
+  prepared->stmt = NewStatement(handles_->dbc.get());
+  if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
+  std::string sql = "INSERT INTO " + BracketName(table);
+  if (assigned.empty()) {
+    sql += " DEFAULT VALUES";
+  } else {
+    std::string names, marks;
+    for (std::size_t i = 0; i < assigned.size(); ++i) {
+      names += (i ? ", " : "") + BracketName(columns[static_cast<std::size_t>(assigned[i])].name);
+      marks += i ? ", ?" : "?";
+    }
+    sql += " (" + names + ") VALUES (" + marks + ")";
+  }
+  if (!Succeeded(SQLPrepare(prepared->stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
+                            static_cast<SQLINTEGER>(sql.size())))) {
+    return Diagnose(SQL_HANDLE_STMT, prepared->stmt.get(),
+                    "prepare insert into " + std::string(table));
+  }
+  return inserts_.Add(table, assigned, std::move(prepared));
+}
+
 Status OdbcConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                               const std::vector<int>& assigned,
-                              const std::vector<const Value*>& values) {
-  PreparedInsert* found = inserts_.Find(table, assigned);
-  if (found == nullptr) {
-    auto prepared = std::make_unique<PreparedInsert>();
-    prepared->stmt = NewStatement(handles_->dbc.get());
-    if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
-    std::string sql = "INSERT INTO " + BracketName(table);
-    if (assigned.empty()) {
-      sql += " DEFAULT VALUES";
-    } else {
-      std::string names, marks;
-      for (std::size_t i = 0; i < assigned.size(); ++i) {
-        names += (i ? ", " : "") + BracketName(columns[static_cast<std::size_t>(assigned[i])].name);
-        marks += i ? ", ?" : "?";
-      }
-      sql += " (" + names + ") VALUES (" + marks + ")";
-    }
-    if (!Succeeded(SQLPrepare(prepared->stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
-                              static_cast<SQLINTEGER>(sql.size())))) {
-      return Diagnose(SQL_HANDLE_STMT, prepared->stmt.get(),
-                      "prepare insert into " + std::string(table));
-    }
-    const std::size_t n = assigned.size();
-    prepared->texts.resize(n);
-    prepared->integers.resize(n);
-    prepared->doubles.resize(n);
-    prepared->dates.resize(n);
-    prepared->timestamps.resize(n);
-    prepared->indicators.resize(n);
-    found = inserts_.Add(table, assigned, std::move(prepared));
+                              const std::vector<const Value*>& values, std::uint64_t tag) {
+  ASSIGN_OR_RETURN(PreparedInsert * insert, Prepare(table, columns, assigned));
+  // One batch at a time, so that rows reach the database in the order they were saved.
+  if (pending_ != nullptr && pending_ != insert) SendPending();
+  if (!insert->batch.Add(assigned, values, tag)) {
+    SendPending();                                   // a value of another type than its column's
+    (void)insert->batch.Add(assigned, values, tag);  // so far: an empty batch takes any row
   }
-  PreparedInsert& p = *found;
-  SQLHSTMT stmt = p.stmt.get();
-  for (std::size_t i = 0; i < assigned.size(); ++i) {
-    const Value& v = *values[static_cast<std::size_t>(assigned[i])];
-    const auto slot = static_cast<SQLUSMALLINT>(i + 1);
-    SQLLEN& indicator = p.indicators[i];
-    SQLRETURN rc = SQL_SUCCESS;
-    switch (v.kind()) {
-      case ValueKind::kNull:
-        indicator = SQL_NULL_DATA;
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr,
-                              0, &indicator);
-        break;
-      case ValueKind::kText:
-      case ValueKind::kDecimal:
-        p.texts[i] = v.kind() == ValueKind::kText ? v.text() : v.ToText();
-        indicator = static_cast<SQLLEN>(p.texts[i].size());
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
-                              std::max<SQLULEN>(1, p.texts[i].size()), 0, p.texts[i].data(),
-                              indicator, &indicator);
-        break;
-      case ValueKind::kBinary:
-        p.texts[i] = v.text();
-        indicator = static_cast<SQLLEN>(p.texts[i].size());
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_VARBINARY,
-                              std::max<SQLULEN>(1, p.texts[i].size()), 0, p.texts[i].data(),
-                              indicator, &indicator);
-        break;
-      case ValueKind::kInteger:
-      case ValueKind::kBoolean:
-        p.integers[i] = v.integer();
-        indicator = 0;
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
-                              &p.integers[i], 0, &indicator);
-        break;
-      case ValueKind::kDouble:
-        p.doubles[i] = v.number();
-        indicator = 0;
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
-                              &p.doubles[i], 0, &indicator);
-        break;
-      case ValueKind::kDate:
-        p.dates[i] = {static_cast<SQLSMALLINT>(v.date().year),
-                      static_cast<SQLUSMALLINT>(v.date().month),
-                      static_cast<SQLUSMALLINT>(v.date().day)};
-        indicator = 0;
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_TYPE_DATE, SQL_TYPE_DATE, 10, 0,
-                              &p.dates[i], 0, &indicator);
-        break;
-      case ValueKind::kDateTime:
-        p.timestamps[i] = {static_cast<SQLSMALLINT>(v.date().year),
-                           static_cast<SQLUSMALLINT>(v.date().month),
-                           static_cast<SQLUSMALLINT>(v.date().day),
-                           static_cast<SQLUSMALLINT>(v.time().hour),
-                           static_cast<SQLUSMALLINT>(v.time().minute),
-                           static_cast<SQLUSMALLINT>(v.time().second),
-                           static_cast<SQLUINTEGER>(v.time().millisecond) * 1'000'000u};
-        indicator = 0;
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP,
-                              23, 3, &p.timestamps[i], 0, &indicator);
+  if (!UsesArrays()) {
+    Status saved = SendRow(*insert, 0);
+    insert->batch.Clear();
+    return saved;
+  }
+  const auto now = std::chrono::steady_clock::now();
+  if (pending_ == nullptr) {
+    pending_ = insert;
+    pending_since_ = now;
+  }
+  const ParameterBatch& batch = insert->batch;
+  if (batch.rows() >= options_.rows_per_batch || batch.bytes() >= options_.max_batch_bytes ||
+      now - pending_since_ >= options_.max_batch_delay) {
+    SendPending();
+  }
+  return Status::Ok();
+}
+
+bool OdbcConnection::UsesArrays() {
+  if (arrays_ == ArraySupport::kUntested) {
+    // Arrays need a transaction to take back a batch with a refused row. Whether the driver
+    // takes arrays at all shows when the first one is sent.
+    SQLUSMALLINT transactions = SQL_TC_NONE;
+    const SQLRETURN rc = SQLGetInfo(handles_->dbc.get(), SQL_TXN_CAPABLE, &transactions,
+                                    sizeof transactions, nullptr);
+    arrays_ = Succeeded(rc) && transactions != SQL_TC_NONE ? ArraySupport::kYes : ArraySupport::kNo;
+  }
+  return arrays_ == ArraySupport::kYes;
+}
+
+// What became of an array.
+struct OdbcConnection::ArrayResult {
+  enum class Outcome : std::uint8_t {
+    kCommitted,
+    kRolledBack,  // nothing of it kept
+    kNotTaken,    // the driver takes no arrays: nothing was sent
+    kUnknown,     // the transaction could not be ended: what it kept is unknown
+  } outcome;
+  // After a rollback, the first row that may have been refused (all rows before it were saved
+  // before the rollback), when the driver said.
+  std::optional<std::size_t> first_refused;
+  Status status;
+};
+
+namespace {
+
+// Arrays of one batch that may be rolled back before its remaining rows go one by one: a refused
+// row costs at most two, so this is many refusals, or a driver whose arrays fail for reasons of
+// their own.
+constexpr int kRolledBackArraysPerBatch = 8;
+
+// Status values no driver writes, to tell which statuses and counts a driver filled in.
+constexpr SQLUSMALLINT kStatusNotReported = 0xFFFF;
+constexpr SQLULEN kCountNotReported = ~SQLULEN{0};
+
+}  // namespace
+
+void OdbcConnection::SendPending() {
+  PreparedInsert* insert = std::exchange(pending_, nullptr);
+  if (insert == nullptr) return;
+  int retries = kRolledBackArraysPerBatch;
+  SendRows(*insert, 0, insert->batch.rows(), retries);
+  insert->batch.Clear();
+}
+
+void OdbcConnection::SendRows(PreparedInsert& insert, std::size_t first, std::size_t count,
+                              int& retries) {
+  while (count > 0) {
+    if (count == 1 || arrays_ != ArraySupport::kYes || retries <= 0) {
+      SendRowOrRefuse(insert, first);
+      ++first;
+      --count;
+      continue;
+    }
+    ArrayResult result = SendArray(insert, first, count);
+    switch (result.outcome) {
+      case ArrayResult::Outcome::kCommitted:
+        ++counts_.arrays;
+        counts_.rows_in_arrays += count;
+        return;
+      case ArrayResult::Outcome::kUnknown:
+        // Sending these rows again could save them twice: they are reported lost.
+        for (std::size_t r = first; r < first + count; ++r) {
+          late_.push_back({insert.batch.tag(r), result.status});
+        }
+        return;
+      case ArrayResult::Outcome::kNotTaken:
+        continue;  // one by one from here on
+      case ArrayResult::Outcome::kRolledBack:
+        ++counts_.arrays_rolled_back;
+        --retries;
+        if (!result.first_refused) {
+          retries = 0;  // the driver says nothing of its rows: one by one
+          continue;
+        }
+        const std::size_t saved_before = *result.first_refused;
+        SendRows(insert, first, saved_before, retries);
+        SendRowOrRefuse(insert, first + saved_before);
+        first += saved_before + 1;
+        count -= saved_before + 1;
         break;
     }
-    if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, stmt, "bind " + std::string(table));
+  }
+}
+
+OdbcConnection::ArrayResult OdbcConnection::SendArray(PreparedInsert& insert, std::size_t first,
+                                                      std::size_t count) {
+  SQLHDBC dbc = handles_->dbc.get();
+  SQLHSTMT stmt = insert.stmt.get();
+  const auto set_size = [&](std::size_t size) {
+    return SQLSetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(size), 0);
+  };
+  // A driver that cannot take the whole array says so here (an error, or "option value
+  // changed"): its rows go one by one from now on.
+  if (set_size(count) != SQL_SUCCESS ||
+      !Succeeded(SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT,
+                                   reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                                   SQL_IS_UINTEGER))) {
+    arrays_ = ArraySupport::kNo;
+    set_size(1);
+    return {ArrayResult::Outcome::kNotTaken, std::nullopt, Status::Ok()};
+  }
+  insert.statuses.assign(count, kStatusNotReported);
+  SQLULEN processed = kCountNotReported;
+  SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_STATUS_PTR, insert.statuses.data(), 0);
+  SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+  bool executed = Succeeded(insert.batch.Bind(stmt, first));
+  if (executed) {
+    executed = Succeeded(SQLExecute(stmt));
+    SQLFreeStmt(stmt, SQL_CLOSE);
+  }
+  SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+  SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+  set_size(1);
+
+  // Saved: the driver succeeded, reached every row and marked none refused or unused.
+  std::optional<std::size_t> first_refused;
+  const bool statuses_reported =
+      std::any_of(insert.statuses.begin(), insert.statuses.end(),
+                  [](SQLUSMALLINT status) { return status != kStatusNotReported; });
+  if (statuses_reported) {
+    for (std::size_t r = 0; r < count && !first_refused; ++r) {
+      const SQLUSMALLINT status = insert.statuses[r];
+      if (status != SQL_PARAM_SUCCESS && status != SQL_PARAM_SUCCESS_WITH_INFO) first_refused = r;
+    }
+  } else if (processed != kCountNotReported && processed < count) {
+    // Drivers differ on whether the count takes in the refused row: the row before it is the
+    // first that may be refused, and sent on its own it is saved if it was not.
+    first_refused = processed > 0 ? processed - 1 : 0;
+  }
+  const bool saved =
+      executed && !first_refused && (processed == kCountNotReported || processed == count);
+  ArrayResult result{saved ? ArrayResult::Outcome::kCommitted : ArrayResult::Outcome::kRolledBack,
+                     saved ? std::nullopt : first_refused, Status::Ok()};
+  if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, dbc, saved ? SQL_COMMIT : SQL_ROLLBACK))) {
+    result.outcome = ArrayResult::Outcome::kUnknown;
+    result.status = Diagnose(SQL_HANDLE_DBC, dbc,
+                             std::string(saved ? "commit" : "roll back") + " an array of " +
+                                 std::to_string(count) + " rows into " + insert.table);
+  }
+  SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
+                    SQL_IS_UINTEGER);
+  return result;
+}
+
+void OdbcConnection::SendRowOrRefuse(PreparedInsert& insert, std::size_t row) {
+  if (Status saved = SendRow(insert, row); !saved.ok()) {
+    late_.push_back({insert.batch.tag(row), std::move(saved)});
+  }
+}
+
+Status OdbcConnection::SendRow(PreparedInsert& insert, std::size_t row) {
+  SQLHSTMT stmt = insert.stmt.get();
+  ++counts_.rows_alone;
+  if (!Succeeded(insert.batch.Bind(stmt, row))) {
+    return Diagnose(SQL_HANDLE_STMT, stmt, "bind " + insert.table);
   }
   const SQLRETURN rc = SQLExecute(stmt);
   Status result = Succeeded(rc) || rc == SQL_NO_DATA
                       ? Status::Ok()
-                      : Diagnose(SQL_HANDLE_STMT, stmt, "insert into " + std::string(table));
+                      : Diagnose(SQL_HANDLE_STMT, stmt, "insert into " + insert.table);
   SQLFreeStmt(stmt, SQL_CLOSE);
   return result;
+}
+
+std::vector<LateRefusal> OdbcConnection::TakeLateRefusals() {
+  std::vector<LateRefusal> late = std::move(late_);
+  late_.clear();
+  return late;
 }
 
 std::vector<std::string> ListDataSources() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -11,33 +13,90 @@
 
 namespace zuna::sql::odbc {
 
+// How an ODBC connection sends the import's rows. With `rows_per_batch` above 1, rows go as
+// parameter arrays of up to that many rows, sent when full, when they hold `max_batch_bytes`,
+// when the first of them waited `max_batch_delay`, and whenever anything else runs on the
+// connection: a crash of the program loses at most the rows of one batch. 1 sends every row on
+// its own.
+struct OdbcOptions {
+  std::size_t rows_per_batch = 500;
+  std::size_t max_batch_bytes = 8u << 20;
+  std::chrono::milliseconds max_batch_delay{1000};
+};
+
+// What a connection did with its rows, for tests and benchmarks.
+struct OdbcSendCounts {
+  std::uint64_t arrays = 0;  // parameter arrays committed whole
+  std::uint64_t rows_in_arrays = 0;
+  std::uint64_t rows_alone = 0;          // rows sent on their own
+  std::uint64_t arrays_rolled_back = 0;  // arrays with a refused row
+};
+
 // A connection through unixODBC to any driver: SQL Server through Microsoft's driver or FreeTDS
 // in production, SQLite's ODBC driver in the tests. Inserts are prepared once per table and set
-// of columns, values bound as parameters; every row commits on its own (autocommit), so a
-// refused row never takes others with it, whatever the server's transaction rules. The server
-// converts and refuses values itself. Failures carry the driver's native error number, with the
-// SQLSTATE and the driver's message as description.
+// of columns, values bound as parameters. The server converts and refuses values itself.
+// Failures carry the driver's native error number, with the SQLSTATE and the driver's message as
+// description.
+//
+// A refused row must never take others with it, whatever the server's transaction rules. A row
+// sent on its own commits on its own (autocommit). A parameter array runs in one transaction,
+// committed when the driver's per-row status says every row was saved. When a row was refused,
+// the transaction is rolled back; the rows before the first refused one go again as an array,
+// that row goes on its own (to be saved or refused with its own error) and the rest as the next
+// array. A driver that fills no status array but counts the rows it processed is read by that
+// count; one that says neither gets the array's rows sent one by one. Drivers without
+// parameter arrays or transactions get every row on its own.
 class OdbcConnection final : public Connection {
  public:
   // `connection_string` as SQLDriverConnect takes it: "DSN=pay" or "Driver=...;Database=...".
-  static Result<std::shared_ptr<OdbcConnection>> Open(std::string_view connection_string);
+  static Result<std::shared_ptr<OdbcConnection>> Open(std::string_view connection_string,
+                                                      const OdbcOptions& options = {});
   ~OdbcConnection() override;
 
   Status Execute(std::string_view text) override;
   Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
   Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
   Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                const std::vector<int>& assigned, const std::vector<const Value*>& values) override;
-  Status Flush() override { return Status::Ok(); }
+                const std::vector<int>& assigned, const std::vector<const Value*>& values,
+                std::uint64_t tag) override;
+  Status Flush() override {
+    SendPending();
+    return Status::Ok();
+  }
+  std::vector<LateRefusal> TakeLateRefusals() override;
+
+  const OdbcSendCounts& send_counts() const { return counts_; }
 
  private:
   struct Handles;
   struct PreparedInsert;
-  explicit OdbcConnection(std::unique_ptr<Handles> handles);
+  OdbcConnection(std::unique_ptr<Handles> handles, const OdbcOptions& options);
+
+  Result<PreparedInsert*> Prepare(std::string_view table, const std::vector<ColumnInfo>& columns,
+                                  const std::vector<int>& assigned);
+  // Sends the queued rows, as an array where the driver allows it. Every row refused is listed
+  // among the late refusals.
+  void SendPending();
+  struct ArrayResult;
+  // Sends rows [first, first + count) of `insert`'s batch; each refused row joins the late
+  // refusals. `retries` bounds the arrays rolled back on the way.
+  void SendRows(PreparedInsert& insert, std::size_t first, std::size_t count, int& retries);
+  // Sends rows [first, first + count) as one array in one transaction.
+  ArrayResult SendArray(PreparedInsert& insert, std::size_t first, std::size_t count);
+  // Sends one row of `insert`'s batch on its own.
+  Status SendRow(PreparedInsert& insert, std::size_t row);
+  void SendRowOrRefuse(PreparedInsert& insert, std::size_t row);
+  bool UsesArrays();
 
   std::unique_ptr<Handles> handles_;
+  OdbcOptions options_;
   InsertCache<std::unique_ptr<PreparedInsert>> inserts_;
   std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
+  PreparedInsert* pending_ = nullptr;  // the insert whose batch holds queued rows
+  std::chrono::steady_clock::time_point pending_since_;
+  std::vector<LateRefusal> late_;
+  OdbcSendCounts counts_;
+  enum class ArraySupport : std::uint8_t { kUntested, kYes, kNo } arrays_ = ArraySupport::kUntested;
 };
 
 // The data source names unixODBC knows (user and system), for resolving "dsn=pay".

@@ -426,7 +426,8 @@ Status SqliteConnection::BeginGroupIfNeeded() {
 
 Status SqliteConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                                 const std::vector<int>& assigned,
-                                const std::vector<const Value*>& values) {
+                                const std::vector<const Value*>& values, std::uint64_t) {
+  // Every row's result is known at once here: nothing is refused late.
   converted_.resize(assigned.size());
   bound_.resize(assigned.size());
   for (std::size_t i = 0; i < assigned.size(); ++i) {

@@ -48,7 +48,8 @@ class SqliteConnection final : public Connection {
   Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
   Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
   Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
-                const std::vector<int>& assigned, const std::vector<const Value*>& values) override;
+                const std::vector<int>& assigned, const std::vector<const Value*>& values,
+                std::uint64_t tag) override;
   Status Flush() override;
 
  private:

@@ -1,0 +1,176 @@
+// Rows sent through ODBC as parameter arrays (Debian's SQLite ODBC driver): refused rows are
+// lost alone and named by their tags, rows of changing types and rows read back before their
+// batch was due all arrive as saved.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "platform/sql/odbc/odbc_connection.h"
+#include "platform/sql/sql_recordset.h"
+#include "tests/support/dbf_builder.h"
+
+namespace zuna::sql::odbc {
+namespace {
+
+class OdbcBatchTest : public ::testing::Test {
+ protected:
+  std::shared_ptr<OdbcConnection> Connect(std::size_t rows_per_batch) {
+    OdbcOptions options;
+    options.rows_per_batch = rows_per_batch;
+    options.max_batch_delay = std::chrono::hours(1);  // batches go when full, not by the clock
+    auto connection =
+        OdbcConnection::Open("Driver=SQLite3;Database=" + (folder_ / "batch.db").string(), options);
+    EXPECT_TRUE(connection.ok()) << connection.status().ToString();
+    return connection.ok() ? *connection : nullptr;
+  }
+
+  void CreateTable(Connection& connection) {
+    ASSERT_TRUE(connection
+                    .Execute("CREATE TABLE staff (id int NOT NULL PRIMARY KEY, name varchar(20), "
+                             "pay decimal(10,2), born datetime)")
+                    .ok());
+  }
+
+  // Saves one row per entry of `ids` (0 leaves the id null) through a recordset, tagged 1, 2, ...
+  // Returns every refused tag, at once or late.
+  std::set<std::uint64_t> Save(const std::shared_ptr<Connection>& connection,
+                               const std::vector<int>& ids) {
+    std::set<std::uint64_t> refused;
+    auto opened = OpenSqlRecordset(connection, "select * from staff");
+    EXPECT_TRUE(opened.ok()) << opened.status().ToString();
+    if (!opened.ok()) return refused;
+    Recordset& rs = **opened;
+    const auto take_late = [&] {
+      for (const LateRefusal& late : rs.TakeLateRefusals()) {
+        EXPECT_NE(late.status.number(), 0) << late.status.ToString();
+        EXPECT_TRUE(refused.insert(late.tag).second) << "refused twice: " << late.tag;
+      }
+    };
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      EXPECT_TRUE(rs.AddNew().ok());
+      // Every column is assigned in every row, as the import assigns them: a row with other
+      // columns is another statement.
+      EXPECT_TRUE(rs.SetByName("id", ids[i] ? Value::Integer(ids[i]) : Value::Null()).ok());
+      // Every seventh row has no name and no birth date: nulls inside an array.
+      const bool nulls = i % 7 == 3;
+      EXPECT_TRUE(
+          rs.SetByName("name", nulls ? Value::Null() : Value::Text("n" + std::to_string(ids[i])))
+              .ok());
+      EXPECT_TRUE(rs.SetByName("born", nulls ? Value::Null()
+                                             : Value::Date({1960 + ids[i] % 40, 1 + ids[i] % 12,
+                                                            1 + ids[i] % 28}))
+                      .ok());
+      EXPECT_TRUE(rs.SetByName("pay", Value::Decimal(100 * ids[i] + 25, 2)).ok());
+      if (Status saved = rs.UpdateTagged(i + 1); !saved.ok()) refused.insert(i + 1);
+      take_late();
+    }
+    EXPECT_TRUE(rs.Close().ok());
+    take_late();
+    return refused;
+  }
+
+  std::vector<std::string> Rows(Connection& connection, std::string_view query) {
+    std::vector<std::string> rows;
+    auto cursor = connection.Query(query);
+    EXPECT_TRUE(cursor.ok()) << cursor.status().ToString();
+    if (!cursor.ok()) return rows;
+    std::vector<Value> row;
+    while (*(*cursor)->Next(row)) {
+      std::string line;
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        line += (i ? "|" : "") + (row[i].is_null() ? std::string("<null>") : row[i].ToText());
+      }
+      rows.push_back(line);
+    }
+    return rows;
+  }
+
+  testing::TempFolder folder_;
+};
+
+TEST_F(OdbcBatchTest, RefusedRowsInArraysAreLostAloneAndNamedByTheirTags) {
+  auto connection = Connect(100);
+  ASSERT_TRUE(connection);
+  CreateTable(*connection);
+  std::vector<int> ids;
+  for (int id = 1; id <= 1234; ++id) ids.push_back(id);
+  // Duplicate keys in the first, fifth and last batch, a missing id in the eighth.
+  ids[16] = 3;
+  ids[499] = 400;
+  ids[776] = 0;
+  ids[1200] = 1;
+  EXPECT_EQ(Save(connection, ids), (std::set<std::uint64_t>{17, 500, 777, 1201}));
+
+  EXPECT_EQ(Rows(*connection, "select count(*), sum(id) from staff"),
+            (std::vector<std::string>{"1230|" +
+                                      std::to_string(1234 * 1235 / 2 - 17 - 500 - 777 - 1201)}));
+  EXPECT_EQ(Rows(*connection,
+                 "select id, name, pay, born from staff where id in (4, 19, 1234) "
+                 "order by id"),
+            (std::vector<std::string>{"4|<null>|4.25|<null>", "19|n19|19.25|20/08/1979",
+                                      "1234|n1234|1234.25|03/11/1994"}));
+  // Four of the 13 arrays of up to 100 rows are rolled back, and each refusal costs at most two
+  // rows sent on their own and two arrays rolled back: the rest still goes in arrays.
+  const OdbcSendCounts& counts = connection->send_counts();
+  EXPECT_GE(counts.arrays_rolled_back, 4u);
+  EXPECT_LE(counts.arrays_rolled_back, 8u);
+  EXPECT_LE(counts.rows_alone, 8u);
+  EXPECT_EQ(counts.rows_in_arrays + counts.rows_alone, 1234u);
+}
+
+TEST_F(OdbcBatchTest, RowByRowSendsNoArrays) {
+  auto connection = Connect(1);
+  ASSERT_TRUE(connection);
+  CreateTable(*connection);
+  EXPECT_EQ(Save(connection, {1, 2, 1, 3}), (std::set<std::uint64_t>{3}));
+  EXPECT_EQ(connection->send_counts().arrays, 0u);
+  EXPECT_EQ(connection->send_counts().rows_alone, 4u);
+  EXPECT_EQ(Rows(*connection, "select count(*) from staff"), (std::vector<std::string>{"3"}));
+}
+
+TEST_F(OdbcBatchTest, AValueOfAnotherTypeStartsANewBatch) {
+  auto connection = Connect(100);
+  ASSERT_TRUE(connection);
+  ASSERT_TRUE(connection->Execute("CREATE TABLE notes (code varchar(10), born datetime)").ok());
+  auto opened = OpenSqlRecordset(connection, "select * from notes");
+  ASSERT_TRUE(opened.ok());
+  std::unique_ptr<Recordset> rs = std::move(opened).value();
+  const std::vector<std::pair<Value, Value>> rows = {
+      {Value::Text("a"), Value::Date({2001, 2, 3})},
+      {Value::Integer(42), Value::Null()},  // a number into the text column
+      {Value::Text("b"), Value::DateTime({2002, 3, 4}, {5, 6, 7, 0})},
+      {Value::Null(), Value::DateTime({2003, 4, 5}, {0, 0, 0, 0})},
+  };
+  for (const auto& [code, born] : rows) {
+    ASSERT_TRUE(rs->AddNew().ok());
+    ASSERT_TRUE(rs->SetByName("code", code).ok());
+    ASSERT_TRUE(rs->SetByName("born", born).ok());
+    ASSERT_TRUE(rs->Update().ok());
+  }
+  ASSERT_TRUE(rs->Close().ok());
+  EXPECT_TRUE(rs->TakeLateRefusals().empty());
+  EXPECT_EQ(Rows(*connection, "select code, born from notes order by rowid"),
+            (std::vector<std::string>{"a|03/02/2001", "42|<null>", "b|04/03/2002 05:06:07",
+                                      "<null>|05/04/2003"}));
+}
+
+TEST_F(OdbcBatchTest, AQueryOnTheConnectionSeesRowsNotYetDue) {
+  auto connection = Connect(100);
+  ASSERT_TRUE(connection);
+  CreateTable(*connection);
+  auto opened = OpenSqlRecordset(connection, "select * from staff");
+  ASSERT_TRUE(opened.ok());
+  std::unique_ptr<Recordset> rs = std::move(opened).value();
+  for (int id = 1; id <= 10; ++id) {
+    ASSERT_TRUE(rs->AddNew().ok());
+    ASSERT_TRUE(rs->SetByName("id", Value::Integer(id)).ok());
+    ASSERT_TRUE(rs->Update().ok());
+  }
+  EXPECT_EQ(Rows(*connection, "select count(*) from staff"), (std::vector<std::string>{"10"}));
+  EXPECT_EQ(connection->send_counts().arrays, 1u);
+}
+
+}  // namespace
+}  // namespace zuna::sql::odbc
