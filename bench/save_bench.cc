@@ -1,9 +1,12 @@
 // Saves personnel-shaped rows (81 columns) through the recordset layer into the embedded engine
 // and prints rows/s next to a plain SQLite prepared-insert loop in one transaction, run in the
-// same process on the same values.  Usage: save_bench [ROWS] [FOLDER]
+// same process on the same values; then the same rows through ODBC with parameter arrays and row
+// by row.  Usage: save_bench [ROWS] [FOLDER] [ODBC_ROWS]
+#include <glob.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "platform/sql/data_sources.h"
+#include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_recordset.h"
 #include "tools/sample_data/table_shapes.h"
 
@@ -147,6 +151,62 @@ double PlainLoop(const fs::path& file, const std::vector<std::vector<Value>>& ro
   return seconds;
 }
 
+// Saves `count` rows through a recordset on `connection`; the seconds since `start`, or -1 when
+// a row was refused.
+double SaveRows(std::shared_ptr<zuna::sql::Connection> connection,
+                const std::vector<std::vector<Value>>& rows, std::uint64_t count, bool by_name,
+                Clock::time_point start) {
+  const auto& columns = zuna::sample::PersonnelColumns();
+  auto rs = zuna::sql::OpenSqlRecordset(std::move(connection), "select * from personnel");
+  if (!rs.ok()) {
+    std::fprintf(stderr, "%s\n", rs.status().ToString().c_str());
+    return -1;
+  }
+  // The import finds each target column once per table and lends the source's values.
+  std::vector<int> target(columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) target[i] = (*rs)->FindField(columns[i].name);
+  std::uint64_t failed = 0;
+  for (std::uint64_t n = 0; n < count; ++n) {
+    const auto& row = rows[n % rows.size()];
+    (void)(*rs)->AddNew();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      if (by_name) {
+        (void)(*rs)->SetByName(columns[i].name, row[i]);
+      } else {
+        (void)(*rs)->SetBorrowed(target[i], row[i]);
+      }
+    }
+    if (!(*rs)->Update().ok()) ++failed;
+  }
+  if (!(*rs)->Close().ok() || failed > 0 || !(*rs)->TakeLateRefusals().empty()) return -1;
+  return Seconds(start);
+}
+
+// Debian's SQLite ODBC driver, if it is installed.
+std::string SqliteOdbcDriver() {
+  glob_t found{};
+  std::string path;
+  if (::glob("/usr/lib/*/odbc/libsqlite3odbc.so", 0, nullptr, &found) == 0 && found.gl_pathc > 0) {
+    path = found.gl_pathv[0];
+  }
+  ::globfree(&found);
+  return path;
+}
+
+// Rows/s through ODBC into a fresh SQLite file, `rows_per_batch` rows to an array.
+double OdbcRowsPerSecond(const fs::path& file, const std::string& driver,
+                         const std::vector<std::vector<Value>>& rows, std::uint64_t count,
+                         std::size_t rows_per_batch) {
+  fs::remove(file);
+  zuna::sql::odbc::OdbcOptions options;
+  options.rows_per_batch = rows_per_batch;
+  auto connection = zuna::sql::odbc::OdbcConnection::Open(
+      "Driver=" + driver + ";Database=" + file.string(), options);
+  if (!connection.ok() || !(*connection)->Execute(CreateTable()).ok()) return -1;
+  const double seconds = SaveRows(*connection, rows, count, false, Clock::now());
+  return seconds < 0 ? -1 : static_cast<double>(count) / seconds;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -187,31 +247,7 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     auto connection = sources.OpenConnection(prefix + database + suffix);
     if (!connection.ok()) return -1;
-    auto rs = zuna::sql::OpenSqlRecordset(*connection, "select * from personnel");
-    if (!rs.ok()) {
-      std::fprintf(stderr, "%s\n", rs.status().ToString().c_str());
-      return -1;
-    }
-    // The import finds each target column once per table and lends the source's values.
-    std::vector<int> target(columns.size());
-    for (std::size_t i = 0; i < columns.size(); ++i) target[i] = (*rs)->FindField(columns[i].name);
-    std::uint64_t failed = 0;
-    for (std::uint64_t n = 0; n < count; ++n) {
-      const auto& row = rows[n % rows.size()];
-      (void)(*rs)->AddNew();
-      for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (by_name) {
-          (void)(*rs)->SetByName(columns[i].name, row[i]);
-        } else {
-          (void)(*rs)->SetBorrowed(target[i], row[i]);
-        }
-      }
-      if (!(*rs)->Update().ok()) ++failed;
-    }
-    if (!(*rs)->Close().ok() || failed > 0) return -1;
-    const double seconds = Seconds(start);
-    rs->reset();
-    *connection = nullptr;
+    const double seconds = SaveRows(std::move(connection).value(), rows, count, by_name, start);
     settle(database);
     return seconds;
   };
@@ -231,6 +267,25 @@ int main(int argc, char** argv) {
   };
   line("layer, as the import uses it", as_import);
   line("layer, by name with copies", by_name);
+
+  // Through ODBC, where every row on its own is a transaction of the driver's: far fewer rows
+  // are timed that way.
+  if (const std::string driver = SqliteOdbcDriver(); !driver.empty()) {
+    const std::uint64_t odbc_count = argc > 3 ? std::stoull(argv[3]) : 20'000;
+    const double arrays = OdbcRowsPerSecond(folder / "odbc.db", driver, rows, odbc_count, 500);
+    const double alone = OdbcRowsPerSecond(folder / "odbc.db", driver, rows,
+                                           std::max<std::uint64_t>(1, odbc_count / 20), 1);
+    if (arrays < 0 || alone < 0) {
+      std::fprintf(stderr, "ODBC refused rows\n");
+      return 1;
+    }
+    std::printf("ODBC (SQLite driver), arrays of 500  %.0f rows/s (%llu rows)\n", arrays,
+                static_cast<unsigned long long>(odbc_count));
+    std::printf(
+        "ODBC (SQLite driver), row by row     %.0f rows/s (%llu rows; arrays are %.1f x faster)\n",
+        alone, static_cast<unsigned long long>(std::max<std::uint64_t>(1, odbc_count / 20)),
+        arrays / alone);
+  }
   fs::remove_all(folder);
   return 0;
 }
