@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 
+#include "platform/sql/odbc/array_report.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_recordset.h"
 #include "tests/support/dbf_builder.h"
@@ -170,6 +171,50 @@ TEST_F(OdbcBatchTest, AQueryOnTheConnectionSeesRowsNotYetDue) {
   }
   EXPECT_EQ(Rows(*connection, "select count(*) from staff"), (std::vector<std::string>{"10"}));
   EXPECT_EQ(connection->send_counts().arrays, 1u);
+}
+
+// The two kinds of driver: those that fill the status array (SQL Server's go on past a refused
+// row) and those that only count the rows they processed (SQLite's stops at it).
+TEST(ArrayReportTest, StatusesOrTheProcessedCountLocateTheFirstRefusedRow) {
+  constexpr SQLUSMALLINT kOk = SQL_PARAM_SUCCESS;
+  constexpr SQLUSMALLINT kInfo = SQL_PARAM_SUCCESS_WITH_INFO;
+  constexpr SQLUSMALLINT kError = SQL_PARAM_ERROR;
+  constexpr SQLUSMALLINT kNone = kStatusNotReported;
+  const auto first = [](const ArrayReport& report) {
+    return report.first_refused ? static_cast<int>(*report.first_refused) : -1;
+  };
+
+  ArrayReport all = ReadArrayReport({kOk, kInfo, kOk}, 3, true);
+  EXPECT_TRUE(all.all_saved);
+  all = ReadArrayReport({kNone, kNone, kNone}, kCountNotReported, true);
+  EXPECT_TRUE(all.all_saved) << "a driver that reports nothing is taken at its word";
+
+  // Statuses: the first row not saved, whatever SQLExecute returned.
+  ArrayReport r = ReadArrayReport({kOk, kError, kOk, kError}, 4, true);
+  EXPECT_FALSE(r.all_saved);
+  EXPECT_EQ(first(r), 1);
+  r = ReadArrayReport({kOk, kOk, kError, SQL_PARAM_UNUSED}, 3, false);
+  EXPECT_EQ(first(r), 2);
+  r = ReadArrayReport({kOk, kOk, kNone}, kCountNotReported, true);
+  EXPECT_FALSE(r.all_saved) << "a row the driver left unreported was not saved";
+  EXPECT_EQ(first(r), 2);
+
+  // Only a count: the row before it may be the refused one.
+  r = ReadArrayReport({kNone, kNone, kNone, kNone, kNone}, 3, false);
+  EXPECT_FALSE(r.all_saved);
+  EXPECT_EQ(first(r), 2);
+  EXPECT_EQ(first(ReadArrayReport({kNone, kNone}, 0, false)), 0);
+  r = ReadArrayReport({kNone, kNone, kNone}, 2, true);
+  EXPECT_FALSE(r.all_saved) << "success, yet a row not reached";
+  EXPECT_EQ(first(r), 1);
+
+  // Nothing said of the rows: not saved, and no row located.
+  r = ReadArrayReport({kNone, kNone}, kCountNotReported, false);
+  EXPECT_FALSE(r.all_saved);
+  EXPECT_FALSE(r.first_refused);
+  r = ReadArrayReport({kOk, kOk}, 2, false);
+  EXPECT_FALSE(r.all_saved) << "every row marked saved, but the array failed";
+  EXPECT_FALSE(r.first_refused);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/sql/odbc/array_report.h"
 #include "platform/sql/odbc/parameter_batch.h"
 #include "platform/sql/statement.h"
 
@@ -394,10 +395,6 @@ namespace {
 // their own.
 constexpr int kRolledBackArraysPerBatch = 8;
 
-// Status values no driver writes, to tell which statuses and counts a driver filled in.
-constexpr SQLUSMALLINT kStatusNotReported = 0xFFFF;
-constexpr SQLULEN kCountNotReported = ~SQLULEN{0};
-
 }  // namespace
 
 void OdbcConnection::SendPending() {
@@ -478,25 +475,10 @@ OdbcConnection::ArrayResult OdbcConnection::SendArray(PreparedInsert& insert, st
   SQLSetStmtAttr(stmt, SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
   set_size(1);
 
-  // Saved: the driver succeeded, reached every row and marked none refused or unused.
-  std::optional<std::size_t> first_refused;
-  const bool statuses_reported =
-      std::any_of(insert.statuses.begin(), insert.statuses.end(),
-                  [](SQLUSMALLINT status) { return status != kStatusNotReported; });
-  if (statuses_reported) {
-    for (std::size_t r = 0; r < count && !first_refused; ++r) {
-      const SQLUSMALLINT status = insert.statuses[r];
-      if (status != SQL_PARAM_SUCCESS && status != SQL_PARAM_SUCCESS_WITH_INFO) first_refused = r;
-    }
-  } else if (processed != kCountNotReported && processed < count) {
-    // Drivers differ on whether the count takes in the refused row: the row before it is the
-    // first that may be refused, and sent on its own it is saved if it was not.
-    first_refused = processed > 0 ? processed - 1 : 0;
-  }
-  const bool saved =
-      executed && !first_refused && (processed == kCountNotReported || processed == count);
+  const ArrayReport report = ReadArrayReport(insert.statuses, processed, executed);
+  const bool saved = report.all_saved;
   ArrayResult result{saved ? ArrayResult::Outcome::kCommitted : ArrayResult::Outcome::kRolledBack,
-                     saved ? std::nullopt : first_refused, Status::Ok()};
+                     report.first_refused, Status::Ok()};
   if (!Succeeded(SQLEndTran(SQL_HANDLE_DBC, dbc, saved ? SQL_COMMIT : SQL_ROLLBACK))) {
     result.outcome = ArrayResult::Outcome::kUnknown;
     result.status = Diagnose(SQL_HANDLE_DBC, dbc,
