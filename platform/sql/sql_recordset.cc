@@ -22,8 +22,11 @@ class ColumnIndex {
     }
   }
   int Find(std::string_view name) const {
-    // Callers walk the columns in table order, row after row: try the one after the last hit.
-    if (next_ < names_.size() && Equal()(names_[next_], name)) return static_cast<int>(next_++);
+    // Callers walk the columns in table order, row after row: try the one after the last hit,
+    // first as written (the usual case), then without case.
+    if (next_ < names_.size() && (names_[next_] == name || Equal()(names_[next_], name))) {
+      return static_cast<int>(next_++);
+    }
     const auto it = index_.find(name);
     if (it == index_.end()) return -1;
     next_ = static_cast<std::size_t>(it->second) + 1;
