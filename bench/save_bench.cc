@@ -2,7 +2,6 @@
 // and prints rows/s next to a plain SQLite prepared-insert loop in one transaction, run in the
 // same process on the same values; then the same rows through ODBC with parameter arrays and row
 // by row.  Usage: save_bench [ROWS] [FOLDER] [ODBC_ROWS]
-#include <glob.h>
 #include <sqlite3.h>
 #include <unistd.h>
 
@@ -182,29 +181,17 @@ double SaveRows(std::shared_ptr<zuna::sql::Connection> connection,
   return Seconds(start);
 }
 
-// Debian's SQLite ODBC driver, if it is installed.
-std::string SqliteOdbcDriver() {
-  glob_t found{};
-  std::string path;
-  if (::glob("/usr/lib/*/odbc/libsqlite3odbc.so", 0, nullptr, &found) == 0 && found.gl_pathc > 0) {
-    path = found.gl_pathv[0];
-  }
-  ::globfree(&found);
-  return path;
-}
-
-// Rows/s through ODBC into a fresh SQLite file, `rows_per_batch` rows to an array.
-double OdbcRowsPerSecond(const fs::path& file, const std::string& driver,
-                         const std::vector<std::vector<Value>>& rows, std::uint64_t count,
-                         std::size_t rows_per_batch) {
+// A fresh SQLite file through ODBC, with the personnel table, `rows_per_batch` rows to an
+// array. Debian's libsqliteodbc registers its driver as SQLite3.
+zuna::Result<std::shared_ptr<zuna::sql::odbc::OdbcConnection>> OpenOdbc(
+    const fs::path& file, std::size_t rows_per_batch) {
   fs::remove(file);
   zuna::sql::odbc::OdbcOptions options;
   options.rows_per_batch = rows_per_batch;
-  auto connection = zuna::sql::odbc::OdbcConnection::Open(
-      "Driver=" + driver + ";Database=" + file.string(), options);
-  if (!connection.ok() || !(*connection)->Execute(CreateTable()).ok()) return -1;
-  const double seconds = SaveRows(*connection, rows, count, false, Clock::now());
-  return seconds < 0 ? -1 : static_cast<double>(count) / seconds;
+  ASSIGN_OR_RETURN(auto connection, zuna::sql::odbc::OdbcConnection::Open(
+                                        "Driver=SQLite3;Database=" + file.string(), options));
+  RETURN_IF_ERROR(connection->Execute(CreateTable()));
+  return connection;
 }
 
 }  // namespace
@@ -270,21 +257,30 @@ int main(int argc, char** argv) {
 
   // Through ODBC, where every row on its own is a transaction of the driver's: far fewer rows
   // are timed that way.
-  if (const std::string driver = SqliteOdbcDriver(); !driver.empty()) {
-    const std::uint64_t odbc_count = argc > 3 ? std::stoull(argv[3]) : 20'000;
-    const double arrays = OdbcRowsPerSecond(folder / "odbc.db", driver, rows, odbc_count, 500);
-    const double alone = OdbcRowsPerSecond(folder / "odbc.db", driver, rows,
-                                           std::max<std::uint64_t>(1, odbc_count / 20), 1);
-    if (arrays < 0 || alone < 0) {
+  const std::uint64_t array_rows = argc > 3 ? std::stoull(argv[3]) : 20'000;
+  const std::uint64_t alone_rows = std::max<std::uint64_t>(1, array_rows / 20);
+  double rows_per_second[2] = {};
+  for (const std::size_t batch : {500, 1}) {
+    auto connection = OpenOdbc(folder / "odbc.db", batch);
+    if (!connection.ok()) {
+      std::printf("ODBC not timed: %s\n", connection.status().ToString().c_str());
+      break;
+    }
+    const std::uint64_t n = batch > 1 ? array_rows : alone_rows;
+    const double seconds = SaveRows(*connection, rows, n, false, Clock::now());
+    if (seconds < 0) {
       std::fprintf(stderr, "ODBC refused rows\n");
       return 1;
     }
-    std::printf("ODBC (SQLite driver), arrays of 500  %.0f rows/s (%llu rows)\n", arrays,
-                static_cast<unsigned long long>(odbc_count));
+    rows_per_second[batch > 1 ? 0 : 1] = static_cast<double>(n) / seconds;
+  }
+  if (rows_per_second[1] > 0) {
+    std::printf("ODBC (SQLite driver), arrays of 500  %.0f rows/s (%llu rows)\n",
+                rows_per_second[0], static_cast<unsigned long long>(array_rows));
     std::printf(
         "ODBC (SQLite driver), row by row     %.0f rows/s (%llu rows; arrays are %.1f x faster)\n",
-        alone, static_cast<unsigned long long>(std::max<std::uint64_t>(1, odbc_count / 20)),
-        arrays / alone);
+        rows_per_second[1], static_cast<unsigned long long>(alone_rows),
+        rows_per_second[0] / rows_per_second[1]);
   }
   fs::remove_all(folder);
   return 0;
