@@ -114,7 +114,8 @@ void Copier::Run() {
 
   if (target_) {
     if (Status closed = target_->Close(); !closed.ok()) Skip("close target", closed);
-    CountLateRefusals();  // the last batch goes at Close
+    // Every batch has gone by now; the refusals carry their source rows.
+    CountLateRefusals();
   }
   if (source_) {
     if (auto statistics = source_->Statistics()) {
@@ -145,7 +146,6 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
         context_.skips.RowLost(entry_.table, row, saved);
         ++report_.rows_refused;
       }
-      CountLateRefusals();
     }
     if (Status moved = source_->MoveNext(); !moved.ok()) Skip("read source", moved);
   }
@@ -167,6 +167,7 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
 }
 
 // Rows the target accepted and refused later, when it sent their batch: each was counted saved.
+// The counts are read only once the table is done, so they are taken once, after Close.
 void Copier::CountLateRefusals() {
   for (const sql::LateRefusal& late : target_->TakeLateRefusals()) {
     --report_.rows_saved;

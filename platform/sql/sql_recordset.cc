@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/sql/statement.h"
@@ -221,8 +222,7 @@ class TableRecordset final : public ReadingRecordset {
     return connection_->Insert(table_, columns_, assigned_, values_, tag);
   }
   std::vector<LateRefusal> TakeLateRefusals() override {
-    std::vector<LateRefusal> late = std::move(late_);
-    late_.clear();
+    std::vector<LateRefusal> late = std::exchange(late_, {});
     if (connection_) {
       for (LateRefusal& refusal : connection_->TakeLateRefusals()) {
         late.push_back(std::move(refusal));

@@ -510,11 +510,7 @@ Status OdbcConnection::SendRow(PreparedInsert& insert, std::size_t row) {
   return result;
 }
 
-std::vector<LateRefusal> OdbcConnection::TakeLateRefusals() {
-  std::vector<LateRefusal> late = std::move(late_);
-  late_.clear();
-  return late;
-}
+std::vector<LateRefusal> OdbcConnection::TakeLateRefusals() { return std::exchange(late_, {}); }
 
 std::vector<std::string> ListDataSources() {
   std::vector<std::string> names;
