@@ -126,11 +126,12 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
 
 void ParameterBatch::Pack(Parameter& p) {
   const std::size_t rows = tags_.size();
-  if (p.kind != Kind::kText && p.kind != Kind::kBinary) {
+  if (p.kind == Kind::kUnset) {
     p.stride = 1;
     p.packed.assign(rows, '\0');  // a buffer for parameters whose values are all null
     return;
   }
+  if (p.kind != Kind::kText && p.kind != Kind::kBinary) return;  // bound from their own arrays
   // A null row's text may be left from an earlier batch: only its indicator counts.
   std::size_t widest = 1;
   for (std::size_t r = 0; r < rows; ++r) {
@@ -154,20 +155,21 @@ SQLRETURN ParameterBatch::Bind(SQLHSTMT stmt, std::size_t first) {
     const auto slot = static_cast<SQLUSMALLINT>(i + 1);
     SQLLEN* indicators = p.indicators.data() + first;
     const auto stride = static_cast<SQLLEN>(p.stride);
-    char* texts = p.packed.data() + first * p.stride;
+    // Texts, and the placeholder of all-null parameters, are bound from the packed buffer.
+    const auto texts = [&] { return p.packed.data() + first * p.stride; };
     SQLRETURN rc = SQL_SUCCESS;
     switch (p.kind) {
       case Kind::kUnset:
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, texts, 1,
-                              indicators);
+        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, texts(),
+                              1, indicators);
         break;
       case Kind::kText:
         rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, p.stride, 0,
-                              texts, stride, indicators);
+                              texts(), stride, indicators);
         break;
       case Kind::kBinary:
         rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_VARBINARY, p.stride, 0,
-                              texts, stride, indicators);
+                              texts(), stride, indicators);
         break;
       case Kind::kInteger:
         rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
