@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text/ascii.h"
 
@@ -25,6 +26,11 @@ bool IsQuery(std::string_view text);
 
 // `name` in square brackets, each ']' doubled: safe to put into a statement text.
 std::string BracketName(std::string_view name);
+
+// "INSERT INTO t (a, b) VALUES (?, ?)" for `columns`, or "INSERT INTO t DEFAULT VALUES" when
+// there are none; `quote` makes each name safe in the engine's own way.
+std::string InsertText(std::string_view table, const std::vector<std::string_view>& columns,
+                       std::string (*quote)(std::string_view));
 
 // ASCII lower case: SQL Server and FoxPro names compare without case.
 using text::LowerAscii;

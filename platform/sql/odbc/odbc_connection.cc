@@ -315,17 +315,9 @@ Result<OdbcConnection::PreparedInsert*> OdbcConnection::Prepare(
   prepared->table = std::string(table);
   prepared->stmt = NewStatement(handles_->dbc.get());
   if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
-  std::string sql = "INSERT INTO " + BracketName(table);
-  if (assigned.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names, marks;
-    for (std::size_t i = 0; i < assigned.size(); ++i) {
-      names += (i ? ", " : "") + BracketName(columns[static_cast<std::size_t>(assigned[i])].name);
-      marks += i ? ", ?" : "?";
-    }
-    sql += " (" + names + ") VALUES (" + marks + ")";
-  }
+  std::vector<std::string_view> names;
+  for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
+  std::string sql = InsertText(table, names, BracketName);
   if (!Succeeded(SQLPrepare(prepared->stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                             static_cast<SQLINTEGER>(sql.size())))) {
     return Diagnose(SQL_HANDLE_STMT, prepared->stmt.get(),

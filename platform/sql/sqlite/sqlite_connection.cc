@@ -388,21 +388,9 @@ Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
                                                         const std::vector<ColumnInfo>& columns,
                                                         const std::vector<int>& assigned) {
   if (sqlite3_stmt* cached = inserts_.Find(table, assigned)) return cached;
-  std::string sql = "INSERT INTO " + QuoteIdentifier(table);
-  if (assigned.empty()) {
-    sql += " DEFAULT VALUES";
-  } else {
-    std::string names, marks;
-    for (std::size_t i = 0; i < assigned.size(); ++i) {
-      if (i) {
-        names += ", ";
-        marks += ", ";
-      }
-      names += QuoteIdentifier(columns[static_cast<std::size_t>(assigned[i])].name);
-      marks += "?";
-    }
-    sql += " (" + names + ") VALUES (" + marks + ")";
-  }
+  std::vector<std::string_view> names;
+  for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
+  const std::string sql = InsertText(table, names, QuoteIdentifier);
   sqlite3_stmt* raw = nullptr;
   const int rc =
       sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
