@@ -50,7 +50,8 @@ class ReportWindowModel {
   ReportGrid grid_;
 };
 
-// The absolute difference of two counts, through their text form, in its shortest decimal form.
+// The absolute difference of two counts, taken through their text form as doubles, in plain
+// decimal digits ("0", "15", "100000"), whatever the process's locale.
 std::string CountDifference(std::string_view first, std::string_view second);
 
 }  // namespace zuna::report

@@ -222,5 +222,31 @@ TEST(CountDifferenceTest, IsAbsoluteAndShortest) {
   EXPECT_EQ(CountDifference("1520", "1520"), "0");
 }
 
+TEST(CountDifferenceTest, IsPlainDecimalTextWithoutAnExponent) {
+  EXPECT_EQ(CountDifference("0", "0"), "0");
+  EXPECT_EQ(CountDifference("15", "0"), "15");
+  EXPECT_EQ(CountDifference("0", "99999"), "99999");
+  EXPECT_EQ(CountDifference("100000", "0"), "100000");
+  EXPECT_EQ(CountDifference("0", "1000000"), "1000000");
+  EXPECT_EQ(CountDifference("123456790", "1"), "123456789");
+}
+
+TEST_F(ReportTest, ADifferenceOfAHundredThousandRowsIsWrittenInFullEverywhere) {
+  ReportGrid grid;
+  grid.set_rows(2);
+  grid.SetTextMatrix(1, 0, "personnel");
+  grid.SetTextMatrix(1, 1, "100000");
+  grid.SetTextMatrix(1, 2, "0");
+  grid.SetTextMatrix(1, 3, CountDifference("100000", "0"));
+  ASSERT_TRUE(ExportReport(grid, folder_.path(), op_).ok());
+  EXPECT_EQ(TextLines()[6], DataLine("personnel", "100000", "0", "100000"));
+  const std::string text =
+      testing::RunCommand("pdftotext '" + (folder_ / "report.pdf").string() + "' -").second;
+  EXPECT_EQ(text.find("1e+05"), std::string::npos) << text;
+  const std::size_t first = text.find("100000");
+  ASSERT_NE(first, std::string::npos) << text;
+  EXPECT_NE(text.find("100000", first + 6), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace zuna::report
