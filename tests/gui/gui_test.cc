@@ -173,6 +173,26 @@ TEST_F(GuiTest, GenerateReportTwiceWhileOpenComputesOnce) {
   EXPECT_TRUE(fs::exists(folder_ / "report.pdf"));
 }
 
+TEST_F(GuiTest, ReportGridCentresEveryColumnHeadersAndDataCellsAlike) {
+  PrepareDatabase();
+  QTest::mouseClick(Button("cmd_gen"), Qt::LeftButton);
+  ReportWindow* report = app_->report_window();
+  ASSERT_NE(report, nullptr);
+  ASSERT_GT(report->grid()->rowCount(), 1);
+  int data_cells_not_centred = 0;
+  for (int column = 0; column < 4; ++column) {
+    EXPECT_EQ(report->grid()->horizontalHeaderItem(column)->textAlignment(),
+              static_cast<int>(Qt::AlignCenter))
+        << column;
+    for (int row = 0; row < report->grid()->rowCount(); ++row) {
+      if (report->grid()->item(row, column)->textAlignment() != static_cast<int>(Qt::AlignCenter)) {
+        ++data_cells_not_centred;
+      }
+    }
+  }
+  EXPECT_EQ(data_cells_not_centred, 0);
+}
+
 // Run as it stands in the test program's locale, and again by the next test under a
 // comma-decimal locale, which ZUNA_EXPECT_DECIMAL_POINT then names.
 TEST_F(GuiTest, DecimalsArriveWhateverTheProcessLocale) {
