@@ -78,7 +78,10 @@ class TxtToPdf {
   std::int64_t running_offset() const { return running_offset_; }
   int page_count() const { return page_counter_; }
   // True when a step of the last conversion reported a failure.
-  bool failed() const { return failures_ > 0; }
+  bool failed() const { return !failure_.ok(); }
+  // The first failure the last conversion reported to the operator (Ok when there was none), so
+  // a caller can tell a document written whole from one that is not.
+  const Status& failure() const { return failure_; }
 
  private:
   void ReportFailure(const Status& status);
@@ -114,7 +117,7 @@ class TxtToPdf {
   std::vector<int> page_objects_;             // entry k: the object of page k
   std::string buffer_;
   bool chunk_failure_reported_ = false;
-  int failures_ = 0;
+  Status failure_;
 };
 
 // The document's fixed object numbers and layout constants.
