@@ -68,6 +68,8 @@ Status ReportWindowModel::Load() {
   ASSIGN_OR_RETURN(auto tables, sql::OpenSqlRecordset(connection_, kTableList));
   const std::filesystem::path data_folder = sources_.DataFolder();
   grid_.Clear();
+  failed_counts_ = 0;
+  pdf_status_ = Status::Ok();
   int row = 1;
   while (!tables->Eof()) {
     ASSIGN_OR_RETURN(const Value* name_value, tables->FieldByName("name"));
@@ -96,7 +98,10 @@ Status ReportWindowModel::Load() {
                           sql_text.ok() ? std::string(kNoDifference) : std::string(kCountFailed));
     }
     // One failing table no longer stops the reconciliation: its error is shown once.
-    if (!failure.ok()) operator_.ShowError(failure.WithContext(name));
+    if (!failure.ok()) {
+      operator_.ShowError(failure.WithContext(name));
+      ++failed_counts_;
+    }
 
     RETURN_IF_ERROR(tables->MoveNext());
     grid_.set_rows(grid_.rows() + 1);
@@ -104,7 +109,10 @@ Status ReportWindowModel::Load() {
   }
   grid_.set_rows(grid_.rows() - 1);
   SetGridHeader();
-  return ExportReport(grid_, sources_.program_folder(), operator_);
+  ASSIGN_OR_RETURN(const ExportOutcome exported,
+                   ExportReport(grid_, sources_.program_folder(), operator_));
+  pdf_status_ = exported.pdf;
+  return Status::Ok();
 }
 
 }  // namespace zuna::report
