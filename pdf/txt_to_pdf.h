@@ -20,10 +20,12 @@ namespace zuna::pdf {
 // break characters, the page number at the foot of every page. The writer keeps the state of one
 // document; a conversion runs to its end before the next starts. Every line of the PDF is
 // written through WritePdfLine, which counts the bytes so every offset is exact. The text file's
-// bytes pass through unchanged (Windows-1252); the caller's strings are converted to it.
+// bytes pass through unchanged (Windows-1252); the caller's strings are converted to it and
+// written as PDF strings and a PDF name that read back exactly (pdf_syntax.h).
 //
 // Failures are reported to the operator by their description, and the conversion goes on with
 // its next step, so even a failed document ends with a page tree and a cross-reference table.
+// The first of them stays in failure() for the caller.
 class TxtToPdf {
  public:
   explicit TxtToPdf(Operator& op) : operator_(op) {}
