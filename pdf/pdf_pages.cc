@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "pdf/pdf_syntax.h"
 #include "pdf/txt_to_pdf.h"
 #include "platform/base/value.h"
 #include "platform/files/file_system.h"
@@ -71,7 +72,7 @@ std::int64_t TxtToPdf::BeginPage() {
 }
 
 void TxtToPdf::WritePageNumber() {
-  WritePdfLine("1 0 0 1 " + FormatDouble(page_number_x_) + " " + std::to_string(kPageNumberY) +
+  WritePdfLine("1 0 0 1 " + PlainNumber(page_number_x_) + " " + std::to_string(kPageNumberY) +
                " Tm");
   WritePdfLine("(" + std::to_string(page_counter_) + ") Tj");
   WritePdfLine("/F1 " + FixedPoint(font_size_units_) + " Tf");

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <limits>
 
+#include "pdf/pdf_syntax.h"
 #include "platform/files/file_system.h"
 #include "platform/operator/operator.h"
 #include "platform/text/ascii.h"
@@ -32,7 +33,7 @@ std::string LocalCreationDate() {
 }  // namespace
 
 void TxtToPdf::ReportFailure(const Status& status) {
-  ++failures_;
+  if (failure_.ok()) failure_ = status;
   operator_.ShowMessage(status.description(), MessageIcon::kNone, MessageTitle::kDefault);
 }
 
@@ -64,6 +65,11 @@ Status TxtToPdf::SetPdfOptions(std::string_view font_name, std::int16_t font_siz
   if (font_size < 1) {
     return Status(ErrorKind::kInvalidArgument, kErrInvalidCall,
                   "Invalid procedure call or argument: font size " + std::to_string(font_size));
+  }
+  // A name may hold any byte but NUL, which no PDF name can spell.
+  if (font_name.find('\0') != std::string_view::npos) {
+    return Status(ErrorKind::kInvalidArgument, kErrInvalidCall,
+                  "Invalid procedure call or argument: a font name cannot hold a NUL character");
   }
   page_height_ = static_cast<int>(height);
   page_width_ = static_cast<int>(width);
@@ -132,7 +138,7 @@ void TxtToPdf::ConvertTextToPdf(const std::filesystem::path& text_path,
                                 std::string_view subject, std::string_view title,
                                 std::string_view font_name, std::int16_t font_size,
                                 std::int16_t rotation, float width_inches, float height_inches) {
-  failures_ = 0;
+  failure_ = Status::Ok();
   if (FileHasContent(pdf_path)) {
     if (Status removed = files::DeleteFile(pdf_path); !removed.ok()) {
       operator_.RestorePointer();
@@ -184,13 +190,13 @@ void TxtToPdf::WriteInfoAndResources() {
   RecordOffset(kInfoObject);
   WritePdfLine(obj(kInfoObject));
   WritePdfLine("<<");
-  WritePdfLine("/Author (" + author_ + ")");
-  WritePdfLine("/CreationDate (" + date + ")");
-  WritePdfLine("/Creator (" + creator_ + ")");
+  WritePdfLine("/Author " + InfoString(author_));
+  WritePdfLine("/CreationDate " + InfoString(date));
+  WritePdfLine("/Creator " + InfoString(creator_));
   WritePdfLine("/Producer (Quillotrane)");
-  WritePdfLine("/Title (" + title_ + ")");
-  WritePdfLine("/Subject (" + subject_ + ")");
-  WritePdfLine("/Keywords (" + keywords_ + ")");
+  WritePdfLine("/Title " + InfoString(title_));
+  WritePdfLine("/Subject " + InfoString(subject_));
+  WritePdfLine("/Keywords " + InfoString(keywords_));
   WritePdfLine(">>");
   WritePdfLine("endobj");
 
@@ -204,7 +210,7 @@ void TxtToPdf::WriteInfoAndResources() {
   WritePdfLine("/Subtype /Type1");
   WritePdfLine("/Name /F1");
   WritePdfLine("/Encoding " + ref(kEncodingObject));
-  WritePdfLine("/BaseFont /" + font_name_);
+  WritePdfLine("/BaseFont /" + NameCharacters(font_name_));
   WritePdfLine(">>");
   WritePdfLine("endobj");
 

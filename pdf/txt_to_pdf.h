@@ -20,10 +20,12 @@ namespace zuna::pdf {
 // break characters, the page number at the foot of every page. The writer keeps the state of one
 // document; a conversion runs to its end before the next starts. Every line of the PDF is
 // written through WritePdfLine, which counts the bytes so every offset is exact. The text file's
-// bytes pass through unchanged (Windows-1252); the caller's strings are converted to it.
+// bytes pass through unchanged (Windows-1252); the caller's strings are converted to it and
+// written as PDF strings and a PDF name that read back exactly (pdf_syntax.h).
 //
 // Failures are reported to the operator by their description, and the conversion goes on with
 // its next step, so even a failed document ends with a page tree and a cross-reference table.
+// The first of them stays in failure() for the caller.
 class TxtToPdf {
  public:
   explicit TxtToPdf(Operator& op) : operator_(op) {}
@@ -78,7 +80,10 @@ class TxtToPdf {
   std::int64_t running_offset() const { return running_offset_; }
   int page_count() const { return page_counter_; }
   // True when a step of the last conversion reported a failure.
-  bool failed() const { return failures_ > 0; }
+  bool failed() const { return !failure_.ok(); }
+  // The first failure the last conversion reported to the operator (Ok when there was none), so
+  // a caller can tell a document written whole from one that is not.
+  const Status& failure() const { return failure_; }
 
  private:
   void ReportFailure(const Status& status);
@@ -114,7 +119,7 @@ class TxtToPdf {
   std::vector<int> page_objects_;             // entry k: the object of page k
   std::string buffer_;
   bool chunk_failure_reported_ = false;
-  int failures_ = 0;
+  Status failure_;
 };
 
 // The document's fixed object numbers and layout constants.

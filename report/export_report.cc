@@ -73,7 +73,8 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
   return lines;
 }
 
-Status ExportReport(const ReportGrid& grid, const std::filesystem::path& folder, Operator& op) {
+Result<ExportOutcome> ExportReport(const ReportGrid& grid, const std::filesystem::path& folder,
+                                   Operator& op) {
   const std::filesystem::path text_path = folder / std::string(kReportTextName);
   // An ordinary delete: a file the process may not remove stays, and creating it then fails.
   if (files::FileExists(text_path)) (void)files::DeleteFile(text_path);
@@ -85,7 +86,7 @@ Status ExportReport(const ReportGrid& grid, const std::filesystem::path& folder,
   pdf::TxtToPdf writer_pdf(op);
   writer_pdf.ConvertTextToPdf(text_path, folder / std::string(kReportPdfName), "",
                               "Quillotrane v1.1", "", "", "", "Courier", 8, 0, 15, 12);
-  return Status::Ok();
+  return ExportOutcome{writer_pdf.failure()};
 }
 
 }  // namespace zuna::report

@@ -1,7 +1,7 @@
 #include "report/report_window_model.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <array>
+#include <charconv>
 
 #include "app/constants.h"
 #include "platform/dbf/foxpro_source.h"
@@ -27,12 +27,26 @@ Result<std::string> FirstField(sql::Recordset& recordset) {
   return value->ToText();
 }
 
+// The number at the start of a count's text, read as in the C locale whatever the process's
+// locale says; 0 when the text starts with none.
+double CountValue(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  if (text.starts_with('+')) text.remove_prefix(1);
+  double value = 0;
+  if (std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc()) return 0;
+  return value;
+}
+
 }  // namespace
 
 std::string CountDifference(std::string_view first, std::string_view second) {
-  const double a = std::strtod(std::string(first).c_str(), nullptr);
-  const double b = std::strtod(std::string(second).c_str(), nullptr);
-  return FormatDouble(a > b ? a - b : b - a);
+  const double a = CountValue(first);
+  const double b = CountValue(second);
+  // Plain decimal digits: the shortest form would write 100000 as 1e+05.
+  std::array<char, 400> buffer;  // room for the largest double in fixed notation
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
+                                       a > b ? a - b : b - a, std::chars_format::fixed);
+  return ec == std::errc() ? std::string(buffer.data(), end) : std::string(kCountFailed);
 }
 
 ReportWindowModel::ReportWindowModel(const sql::DataSources& sources, Operator& op)
@@ -54,6 +68,8 @@ Status ReportWindowModel::Load() {
   ASSIGN_OR_RETURN(auto tables, sql::OpenSqlRecordset(connection_, kTableList));
   const std::filesystem::path data_folder = sources_.DataFolder();
   grid_.Clear();
+  failed_counts_ = 0;
+  pdf_status_ = Status::Ok();
   int row = 1;
   while (!tables->Eof()) {
     ASSIGN_OR_RETURN(const Value* name_value, tables->FieldByName("name"));
@@ -82,7 +98,10 @@ Status ReportWindowModel::Load() {
                           sql_text.ok() ? std::string(kNoDifference) : std::string(kCountFailed));
     }
     // One failing table no longer stops the reconciliation: its error is shown once.
-    if (!failure.ok()) operator_.ShowError(failure.WithContext(name));
+    if (!failure.ok()) {
+      operator_.ShowError(failure.WithContext(name));
+      ++failed_counts_;
+    }
 
     RETURN_IF_ERROR(tables->MoveNext());
     grid_.set_rows(grid_.rows() + 1);
@@ -90,7 +109,10 @@ Status ReportWindowModel::Load() {
   }
   grid_.set_rows(grid_.rows() - 1);
   SetGridHeader();
-  return ExportReport(grid_, sources_.program_folder(), operator_);
+  ASSIGN_OR_RETURN(const ExportOutcome exported,
+                   ExportReport(grid_, sources_.program_folder(), operator_));
+  pdf_status_ = exported.pdf;
+  return Status::Ok();
 }
 
 }  // namespace zuna::report

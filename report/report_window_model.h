@@ -34,9 +34,16 @@ class ReportWindowModel {
 
   // The Load handler: the connection, the table list in SQL Server's name order, one grid row
   // per table (SQL Server count, FoxPro count or "Not Exist", difference or "--"), the header,
-  // then ExportReport. A failing connection or table list stops the load and is returned. A
-  // count that fails is shown once, its cells read "Error", and the report goes on.
+  // then ExportReport. A failing connection, table list or text table stops the load and is
+  // returned, not yet shown. A count that fails is shown once, its cells read "Error", and the
+  // report goes on; so does a PDF whose writer failed (the writer shows that itself).
   Status Load();
+
+  // After a load that ran to its end: the number of tables whose count failed.
+  int failed_counts() const { return failed_counts_; }
+  // After a load that ran to its end: Ok when "report.pdf" was written whole, else the first
+  // failure of its writer.
+  const Status& pdf_status() const { return pdf_status_; }
 
   // Writes the header row from the format string and sets the column widths.
   void SetGridHeader();
@@ -48,9 +55,12 @@ class ReportWindowModel {
   Operator& operator_;
   std::shared_ptr<sql::Connection> connection_;
   ReportGrid grid_;
+  int failed_counts_ = 0;
+  Status pdf_status_;
 };
 
-// The absolute difference of two counts, through their text form, in its shortest decimal form.
+// The absolute difference of two counts, taken through their text form as doubles, in plain
+// decimal digits ("0", "15", "100000"), whatever the process's locale.
 std::string CountDifference(std::string_view first, std::string_view second);
 
 }  // namespace zuna::report

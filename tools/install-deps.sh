@@ -10,6 +10,7 @@ packages=(
   unixodbc-dev libsqliteodbc             # ODBC, and a real driver for its tests
   qt6-base-dev fonts-liberation          # the desktop program (Arial's metrics)
   qpdf poppler-utils                     # PDF checks in tests
+  locales                                # localedef's sources: a comma-decimal locale in tests
   python3 python3-dbf python3-dbfread    # an independent FoxPro writer and reader for tests
 )
 

@@ -1,6 +1,7 @@
 // zuna-transfer report: counts every table on both sides, writes data_transfer_rpt and
-// report.pdf, prints the text table on standard output and the paths of both files on standard
-// error.
+// report.pdf, prints the text table on standard output and the paths of the files written on
+// standard error. Exit 1 when the report could not be made or its PDF is not whole, 3 when it is
+// complete but some counts failed (those cells read "Error").
 #include <cstdio>
 
 #include "app/cli/cli.h"
@@ -33,8 +34,10 @@ int RunReport(const CommandContext& context) {
     std::fwrite(shown.data(), 1, shown.size(), stdout);
   }
   context.op.ShowProgress(text_path.string());
+  // The writer has shown its failure already; the exit status says the PDF is not to be trusted.
+  if (!model.pdf_status().ok()) return kExitFailed;
   context.op.ShowProgress((context.program_folder / std::string(report::kReportPdfName)).string());
-  return kExitDone;
+  return model.failed_counts() > 0 ? kExitSkippedFailures : kExitDone;
 }
 
 }  // namespace zuna::cli

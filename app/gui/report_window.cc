@@ -68,10 +68,12 @@ void ReportWindow::ShowGrid() {
       item->setTextAlignment(ToQt(grid.alignment(column)));
     }
   }
+  // A column's alignment holds for its data cells as for its header, as the format string sets it.
   for (int row = 1; row < grid.rows(); ++row) {
     for (int column = 0; column < report::ReportGrid::kColumns; ++column) {
-      grid_->setItem(row - 1, column,
-                     new QTableWidgetItem(QString::fromStdString(grid.TextMatrix(row, column))));
+      auto* item = new QTableWidgetItem(QString::fromStdString(grid.TextMatrix(row, column)));
+      item->setTextAlignment(ToQt(grid.alignment(column)));
+      grid_->setItem(row - 1, column, item);
     }
   }
 }

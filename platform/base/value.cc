@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace zuna {
@@ -299,14 +298,26 @@ bool ParseNumberText(std::string_view text, Value& out) {
     }
     return true;
   }
-  // Exponents, commas as decimal points and very long numbers.
-  std::string copy(text);
+  // Exponents, commas as decimal points and very long numbers, read as in the C locale whatever
+  // the process's locale (a point is the decimal point), with leading white space and a plus
+  // sign allowed as strtod allows them. A number beyond a double's range is no number, rather
+  // than an infinity or a zero.
+  std::string_view rest = text;
+  while (!rest.empty() &&
+         std::string_view(" \t\n\v\f\r").find(rest.front()) != std::string_view::npos) {
+    rest.remove_prefix(1);
+  }
+  if (rest.starts_with('+')) {
+    rest.remove_prefix(1);
+    if (rest.starts_with('-')) return false;
+  }
+  std::string copy(rest);
   for (char& c : copy) {
     if (c == ',') c = '.';
   }
-  char* end = nullptr;
-  const double value = std::strtod(copy.c_str(), &end);
-  if (end == copy.c_str() || *end != '\0') return false;
+  double value = 0;
+  const auto [end, ec] = std::from_chars(copy.data(), copy.data() + copy.size(), value);
+  if (ec != std::errc() || end != copy.data() + copy.size()) return false;
   out.SetDouble(value);
   return true;
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "platform/sql/sql_errors.h"
@@ -90,9 +89,13 @@ bool ToDecimal(const Value& v, Decimal& out) {
       return true;
     case ValueKind::kDouble: {
       if (!std::isfinite(v.number()) || std::fabs(v.number()) >= 1e27) return false;
+      // Ten decimal places with a point, whatever the process's locale.
       char buffer[64];
-      std::snprintf(buffer, sizeof buffer, "%.10f", v.number());
-      return ParseDecimalText(buffer, out);
+      const auto [end, ec] =
+          std::to_chars(buffer, buffer + sizeof buffer, v.number(), std::chars_format::fixed, 10);
+      if (ec != std::errc()) return false;
+      return ParseDecimalText(std::string_view(buffer, static_cast<std::size_t>(end - buffer)),
+                              out);
     }
     case ValueKind::kText:
       return ParseDecimalText(v.text(), out);
@@ -219,10 +222,15 @@ Result<Value> ToFloat(const Value& value, const ColumnType& type) {
     case ValueKind::kDouble:
       return Value::Double(value.AsDouble());
     case ValueKind::kText: {
-      const std::string text(Trim(value.text()));
-      char* end = nullptr;
-      const double d = std::strtod(text.c_str(), &end);
-      if (text.empty() || *end != '\0') {
+      // Read as in the C locale; a number beyond a double's range is refused, as SQL Server
+      // refuses it, rather than stored as an infinity or a zero.
+      std::string_view text = Trim(value.text());
+      const bool plus = text.starts_with('+');
+      if (plus) text.remove_prefix(1);
+      double d = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), d);
+      if (text.empty() || (plus && text.starts_with('-')) || ec != std::errc() ||
+          end != text.data() + text.size()) {
         return Refused(kErrTypeConversion,
                        "Error converting data type varchar to " + TypeLabel(type) + ".");
       }

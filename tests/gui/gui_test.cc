@@ -7,12 +7,18 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest/QTest>
+#include <clocale>
+#include <cstdlib>
 #include <functional>
 
+#include "app/constants.h"
 #include "app/gui/application.h"
 #include "platform/sql/data_sources.h"
+#include "platform/sql/recordset.h"
+#include "tests/support/comma_decimal_locale.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/recording_operator.h"
+#include "tests/support/run_command.h"
 
 namespace zuna::gui {
 namespace {
@@ -62,6 +68,20 @@ class GuiTest : public ::testing::Test {
     QTest::mouseClick(Button("cmd_db"), Qt::LeftButton);
     QTest::mouseClick(Button("cmd_tb"), Qt::LeftButton);
     op_.messages.clear();
+  }
+
+  // The rows of a query on the target, each as "v1|v2".
+  std::vector<std::string> Rows(const std::string& query) {
+    auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+    if (!rs.ok()) return {rs.status().ToString()};
+    std::vector<std::string> rows;
+    for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
+      std::string line;
+      for (int i = 0; i < (*rs)->FieldCount(); ++i)
+        line += (i ? "|" : "") + (*(*rs)->Field(i))->ToText();
+      rows.push_back(line);
+    }
+    return rows;
   }
 
   testing::TempFolder folder_;
@@ -151,6 +171,59 @@ TEST_F(GuiTest, GenerateReportTwiceWhileOpenComputesOnce) {
   EXPECT_EQ(report->grid()->columnWidth(2), 233);  // 3500 twips
   EXPECT_EQ(report->grid()->item(0, 0)->text(), "acting");
   EXPECT_TRUE(fs::exists(folder_ / "report.pdf"));
+}
+
+TEST_F(GuiTest, ReportGridCentresEveryColumnHeadersAndDataCellsAlike) {
+  PrepareDatabase();
+  QTest::mouseClick(Button("cmd_gen"), Qt::LeftButton);
+  ReportWindow* report = app_->report_window();
+  ASSERT_NE(report, nullptr);
+  ASSERT_GT(report->grid()->rowCount(), 1);
+  int data_cells_not_centred = 0;
+  for (int column = 0; column < 4; ++column) {
+    EXPECT_EQ(report->grid()->horizontalHeaderItem(column)->textAlignment(),
+              static_cast<int>(Qt::AlignCenter))
+        << column;
+    for (int row = 0; row < report->grid()->rowCount(); ++row) {
+      if (report->grid()->item(row, column)->textAlignment() != static_cast<int>(Qt::AlignCenter)) {
+        ++data_cells_not_centred;
+      }
+    }
+  }
+  EXPECT_EQ(data_cells_not_centred, 0);
+}
+
+// Run as it stands in the test program's locale, and again by the next test under a
+// comma-decimal locale, which ZUNA_EXPECT_DECIMAL_POINT then names.
+TEST_F(GuiTest, DecimalsArriveWhateverTheProcessLocale) {
+  if (const char* expected = std::getenv("ZUNA_EXPECT_DECIMAL_POINT")) {
+    ASSERT_STREQ(std::localeconv()->decimal_point, expected);
+  }
+  PrepareDatabase();
+  testing::DbfBuilder(0x30)  // Visual FoxPro: B fields are binary doubles
+      .Field("EMP_CODE", 'C', 2)
+      .Field("BASIC_PAY", 'B', 8, 2)
+      .Field("INCR_AMT", 'N', 8, 2)
+      .Field("HR_AMT", 'B', 8, 2)
+      .Row({"E1", testing::LeDouble(12.5), "  250.75", testing::LeDouble(1234.5678)})
+      .Write(folder_ / "zuna" / "personnel.dbf");
+  QTest::mouseClick(Button("Command1"), Qt::LeftButton);
+  EXPECT_EQ(Rows("select emp_code, basic_pay, incr_amt, hr_amt from personnel"),
+            (std::vector<std::string>{"E1|12.5|250.75|1234.57"}));
+}
+
+TEST(CommaDecimalLocaleGuiTest, DesktopImportKeepsDecimals) {
+  std::string error;
+  const fs::path locales = testing::CommaDecimalLocaleFolder(error);
+  ASSERT_FALSE(locales.empty()) << error;
+  // A fresh desktop program started under the locale: QApplication takes it from the
+  // environment, as it does for the operator.
+  const auto [status, out] = testing::RunCommand(
+      "LOCPATH='" + locales.string() + "' LC_ALL=" + testing::kCommaDecimalLocale +
+      " ZUNA_EXPECT_DECIMAL_POINT=, '" + fs::read_symlink("/proc/self/exe").string() +
+      "' --gtest_filter=GuiTest.DecimalsArriveWhateverTheProcessLocale");
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("[  PASSED  ] 1 test."), std::string::npos) << out;
 }
 
 TEST_F(GuiTest, ReportExitBringsBackAFreshMainWindow) {

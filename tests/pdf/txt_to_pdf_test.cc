@@ -68,6 +68,31 @@ class TxtToPdfTest : public ::testing::Test {
     EXPECT_NE(out.find("No syntax or stream encoding errors"), std::string::npos) << out;
   }
 
+  // What pdfinfo reads back for `key` ("Title", "Author"...), in UTF-8, or "<none>".
+  std::string InfoEntry(const std::string& key) {
+    const std::string out =
+        "\n" + testing::RunCommand("pdfinfo -enc UTF-8 '" + (folder_ / "report.pdf").string() + "'")
+                   .second;
+    const std::size_t at = out.find("\n" + key + ":");
+    if (at == std::string::npos) return "<none>";
+    const std::size_t value = out.find_first_not_of(' ', at + key.size() + 2);
+    return out.substr(value, out.find('\n', value) - value);
+  }
+
+  // Converts a short text with the given metadata and font, and returns the PDF's bytes.
+  std::string ConvertWithInfo(const std::string& title, const std::string& author,
+                              const std::string& subject, const std::string& keywords,
+                              const std::string& creator, const std::string& font = "Courier") {
+    WriteFile(folder_ / "in", "text\r\n");
+    TxtToPdf writer(operator_);
+    writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", author, creator, keywords,
+                            subject, title, font, 8, 0, 15, 12);
+    EXPECT_TRUE(writer.failure().ok()) << writer.failure().ToString();
+    const std::string pdf = ReadFile(folder_ / "report.pdf");
+    CheckStructure(pdf);
+    return pdf;
+  }
+
   std::string PdfToText() {
     return testing::RunCommand("pdftotext -layout '" + (folder_ / "report.pdf").string() + "' -")
         .second;
@@ -271,6 +296,95 @@ TEST_F(TxtToPdfTest, ALostChunkIsReportedOnceAndTheConversionEnds) {
   ASSERT_EQ(operator_.messages.size(), 1u);
   EXPECT_NE(operator_.messages[0].find("report.pdf"), std::string::npos);
   EXPECT_EQ(operator_.pointer_restored, 1);
+  // The caller learns the same failure the operator was shown.
+  EXPECT_EQ(writer.failure().description(), operator_.messages[0]);
+  EXPECT_NE(writer.failure().number(), 0);
+}
+
+TEST_F(TxtToPdfTest, MetadataWithDelimitersAndBackslashesReadsBackExactly) {
+  const std::string pdf = ConvertWithInfo("Q1 (draft", "a\\b", "(x) \\(y\\) ((", "k)", "c\\");
+  EXPECT_NE(pdf.find("/Title (Q1 \\(draft)\r"), std::string::npos);
+  EXPECT_NE(pdf.find("/Author (a\\\\b)\r"), std::string::npos);
+  ExpectQpdfClean();
+  EXPECT_EQ(InfoEntry("Title"), "Q1 (draft");
+  EXPECT_EQ(InfoEntry("Author"), "a\\b");
+  EXPECT_EQ(InfoEntry("Subject"), "(x) \\(y\\) ((");
+  EXPECT_EQ(InfoEntry("Keywords"), "k)");
+  EXPECT_EQ(InfoEntry("Creator"), "c\\");
+}
+
+TEST_F(TxtToPdfTest, MetadataWithWindows1252LettersReadsBackExactly) {
+  // é and ü read the same in PDFDocEncoding and stay literal; €, Š and the curly quotes do not,
+  // and go as UTF-16.
+  const std::string pdf =
+      ConvertWithInfo("Gehälter (März)", "José Müller", "Prämie € 5 – „Š“", "ñ", "Ÿ");
+  EXPECT_NE(pdf.find("/Title (Geh\xE4lter \\(M\xE4rz\\))\r"), std::string::npos);
+  EXPECT_NE(pdf.find("/Subject <FEFF"), std::string::npos);
+  ExpectQpdfClean();
+  EXPECT_EQ(InfoEntry("Title"), "Gehälter (März)");
+  EXPECT_EQ(InfoEntry("Author"), "José Müller");
+  EXPECT_EQ(InfoEntry("Subject"), "Prämie € 5 – „Š“");
+  EXPECT_EQ(InfoEntry("Keywords"), "ñ");
+  EXPECT_EQ(InfoEntry("Creator"), "Ÿ");
+}
+
+TEST_F(TxtToPdfTest, MetadataLineBreaksAreEscapedSoTheyStayAsWritten) {
+  const std::string pdf = ConvertWithInfo("one\r\ntwo", "", "", "", "");
+  EXPECT_NE(pdf.find("/Title (one\\r\\ntwo)\r"), std::string::npos);
+  ExpectQpdfClean();
+}
+
+TEST_F(TxtToPdfTest, TheReportsOwnMetadataAndFontAreWrittenAsBefore) {
+  const std::string pdf = ConvertWithInfo("", "", "", "", "Quillotrane v1.1");
+  EXPECT_NE(pdf.find("/Author ()\r/CreationDate (D:"), std::string::npos);
+  EXPECT_NE(pdf.find("/Creator (Quillotrane v1.1)\r/Producer (Quillotrane)\r/Title ()\r"
+                     "/Subject ()\r/Keywords ()\r"),
+            std::string::npos);
+  EXPECT_NE(pdf.find("/BaseFont /Courier\r"), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, AFontNameIsWrittenAsAPdfName) {
+  const std::string pdf = ConvertWithInfo("", "", "", "", "", "Courier Bold");
+  EXPECT_NE(pdf.find("/BaseFont /Courier#20Bold\r"), std::string::npos);
+  ExpectQpdfClean();
+  const std::string fonts =
+      testing::RunCommand("pdffonts '" + (folder_ / "report.pdf").string() + "'").second;
+  EXPECT_NE(fonts.find("\nCourier Bold "), std::string::npos) << fonts;
+  const std::string odd = ConvertWithInfo("", "", "", "", "", "A(b)/c#d%\xC3\xA9");
+  EXPECT_NE(odd.find("/BaseFont /A#28b#29#2Fc#23d#25#E9\r"), std::string::npos);
+  ExpectQpdfClean();
+}
+
+TEST_F(TxtToPdfTest, AFontNameHoldingNulIsRefused) {
+  WriteFile(folder_ / "in", "text\r\n");
+  TxtToPdf writer(operator_);
+  writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", "", "", "", "", "",
+                          std::string("Cour\0ier", 8), 8, 0, 15, 12);
+  EXPECT_FALSE(writer.failure().ok());
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "report.pdf"));
+}
+
+TEST_F(TxtToPdfTest, ThePageNumberPositionIsAPlainNumberOnAWidePage) {
+  // 2777.7778 inches make 200000 points; the number stands at 100000, which the shortest
+  // form would write 1e+05, a token PDF does not know.
+  const std::string pdf = Convert("wide\r\n", "Courier", 8, 2777.7778f, 12);
+  EXPECT_NE(pdf.find("/MediaBox [ 0 0 200000 864 ]\r"), std::string::npos);
+  EXPECT_NE(pdf.find("1 0 0 1 100000 25 Tm\r"), std::string::npos);
+}
+
+TEST_F(TxtToPdfTest, ThePdfCommandEscapesWhatItIsGiven) {
+  WriteFile(folder_ / "in", "text\r\n");
+  const auto [status, out] = testing::RunCommand(
+      "ZUNA_NO_VIEWER=1 '" + std::string(ZUNA_TRANSFER) + "' pdf '" + (folder_ / "in").string() +
+      "' '" + (folder_ / "report.pdf").string() +
+      "' --title 'Q1 (draft' --font 'Courier Bold' --author 'a\\b' --subject 'Prämie'");
+  EXPECT_EQ(status, 0) << out;
+  ExpectQpdfClean();
+  EXPECT_EQ(InfoEntry("Title"), "Q1 (draft");
+  EXPECT_EQ(InfoEntry("Author"), "a\\b");
+  EXPECT_EQ(InfoEntry("Subject"), "Prämie");
+  EXPECT_NE(ReadFile(folder_ / "report.pdf").find("/BaseFont /Courier#20Bold\r"),
+            std::string::npos);
 }
 
 TEST(ReplaceAllTest, ReplacementIsNeverSearchedAgain) {

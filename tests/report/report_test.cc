@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "app/constants.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/statement.h"
@@ -83,6 +85,12 @@ class ReportTest : public ::testing::Test {
   Status Load() {
     model_ = std::make_unique<ReportWindowModel>(*sources_, op_);
     return model_->Load();
+  }
+
+  // `zuna-transfer report` on this program folder: its exit status and everything it printed.
+  std::pair<int, std::string> RunReportCommand() {
+    return testing::RunCommand("ZUNA_NO_VIEWER=1 '" + std::string(ZUNA_TRANSFER) + "' --home '" +
+                               folder_.path().string() + "' report");
   }
 
   testing::TempFolder folder_;
@@ -209,6 +217,71 @@ TEST_F(ReportTest, AFailingCountMarksItsRowAndTheReportGoesOn) {
   EXPECT_EQ(PdfPages(), 1);
 }
 
+TEST_F(ReportTest, FailedCountsAreCountedForTheCaller) {
+  Table("broken", 1, 1);
+  Table("fine", 1, 1);
+  testing::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
+  ASSERT_TRUE(Load().ok());
+  EXPECT_EQ(model_->failed_counts(), 1);
+  EXPECT_TRUE(model_->pdf_status().ok());
+}
+
+TEST_F(ReportTest, APdfThatCannotBeWrittenIsShownOnceAndToldToTheCaller) {
+  Table("personnel", 2, 2);
+  fs::create_directory(folder_ / "report.pdf");  // no file can take its place
+  ASSERT_TRUE(Load().ok());  // the window still shows its grid, as the desktop program does
+  EXPECT_FALSE(model_->pdf_status().ok());
+  EXPECT_NE(model_->pdf_status().description().find("report.pdf"), std::string::npos);
+  ASSERT_EQ(op_.messages.size(), 1u);
+  EXPECT_EQ(op_.messages[0], model_->pdf_status().description());
+  EXPECT_EQ(TextLines()[6], DataLine("personnel", "2", "2", "0"));
+}
+
+TEST_F(ReportTest, ATextTableThatCannotBeWrittenStopsTheExportBeforeThePdf) {
+  Table("personnel", 2, 2);
+  // Every byte written there is refused with "No space left on device" when it is flushed.
+  fs::create_symlink("/dev/full", folder_ / "data_transfer_rpt");
+  const Status loaded = Load();
+  EXPECT_EQ(loaded.number(), ENOSPC) << loaded.ToString();
+  EXPECT_FALSE(fs::exists(folder_ / "report.pdf"));
+  EXPECT_TRUE(op_.opened.empty());
+}
+
+TEST_F(ReportTest, TheReportCommandExitsZeroWhenEveryCountSucceeds) {
+  Table("personnel", 2, 2);
+  const auto [status, out] = RunReportCommand();
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_NE(out.find(DataLine("personnel", "2", "2", "0")), std::string::npos) << out;
+}
+
+TEST_F(ReportTest, TheReportCommandExitsOneWhenThePdfCannotBeWritten) {
+  Table("personnel", 2, 2);
+  fs::create_directory(folder_ / "report.pdf");
+  const auto [status, out] = RunReportCommand();
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find("report.pdf"), std::string::npos) << out;
+}
+
+TEST_F(ReportTest, TheReportCommandExitsOneWhenTheTextTableCannotBeWritten) {
+  Table("personnel", 2, 2);
+  fs::create_symlink("/dev/full", folder_ / "data_transfer_rpt");
+  const auto [status, out] = RunReportCommand();
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find("error 28: "), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(folder_ / "report.pdf"));
+}
+
+TEST_F(ReportTest, TheReportCommandExitsThreeWhenACountFails) {
+  Table("broken", 1, 1);
+  Table("fine", 1, 1);
+  testing::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
+  const auto [status, out] = RunReportCommand();
+  EXPECT_EQ(status, 3) << out;
+  EXPECT_NE(out.find(DataLine("broken", "Error", "1", "Error")), std::string::npos) << out;
+  EXPECT_NE(out.find("error 15: broken: "), std::string::npos) << out;
+  EXPECT_TRUE(fs::exists(folder_ / "report.pdf"));
+}
+
 TEST_F(ReportTest, AMissingDatabaseStopsTheLoadBeforeTheExport) {
   fs::remove(folder_ / "zuna.db");
   const Status loaded = Load();
@@ -220,6 +293,32 @@ TEST(CountDifferenceTest, IsAbsoluteAndShortest) {
   EXPECT_EQ(CountDifference("10", "12"), "2");
   EXPECT_EQ(CountDifference("12", "10"), "2");
   EXPECT_EQ(CountDifference("1520", "1520"), "0");
+}
+
+TEST(CountDifferenceTest, IsPlainDecimalTextWithoutAnExponent) {
+  EXPECT_EQ(CountDifference("0", "0"), "0");
+  EXPECT_EQ(CountDifference("15", "0"), "15");
+  EXPECT_EQ(CountDifference("0", "99999"), "99999");
+  EXPECT_EQ(CountDifference("100000", "0"), "100000");
+  EXPECT_EQ(CountDifference("0", "1000000"), "1000000");
+  EXPECT_EQ(CountDifference("123456790", "1"), "123456789");
+}
+
+TEST_F(ReportTest, ADifferenceOfAHundredThousandRowsIsWrittenInFullEverywhere) {
+  ReportGrid grid;
+  grid.set_rows(2);
+  grid.SetTextMatrix(1, 0, "personnel");
+  grid.SetTextMatrix(1, 1, "100000");
+  grid.SetTextMatrix(1, 2, "0");
+  grid.SetTextMatrix(1, 3, CountDifference("100000", "0"));
+  ASSERT_TRUE(ExportReport(grid, folder_.path(), op_).ok());
+  EXPECT_EQ(TextLines()[6], DataLine("personnel", "100000", "0", "100000"));
+  const std::string text =
+      testing::RunCommand("pdftotext '" + (folder_ / "report.pdf").string() + "' -").second;
+  EXPECT_EQ(text.find("1e+05"), std::string::npos) << text;
+  const std::size_t first = text.find("100000");
+  ASSERT_NE(first, std::string::npos) << text;
+  EXPECT_NE(text.find("100000", first + 6), std::string::npos) << text;
 }
 
 }  // namespace
