@@ -140,6 +140,14 @@ TEST_F(SchemaCommandsTest, DeleteDuplicatesGoesToTheFixedServerWhateverTheName) 
   EXPECT_FALSE(fs::exists(folder_ / "zuna.db"));
 }
 
+TEST_F(SchemaCommandsTest, AnEmptyFixedServerIsTheBuiltInServerNotTheProgramFolder) {
+  ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
+  ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
+  Reload("[server]\nFixedServer =\n");
+  // The built-in server is no folder here: DELETE.sql must not reach the program folder's zuna.db.
+  EXPECT_EQ(Run(SchemaCommand::kDeleteDuplicates).number(), sql::kErrServerNotFound);
+}
+
 TEST_F(SchemaCommandsTest, CreatingTheDatabaseAgainReportsTheEnginesError) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
   const Status again = Run(SchemaCommand::kCreateDatabase);
