@@ -50,17 +50,21 @@ void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObs
 void MarkInstallation(ImportContext& context) {
   if (dbf::FindTableFile(context.data_folder, kInstallationTable).empty()) return;
   // The count is read as a 64-bit number: a large table must warn, never wrap into a mark.
-  std::int64_t count = 0;
+  // A count that could not be read marks nothing: 0 rows would mark the installation of a table
+  // nobody has counted. The failure is listed, and the statements that depend on it are skipped.
   auto source = context.sources.OpenRecordset(kInstallationCount, constants::kFoxPayConnection);
   if (!source.ok()) {
     context.skips.StepFailed(kInstallationTable, "count", source.status());
-  } else if (auto value = (*source)->Field(0); !value.ok()) {
-    context.skips.StepFailed(kInstallationTable, "count", value.status());
-  } else {
-    count = static_cast<std::int64_t>((*value)->AsDouble());
+    return;
   }
+  auto value = (*source)->Field(0);
+  if (!value.ok()) {
+    context.skips.StepFailed(kInstallationTable, "count", value.status());
+    return;
+  }
+  const auto count = static_cast<std::int64_t>((*value)->AsDouble());
   if (count < kMarkBelow) {
-    if (source.ok()) (void)(*source)->Close();
+    (void)(*source)->Close();
     auto marked = context.sources.OpenRecordset(kMarkInstallation, constants::kPayConnection);
     if (!marked.ok()) context.skips.StepFailed(kInstallationTable, "dbf_type", marked.status());
     return;

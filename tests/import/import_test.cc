@@ -208,6 +208,24 @@ TEST_F(ImportTest, AFortyThousandRowInstallationWarnsInsteadOfWrappingIntoAMark)
   EXPECT_EQ(Rows("select count(*) from installation where dbf_type = 'SqlServer'"), (Lines{"0"}));
 }
 
+TEST_F(ImportTest, AnInstallationThatCannotBeCountedIsNotMarked) {
+  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
+  ASSERT_TRUE(connection.ok());
+  ASSERT_TRUE((*connection)
+                  ->Execute("INSERT INTO installation (ddo_code, dbf_type) VALUES ('D1', 'FoxPro')")
+                  .ok());
+  connection->reset();
+  testing::WriteFile(data_ / "installation.dbf", "not a table");
+  Import();
+  EXPECT_EQ(Rows("select dbf_type from installation"), (Lines{"FoxPro"}));
+  const Lines errors = LogLines("import_errors");
+  EXPECT_NE(std::find_if(errors.begin(), errors.end(),
+                         [](const std::string& line) {
+                           return line.starts_with("installation\t0\tcount\t");
+                         }),
+            errors.end());
+}
+
 TEST_F(ImportTest, ASecondImportAddsTheRowsAgain) {
   DbfBuilder().Field("DEPT_CODE", 'C', 4).Row({"D1"}).Row({"D2"}).Write(data_ / "department.dbf");
   Import();
