@@ -15,7 +15,9 @@ Status RunScriptFile(const sql::DataSources& sources, std::string_view connectio
   ASSIGN_OR_RETURN(const std::string text,
                    files::ReadAllAnsi(sources.program_folder() / std::string(file_name)));
   if (!separate_batches) return connection->Execute(text);
-  for (const Batch& batch : SplitBatches(text)) {
+  const auto batches = SplitBatches(text);
+  if (!batches.ok()) return batches.status().WithContext(file_name);
+  for (const Batch& batch : *batches) {
     for (int i = 0; i < batch.repeat; ++i) {
       RETURN_IF_ERROR(connection->Execute(batch.text).WithContext(file_name));
     }
