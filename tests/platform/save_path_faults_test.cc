@@ -197,5 +197,20 @@ TEST_F(SavePathFaultsTest, AnIoErrorLosesTheOpenGroupAndLeavesTheFileConsistent)
   }
 }
 
+TEST_F(SavePathFaultsTest, ADatabaseThatCouldNotBeCreatedLeavesNoFile) {
+  auto master = SqliteConnection::OpenCatalog(folder_.path(), "master");
+  ASSERT_TRUE(master.ok());
+  SetStorageFaults({StorageFaults::Kind::kDiskFull, 0});
+  const Status full = (*master)->Execute("CREATE DATABASE payroll");
+  EXPECT_EQ(full.number() & 0xff, kFull) << full.ToString();
+  EXPECT_EQ(full.kind(), ErrorKind::kStorage);
+  EXPECT_FALSE(fs::exists(folder_ / "payroll.db"));
+
+  SetStorageFaults({});
+  const Status again = (*master)->Execute("CREATE DATABASE payroll");
+  EXPECT_TRUE(again.ok()) << again.ToString();  // not 1801 "already exists"
+  EXPECT_GT(fs::file_size(folder_ / "payroll.db"), 0u);
+}
+
 }  // namespace
 }  // namespace zuna::sql::sqlite

@@ -138,6 +138,27 @@ class SqliteCursor final : public Cursor {
   bool done_ = false;
 };
 
+// Creates the file of a new database and writes its first page.
+Status CreateDatabaseFile(const fs::path& file, const char* layer) {
+  sqlite3* raw = nullptr;
+  const int rc =
+      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, layer);
+  Status made;
+  if (rc != SQLITE_OK) {
+    made = Status(
+        IsStorageFailure(rc) ? ErrorKind::kStorage : ErrorKind::kDatabase, rc,
+        std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)) + " (" + file.string() + ")");
+  } else if (sqlite3_exec(raw, kNewDatabasePragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    const int code = sqlite3_extended_errcode(raw);
+    made = Status(IsStorageFailure(code) ? ErrorKind::kStorage : ErrorKind::kDatabase, code,
+                  std::string(sqlite3_errmsg(raw)) + " (" + file.string() + ")");
+  }
+  if (const int closed = sqlite3_close(raw); closed != SQLITE_OK && made.ok()) {
+    made = Status(ErrorKind::kDatabase, closed, "cannot close " + file.string());
+  }
+  return made;
+}
+
 }  // namespace
 
 void SqliteConnection::DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -260,21 +281,15 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
                       "Database '" + command->database +
                           "' already exists. Choose a different database name.");
       }
-      sqlite3* raw = nullptr;
-      const int rc =
-          sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-      Db created(raw);
-      if (rc != SQLITE_OK) {
-        return Status(ErrorKind::kDatabase, rc,
-                      std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)) + " (" +
-                          file.string() + ")");
+      ASSIGN_OR_RETURN(const char* layer, StorageLayerName());
+      Status made = CreateDatabaseFile(file, layer);
+      if (!made.ok()) {
+        // A database that was not created leaves no file behind: an empty one would stand in
+        // the way of the next CREATE DATABASE ("already exists") and open as an empty database.
+        fs::remove(file, ec);
+        fs::remove(file.string() + "-journal", ec);
       }
-      if (sqlite3_exec(created.get(), kNewDatabasePragmas, nullptr, nullptr, nullptr) !=
-          SQLITE_OK) {
-        return Status(ErrorKind::kDatabase, sqlite3_extended_errcode(created.get()),
-                      sqlite3_errmsg(created.get()));
-      }
-      return Status::Ok();
+      return made;
     }
     case DatabaseCommand::Kind::kDrop: {
       if (LowerAscii(command->database) == kMasterCatalog || !fs::exists(file, ec)) {
