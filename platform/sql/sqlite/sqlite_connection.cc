@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <climits>
 #include <system_error>
 #include <utility>
 
@@ -317,7 +318,9 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
   return Status::Ok();
 }
 
-Status SqliteConnection::ExecuteStatements(std::string_view text) {
+Status SqliteConnection::ExecuteStatements(const std::string& script) {
+  // Read through a view: a substring of the string itself would copy the rest of the text.
+  const std::string_view text = script;
   std::size_t pos = 0;
   while (pos < text.size()) {
     pos += SkipBlanksAndComments(text.substr(pos));
@@ -331,8 +334,14 @@ Status SqliteConnection::ExecuteStatements(std::string_view text) {
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     const char* start = text.data() + pos;
-    const int rc =
-        sqlite3_prepare_v2(db_.get(), start, static_cast<int>(text.size() - pos), &raw, &tail);
+    // The length counts the string's terminating NUL: without it SQLite copies the rest of the
+    // text for every statement, and a long script takes time in the square of its size.
+    const std::size_t rest = text.size() - pos + 1;
+    if (rest > static_cast<std::size_t>(INT_MAX)) {
+      return Status(ErrorKind::kInvalidArgument, SQLITE_TOOBIG,
+                    "the script text is longer than SQLite reads (2 GiB)");
+    }
+    const int rc = sqlite3_prepare_v2(db_.get(), start, static_cast<int>(rest), &raw, &tail);
     Stmt stmt(raw);
     if (rc != SQLITE_OK) return ErrorStatus(rc);
     if (tail == start) {

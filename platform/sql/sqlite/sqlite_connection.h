@@ -80,7 +80,8 @@ class SqliteConnection final : public Connection {
   // The text with the catalog names rewritten; makes the catalog views on first need.
   Result<std::string> Translate(std::string_view text);
   Status RunDatabaseCommand(std::string_view text, std::size_t& consumed);
-  Status ExecuteStatements(std::string_view text);
+  // `script` is read up to its terminating NUL, which SQLite is told of.
+  Status ExecuteStatements(const std::string& script);
   Result<sqlite3_stmt*> InsertStatement(std::string_view table,
                                         const std::vector<ColumnInfo>& columns,
                                         const std::vector<int>& assigned);
