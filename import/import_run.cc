@@ -48,6 +48,8 @@ std::string LossMessage(const ImportSummary& summary, std::string_view log_name)
     message += " Saving stopped at table " + summary.stopped_at +
                ", where the database could not store more rows (" + summary.stopped_by.ToString() +
                "): the rows after that were counted, not copied, and the keys were not applied.";
+  } else if (!summary.keys.ok()) {
+    message += " The keys were not all applied (" + summary.keys.ToString() + ").";
   }
   return message;
 }
