@@ -4,16 +4,23 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "scripts/batch_splitter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const auto batches = zuna::scripts::SplitBatches(text);
+  const auto split = zuna::scripts::SplitBatches(text);
+  if (!split.ok()) {
+    // Only a repeat count beyond the bound is refused.
+    if (split.status().number() != zuna::scripts::kErrOverflow) std::abort();
+    return 0;
+  }
+  const std::vector<zuna::scripts::Batch>& batches = *split;
   std::size_t total = 0;
   for (const zuna::scripts::Batch& batch : batches) {
     total += batch.text.size();
-    if (batch.repeat < 1) std::abort();
+    if (batch.repeat < 1 || batch.repeat > zuna::scripts::kMaxBatchRepeat) std::abort();
   }
   // The batches hold no more than the text: separators are left out, nothing is copied.
   if (total > text.size()) std::abort();

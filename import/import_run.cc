@@ -18,19 +18,44 @@ constexpr std::string_view kKeyScript = "pk.sql";
 // A count of 1 or less marks the installation; 2 or more warns.
 constexpr std::int64_t kMarkBelow = 2;
 
+// The failure that stopped the saving, as the lines of what it left undone give it.
+Status StopReason(const ImportSummary& summary) {
+  return summary.stopped_by.WithContext("the import stopped saving at table " + summary.stopped_at);
+}
+
 void RunPass(std::span<const CatalogEntry> catalog, ImportContext& context, ImportSummary& summary,
              ImportObserver* observer) {
   for (const CatalogEntry& entry : catalog) {
-    summary.tables.push_back(CopyTable(entry, context));
-    if (observer) observer->TableDone(summary.tables.back());
+    summary.tables.push_back(CopyTable(entry, context, StopReason(summary)));
+    const TableReport& report = summary.tables.back();
+    if (!summary.stopped() && !report.stopped_by.ok()) {
+      summary.stopped_by = report.stopped_by;
+      summary.stopped_at = report.table;
+    }
+    if (observer) observer->TableDone(report);
   }
 }
 
 std::string LossMessage(const ImportSummary& summary, std::string_view log_name) {
-  return std::to_string(summary.rows_lost) + (summary.rows_lost == 1 ? " row" : " rows") + " and " +
-         std::to_string(summary.fields_lost) + (summary.fields_lost == 1 ? " field" : " fields") +
-         " could not be copied; every failure is listed in the log " + std::string(log_name) + ".";
+  std::string message =
+      std::to_string(summary.rows_lost) + (summary.rows_lost == 1 ? " row" : " rows") + " and " +
+      std::to_string(summary.fields_lost) + (summary.fields_lost == 1 ? " field" : " fields") +
+      " could not be copied; every failure is listed in the log " + std::string(log_name) + ".";
+  if (summary.stopped() && summary.stopped_at == kKeyScript) {
+    message += " The database could not store more (" + summary.stopped_by.ToString() + ") while " +
+               std::string(kKeyScript) + " ran: the keys were not all applied.";
+  } else if (summary.stopped()) {
+    message += " Saving stopped at table " + summary.stopped_at +
+               ", where the database could not store more rows (" + summary.stopped_by.ToString() +
+               "): the rows after that were counted, not copied, and the keys were not applied.";
+  } else if (!summary.keys.ok()) {
+    message += " The keys were not all applied (" + summary.keys.ToString() + ").";
+  }
+  return message;
 }
+
+// What is not done once the saving stopped: a line for the log.
+Status NotRun(const ImportSummary& summary) { return StopReason(summary).WithContext("not run"); }
 
 }  // namespace
 
@@ -44,23 +69,31 @@ void TransferSecondPass(ImportContext& context, ImportSummary& summary, ImportOb
 
 void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer) {
   RunPass(ThirdPassCatalog(), context, summary, observer);
+  if (summary.stopped()) {
+    context.skips.StepFailed(kInstallationTable, "dbf_type", NotRun(summary));
+    return;
+  }
   MarkInstallation(context);
 }
 
 void MarkInstallation(ImportContext& context) {
   if (dbf::FindTableFile(context.data_folder, kInstallationTable).empty()) return;
   // The count is read as a 64-bit number: a large table must warn, never wrap into a mark.
-  std::int64_t count = 0;
+  // A count that could not be read marks nothing: 0 rows would mark the installation of a table
+  // nobody has counted. The failure is listed, and the statements that depend on it are skipped.
   auto source = context.sources.OpenRecordset(kInstallationCount, constants::kFoxPayConnection);
   if (!source.ok()) {
     context.skips.StepFailed(kInstallationTable, "count", source.status());
-  } else if (auto value = (*source)->Field(0); !value.ok()) {
-    context.skips.StepFailed(kInstallationTable, "count", value.status());
-  } else {
-    count = static_cast<std::int64_t>((*value)->AsDouble());
+    return;
   }
+  auto value = (*source)->Field(0);
+  if (!value.ok()) {
+    context.skips.StepFailed(kInstallationTable, "count", value.status());
+    return;
+  }
+  const auto count = static_cast<std::int64_t>((*value)->AsDouble());
   if (count < kMarkBelow) {
-    if (source.ok()) (void)(*source)->Close();
+    (void)(*source)->Close();
     auto marked = context.sources.OpenRecordset(kMarkInstallation, constants::kPayConnection);
     if (!marked.ok()) context.skips.StepFailed(kInstallationTable, "dbf_type", marked.status());
     return;
@@ -69,13 +102,12 @@ void MarkInstallation(ImportContext& context) {
                          MessageTitle::kZuna);
 }
 
-void ApplyKeys(ImportContext& context) {
+Status ApplyKeys(ImportContext& context) {
   const std::string connection =
       std::string(constants::kDatabasePrefix) + context.server_name;  // as typed, not trimmed
-  if (Status ran = scripts::RunScriptFile(context.sources, connection, kKeyScript, true);
-      !ran.ok()) {
-    context.skips.StepFailed(kKeyScript, "", ran);
-  }
+  Status ran = scripts::RunScriptFile(context.sources, connection, kKeyScript, true);
+  if (!ran.ok()) context.skips.StepFailed(kKeyScript, "", ran);
+  return ran;
 }
 
 ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObserver* observer) {
@@ -88,7 +120,15 @@ ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObse
   TransferFirstPass(context, summary, observer);
   TransferSecondPass(context, summary, observer);
   TransferThirdPass(context, summary, observer);
-  ApplyKeys(context);
+  if (summary.stopped()) {
+    context.skips.StepFailed(kKeyScript, "", NotRun(summary));
+  } else {
+    summary.keys = ApplyKeys(context);
+    if (summary.keys.kind() == ErrorKind::kStorage) {
+      summary.stopped_by = summary.keys;
+      summary.stopped_at = kKeyScript;
+    }
+  }
   summary.rows_lost = context.skips.rows_lost();
   summary.fields_lost = context.skips.fields_lost();
   summary.skipped_failures = context.skips.entries();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "import/table_copier.h"
@@ -22,7 +23,13 @@ struct ImportSummary {
   std::uint64_t rows_lost = 0;
   std::uint64_t fields_lost = 0;
   std::uint64_t skipped_failures = 0;  // entries of the skip log
+  // The storage failure (disk full, I/O error) that stopped the saving, and where: a table or
+  // pk.sql. Ok when none did. The tables after it were read and counted, not copied.
+  Status stopped_by;
+  std::string stopped_at;
+  Status keys;  // how pk.sql ended
   bool skipped() const { return skipped_failures > 0; }
+  bool stopped() const { return !stopped_by.ok(); }
 };
 
 // Observes the import table by table (the command line prints progress).
@@ -36,7 +43,9 @@ class ImportObserver {
 // first pass, TransferSecondPass, TransferThirdPass (ending with the installation step),
 // ApplyKeys, the label hidden, "Completed", and the report button enabled. When anything was
 // skipped, a message after "Completed" says how many rows and fields were lost and names the
-// log "import_errors".
+// log "import_errors". A failure of the database's storage stops the saving: the later tables
+// are counted as lost, and neither the installation step nor ApplyKeys runs; the message says
+// where the import stopped.
 ImportSummary RunImport(ImportContext& context, ImportWindow& window,
                         ImportObserver* observer = nullptr);
 
@@ -45,6 +54,7 @@ void TransferFirstPass(ImportContext& context, ImportSummary& summary, ImportObs
 void TransferSecondPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
 void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
 void MarkInstallation(ImportContext& context);
-void ApplyKeys(ImportContext& context);
+// Runs pk.sql; a failure is written to the skip log and returned.
+Status ApplyKeys(ImportContext& context);
 
 }  // namespace zuna::import

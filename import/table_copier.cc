@@ -31,14 +31,18 @@ struct BoundOperation {
 
 class Copier {
  public:
-  Copier(const CatalogEntry& entry, ImportContext& context, TableReport& report)
-      : entry_(entry), context_(context), report_(report) {}
+  Copier(const CatalogEntry& entry, ImportContext& context, TableReport& report,
+         const Status& run_stopped_by)
+      : entry_(entry), context_(context), report_(report), run_stopped_by_(run_stopped_by) {}
 
   void Run();
 
  private:
   void RowLoop(const std::vector<BoundOperation>& operations);
   void CountLateRefusals();
+  // Ends the saving at `row` when `status` is a failure of the database's storage.
+  void StopOnStorageFailure(const Status& status, std::uint64_t row);
+  void CountRowsAfterStop();
   void Assign(const BoundOperation& bound, std::uint64_t row);
   void WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row);
   std::string SourceText(int index);
@@ -49,9 +53,12 @@ class Copier {
   const CatalogEntry& entry_;
   ImportContext& context_;
   TableReport& report_;
+  const Status& run_stopped_by_;
   std::unique_ptr<sql::Recordset> target_;
   std::unique_ptr<sql::Recordset> source_;
   Status target_failure_;
+  std::uint64_t stopped_at_row_ = 0;
+  std::uint64_t rows_after_stop_ = 0;
   std::vector<int> log_columns_;  // the source columns a log line is made of
   Value scratch_;
 };
@@ -71,11 +78,16 @@ void Copier::Run() {
   }
 
   context_.state.target_select = entry_.select_text;
-  if (auto target = context_.sources.OpenRecordset(entry_.select_text, constants::kPayConnection);
-      target.ok()) {
+  if (!run_stopped_by_.ok()) {
+    target_failure_ = run_stopped_by_;
+    report_.stopped_by = run_stopped_by_;
+  } else if (auto target =
+                 context_.sources.OpenRecordset(entry_.select_text, constants::kPayConnection);
+             target.ok()) {
     target_ = std::move(target).value();
   } else {
-    target_failure_ = target.status();
+    target_failure_ = target.status().WithContext("the target did not open");
+    if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
   }
   context_.state.source_select = entry_.select_text;
   auto source = context_.sources.OpenRecordset(entry_.select_text, constants::kFoxPayConnection);
@@ -112,9 +124,14 @@ void Copier::Run() {
     }
   }
 
+  CountRowsAfterStop();
   if (target_) {
-    if (Status closed = target_->Close(); !closed.ok()) Skip("close target", closed);
-    // Every batch has gone by now; the refusals carry their source rows.
+    if (Status closed = target_->Close(); !closed.ok()) {
+      Skip("close target", closed);
+      StopOnStorageFailure(closed, report_.rows_read);
+    }
+    // Every batch has gone by now, and every lost group of saves; the refusals carry their
+    // source rows.
     CountLateRefusals();
   }
   if (source_) {
@@ -131,10 +148,13 @@ void Copier::Run() {
 void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   std::uint64_t rows_without_target = 0;
   const std::uint64_t first_row = report_.rows_read;
+  const std::uint64_t stopped_before = rows_after_stop_;
   while (!source_->Eof()) {
     const std::uint64_t row = ++report_.rows_read;
     if (!target_) {
       ++rows_without_target;
+    } else if (!report_.stopped_by.ok()) {
+      ++rows_after_stop_;
     } else if (Status added = target_->AddNew(); !added.ok()) {
       context_.skips.RowLost(entry_.table, row, added);
       ++report_.rows_refused;
@@ -145,17 +165,21 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
       } else {
         context_.skips.RowLost(entry_.table, row, saved);
         ++report_.rows_refused;
+        StopOnStorageFailure(saved, row);
       }
     }
     if (Status moved = source_->MoveNext(); !moved.ok()) Skip("read source", moved);
   }
   if (rows_without_target > 0) {
     report_.rows_refused += rows_without_target;
-    context_.skips.RowsLost(entry_.table, rows_without_target,
-                            target_failure_.WithContext("the target did not open"));
+    context_.skips.RowsLost(
+        entry_.table, rows_without_target,
+        target_failure_.WithContext("rows " + std::to_string(first_row + 1) + " to " +
+                                    std::to_string(report_.rows_read)));
   }
-  // A column one side lacks is one fact about the table, listed once with its row count.
-  const std::uint64_t rows = report_.rows_read - first_row;
+  // A column one side lacks is one fact about the table, listed once with the count of the rows
+  // that were tried (the rows after a stop are lost whole).
+  const std::uint64_t rows = report_.rows_read - first_row - (rows_after_stop_ - stopped_before);
   if (!target_ || rows == 0) return;
   for (const BoundOperation& bound : operations) {
     if (bound.source >= 0 && bound.target >= 0) continue;
@@ -164,6 +188,25 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
         entry_.table, bound.op->field, rows,
         sql::ItemNotFound(bound.op->field).WithContext(bound.source < 0 ? "source" : "target"));
   }
+}
+
+void Copier::StopOnStorageFailure(const Status& status, std::uint64_t row) {
+  if (status.kind() != ErrorKind::kStorage || !report_.stopped_by.ok()) return;
+  report_.stopped_by = status;
+  stopped_at_row_ = row;
+}
+
+// The rows read after the copy stopped: one line for all of them, not one per row.
+void Copier::CountRowsAfterStop() {
+  if (rows_after_stop_ == 0) return;
+  const std::uint64_t last = report_.rows_read;
+  const std::uint64_t first = last - rows_after_stop_ + 1;
+  report_.rows_refused += rows_after_stop_;
+  context_.skips.RowsLost(entry_.table, rows_after_stop_,
+                          report_.stopped_by.WithContext(
+                              "rows " + std::to_string(first) + " to " + std::to_string(last) +
+                              ", not saved after row " + std::to_string(stopped_at_row_) +
+                              " found the database unable to store rows"));
 }
 
 // Rows the target accepted and refused later, when it sent their batch: each was counted saved.
@@ -254,12 +297,18 @@ void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uin
 
 }  // namespace
 
-TableReport CopyTable(const CatalogEntry& entry, ImportContext& context) {
+TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
+                      const Status& run_stopped_by) {
   const auto start = std::chrono::steady_clock::now();
   TableReport report;
   report.table = entry.table;
   if (dbf::FindTableFile(context.data_folder, entry.table).empty()) {
-    if (!entry.master_data_script.empty()) {
+    if (!entry.master_data_script.empty() && !run_stopped_by.ok()) {
+      report.outcome = TableReport::Outcome::kMasterDataScript;
+      report.stopped_by = run_stopped_by;
+      context.skips.StepFailed(entry.table, entry.master_data_script,
+                               run_stopped_by.WithContext("not run"));
+    } else if (!entry.master_data_script.empty()) {
       report.outcome = TableReport::Outcome::kMasterDataScript;
       const std::string connection = std::string(constants::kDatabasePrefix) +
                                      std::string(scripts::TrimSpaces(context.server_name));
@@ -274,7 +323,7 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context) {
                              MessageTitle::kDefault);
     }
   } else {
-    Copier(entry, context, report).Run();
+    Copier(entry, context, report, run_stopped_by).Run();
   }
   report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return report;

@@ -43,6 +43,9 @@ struct TableReport {
   std::uint64_t header_rows = 0;
   std::uint64_t rows_in_file = 0;
   double seconds = 0;
+  // The storage failure (disk full, I/O error) that stopped the copy: the rows after it were
+  // read and counted refused, not saved. Ok when none did.
+  Status stopped_by;
 };
 
 // The table copy procedure, for one catalog entry, in this order: the existence test (a missing
@@ -50,7 +53,12 @@ struct TableReport {
 // (opening its anomaly log), the target opened before the source, the row loop (add a row,
 // assign the fields in catalog order, save, move on), then the target closed before the source.
 // A failing step is skipped and the procedure goes on; every skipped failure is written to the
-// skip log.
-TableReport CopyTable(const CatalogEntry& entry, ImportContext& context);
+// skip log. A failure of the database's storage is the exception: it would fail every further
+// row too, so the copy stops there, and the rest of the table's rows are counted and listed as
+// lost in one line. When `run_stopped_by` is a failure, an earlier table stopped that way: the
+// target is not opened, and the table's rows are read, counted and listed as lost in one line;
+// a master-data script is not run.
+TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
+                      const Status& run_stopped_by = Status::Ok());
 
 }  // namespace zuna::import

@@ -1,9 +1,13 @@
 #include "scripts/batch_splitter.h"
 
 #include <charconv>
+#include <cstdint>
+#include <limits>
 
 namespace zuna::scripts {
 namespace {
+
+constexpr std::uint64_t kNoSeparator = 0;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -13,19 +17,22 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-// The repeat count of a separator line ("GO", "go 3"), or 0 when the line is no separator.
-int SeparatorCount(std::string_view line) {
+// The repeat count of a separator line ("GO", "go 3"), or kNoSeparator when the line is no
+// separator. A count too large for 64 bits comes back as the largest number.
+std::uint64_t SeparatorCount(std::string_view line) {
   line = TrimBlanks(line);
-  if (line.size() < 2) return 0;
+  if (line.size() < 2) return kNoSeparator;
   const char g = line[0], o = line[1];
-  if ((g != 'G' && g != 'g') || (o != 'O' && o != 'o')) return 0;
+  if ((g != 'G' && g != 'g') || (o != 'O' && o != 'o')) return kNoSeparator;
   std::string_view rest = line.substr(2);
   if (rest.empty()) return 1;
-  if (!IsBlank(rest.front())) return 0;
+  if (!IsBlank(rest.front())) return kNoSeparator;
   rest = TrimBlanks(rest);
-  int count = 0;
+  std::uint64_t count = 0;
   auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), count);
-  if (ec != std::errc() || end != rest.data() + rest.size() || count < 1) return 0;
+  if (end != rest.data() + rest.size()) return kNoSeparator;
+  if (ec == std::errc::result_out_of_range) return std::numeric_limits<std::uint64_t>::max();
+  if (ec != std::errc()) return kNoSeparator;
   return count;
 }
 
@@ -38,11 +45,13 @@ bool OnlyBlanks(std::string_view s) {
 
 }  // namespace
 
-std::vector<Batch> SplitBatches(std::string_view text) {
+Result<std::vector<Batch>> SplitBatches(std::string_view text) {
   std::vector<Batch> batches;
   std::string batch;
   std::size_t pos = 0;
+  std::size_t line_number = 0;
   while (pos < text.size()) {
+    ++line_number;
     std::size_t end = text.find_first_of("\r\n", pos);
     std::size_t next = end;
     if (end == std::string_view::npos) {
@@ -51,8 +60,13 @@ std::vector<Batch> SplitBatches(std::string_view text) {
       next = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
     }
     const std::string_view line = text.substr(pos, end - pos);
-    if (const int count = SeparatorCount(line); count > 0) {
-      if (!OnlyBlanks(batch)) batches.push_back({batch, count});
+    if (const std::uint64_t count = SeparatorCount(line); count > kMaxBatchRepeat) {
+      return Status(ErrorKind::kInvalidArgument, kErrOverflow,
+                    "Overflow: line " + std::to_string(line_number) + " \"" +
+                        std::string(TrimBlanks(line)) + "\" asks for more than " +
+                        std::to_string(kMaxBatchRepeat) + " runs of its batch");
+    } else if (count != kNoSeparator) {
+      if (!OnlyBlanks(batch)) batches.push_back({batch, static_cast<int>(count)});
       batch.clear();
     } else {
       batch.append(text.substr(pos, next - pos));

@@ -1,6 +1,7 @@
 #include "scripts/script_runner.h"
 
 #include <string>
+#include <vector>
 
 #include "platform/files/file_system.h"
 #include "platform/sql/data_sources.h"
@@ -15,9 +16,16 @@ Status RunScriptFile(const sql::DataSources& sources, std::string_view connectio
   ASSIGN_OR_RETURN(const std::string text,
                    files::ReadAllAnsi(sources.program_folder() / std::string(file_name)));
   if (!separate_batches) return connection->Execute(text);
-  for (const Batch& batch : SplitBatches(text)) {
-    for (int i = 0; i < batch.repeat; ++i) {
-      RETURN_IF_ERROR(connection->Execute(batch.text).WithContext(file_name));
+  const auto batches = SplitBatches(text);
+  if (!batches.ok()) return batches.status().WithContext(file_name);
+  for (std::size_t b = 0; b < batches->size(); ++b) {
+    for (int i = 0; i < (*batches)[b].repeat; ++i) {
+      // Which batch failed tells the operator what the script left done: the ones before it.
+      std::string where(file_name);
+      if (batches->size() > 1) {
+        where += ", batch " + std::to_string(b + 1) + " of " + std::to_string(batches->size());
+      }
+      RETURN_IF_ERROR(connection->Execute((*batches)[b].text).WithContext(where));
     }
   }
   return Status::Ok();

@@ -30,7 +30,8 @@ results=bench/RESULTS.md
   echo "Machine: $(lscpu | sed -n 's/^Model name: *//p' | head -1), $(nproc) cores," \
        "$(free -g | awk '/^Mem:/ {print $2}') GiB memory, $(uname -sr), $(. /etc/os-release; echo "$PRETTY_NAME")."
   echo
-  for bench in "dbf_read_bench 1000000 $work" "save_bench 1000000 $work" "pdf_bench 100000 $work"; do
+  for bench in "dbf_read_bench 1000000 $work" "save_bench 1000000 $work" "pdf_bench 100000 $work" \
+               "script_bench 32 $work"; do
     echo "## ${bench%% *}"
     echo
     echo '```'

@@ -32,13 +32,15 @@ void PrintSummary(const import::ImportSummary& summary) {
   for (const import::TableReport& r : summary.tables) {
     using Outcome = import::TableReport::Outcome;
     if (r.outcome != Outcome::kCopied) {
-      std::fprintf(stderr, "%-18s %s\n", r.table.c_str(),
-                   r.outcome == Outcome::kMissing ? "not found" : "master-data script");
+      std::fprintf(stderr, "%-18s %s%s\n", r.table.c_str(),
+                   r.outcome == Outcome::kMissing ? "not found" : "master-data script",
+                   r.outcome == Outcome::kMasterDataScript && !r.stopped_by.ok() ? " not run" : "");
       continue;
     }
     const std::string counts = std::to_string(r.header_rows) + "/" +
                                std::to_string(r.rows_in_file) +
-                               (r.header_rows != r.rows_in_file ? "  DIFFERS" : "");
+                               (r.header_rows != r.rows_in_file ? "  DIFFERS" : "") +
+                               (r.stopped_by.ok() ? "" : "  STOPPED");
     std::fprintf(stderr, "%-18s %9llu %9llu %8llu %8llu %8llu %8llu  %s\n", r.table.c_str(),
                  static_cast<unsigned long long>(r.rows_read),
                  static_cast<unsigned long long>(r.rows_saved),
@@ -50,6 +52,9 @@ void PrintSummary(const import::ImportSummary& summary) {
   std::fprintf(stderr, "rows lost %llu, fields lost %llu\n",
                static_cast<unsigned long long>(summary.rows_lost),
                static_cast<unsigned long long>(summary.fields_lost));
+  if (summary.stopped())
+    std::fprintf(stderr, "saving stopped at %s: %s\n", summary.stopped_at.c_str(),
+                 summary.stopped_by.ToString().c_str());
 }
 
 }  // namespace
@@ -66,6 +71,8 @@ int RunImport(const CommandContext& context) {
   ProgressLines progress(context.op);
   const import::ImportSummary summary = window.Import(&progress);
   PrintSummary(summary);
+  // A storage failure stopped the saving: the import did not do its work.
+  if (summary.stopped()) return kExitFailed;
   return summary.skipped() ? kExitSkippedFailures : kExitDone;
 }
 

@@ -16,6 +16,8 @@ enum class ErrorKind {
   kUnsupported,      // a statement or operation this component does not offer
   kDatabase,         // the SQL engine or driver reported a failure
   kRefused,          // a value the target would not store (type, length, key)
+  kStorage,          // the database's storage failed (disk full, I/O error, damaged or
+                     // read-only file): every further write will fail as well
 };
 
 // The outcome of an operation. A failure carries the number and description that the operator

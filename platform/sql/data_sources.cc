@@ -79,7 +79,11 @@ fs::path DataSources::DataFolder() const {
 }
 
 std::string DataSources::FixedServerName() const {
-  return ini_.GetOr("server", "FixedServer", constants::kFixedServerName);
+  // "FixedServer =" left empty, as zuna.ini is shipped, means the built-in server; an empty
+  // name would be the program folder's own database.
+  const auto configured = ini_.Get("server", "FixedServer");
+  if (!configured || configured->empty()) return std::string(constants::kFixedServerName);
+  return *configured;
 }
 
 Result<odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view section,

@@ -53,7 +53,8 @@ class DataSources {
   // The folder of the FoxPro tables, where the import tests each table's file.
   std::filesystem::path DataFolder() const;
 
-  // The instance Delete Duplicate Records always uses: [server] FixedServer, or the built-in one.
+  // The instance Delete Duplicate Records always uses: [server] FixedServer, or the built-in one
+  // when that is absent or empty.
   std::string FixedServerName() const;
 
   // Resolves an ODBC text such as "dsn=pay" or "DSN=pay;uid=;pwd=;Exclusive=Yes".

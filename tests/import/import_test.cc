@@ -5,6 +5,7 @@
 #include "app/constants.h"
 #include "import/import_run.h"
 #include "platform/sql/data_sources.h"
+#include "platform/sql/sql_errors.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 #include "tests/support/dbf_builder.h"
@@ -206,6 +207,44 @@ TEST_F(ImportTest, AFortyThousandRowInstallationWarnsInsteadOfWrappingIntoAMark)
       std::find(op_.messages.begin(), op_.messages.end(), "critical (ZUNA): DDO Code:(40000)"),
       op_.messages.end());
   EXPECT_EQ(Rows("select count(*) from installation where dbf_type = 'SqlServer'"), (Lines{"0"}));
+}
+
+TEST_F(ImportTest, AnInstallationThatCannotBeCountedIsNotMarked) {
+  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
+  ASSERT_TRUE(connection.ok());
+  ASSERT_TRUE((*connection)
+                  ->Execute("INSERT INTO installation (ddo_code, dbf_type) VALUES ('D1', 'FoxPro')")
+                  .ok());
+  connection->reset();
+  testing::WriteFile(data_ / "installation.dbf", "not a table");
+  Import();
+  EXPECT_EQ(Rows("select dbf_type from installation"), (Lines{"FoxPro"}));
+  const Lines errors = LogLines("import_errors");
+  EXPECT_NE(std::find_if(errors.begin(), errors.end(),
+                         [](const std::string& line) {
+                           return line.starts_with("installation\t0\tcount\t");
+                         }),
+            errors.end());
+}
+
+TEST_F(ImportTest, AKeyScriptThatFailsIsListedWithItsBatchAndTold) {
+  testing::WriteFile(folder_.path() / "pk.sql",
+                     "CREATE INDEX ix_one ON department (dept_code)\r\nGO\r\n"
+                     "CREATE INDEX ix_two ON no_such_table (x)\r\nGO\r\n"
+                     "CREATE INDEX ix_three ON department (dept_name)\r\n");
+  const ImportSummary summary = Import();
+  EXPECT_EQ(summary.keys.number(), sql::kErrInvalidObjectName);
+  const Lines errors = LogLines("import_errors");
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_TRUE(errors[0].starts_with("pk.sql\t0\t\t208\tpk.sql, batch 2 of 3: ")) << errors[0];
+  // The message after "Completed" says that the keys are incomplete, not only that nothing of
+  // the rows was lost.
+  ASSERT_GE(op_.messages.size(), 2u);
+  EXPECT_EQ(op_.messages[op_.messages.size() - 2], "Completed");
+  EXPECT_NE(op_.messages.back().find("The keys were not all applied (error 208: pk.sql, batch 2 "
+                                     "of 3: "),
+            std::string::npos)
+      << op_.messages.back();
 }
 
 TEST_F(ImportTest, ASecondImportAddsTheRowsAgain) {

@@ -284,6 +284,14 @@ TEST_F(DataSourcesTest, ZunaIniBeatsUnixOdbcWhichBeatsDefaults) {
   EXPECT_EQ(other->odbc_connection, "dsn=other");
 }
 
+TEST_F(DataSourcesTest, AnEmptyFixedServerMeansTheBuiltInOne) {
+  for (const std::string ini :
+       {"[server]\nFixedServer =\n",
+        "[server]\nFixedServer =         ; default ZUNASRV\\SQLEXPRESS\n"}) {
+    EXPECT_EQ(With(ini).FixedServerName(), constants::kFixedServerName) << ini;
+  }
+}
+
 TEST_F(DataSourcesTest, UnknownNamesAndBadSettingsAreErrors) {
   auto unknown = With("").Resolve("dsn=nowhere");
   ASSERT_FALSE(unknown.ok());

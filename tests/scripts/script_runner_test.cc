@@ -16,22 +16,39 @@ namespace {
 namespace fs = std::filesystem;
 using Batches = std::vector<Batch>;
 
+// The batches of a script that splits without error.
+Batches Split(std::string_view text) {
+  auto batches = SplitBatches(text);
+  EXPECT_TRUE(batches.ok()) << batches.status().ToString();
+  return batches.ok() ? *batches : Batches{};
+}
+
 TEST(SplitBatchesTest, OnlyLinesHoldingGoSeparate) {
-  EXPECT_EQ(SplitBatches("CREATE TABLE a (CATEGORY int)\r\nGO\r\nINSERT INTO a VALUES ('GOVT')\r\n"
-                         "  go  \r\nSELECT 1\r\n"),
+  EXPECT_EQ(Split("CREATE TABLE a (CATEGORY int)\r\nGO\r\nINSERT INTO a VALUES ('GOVT')\r\n"
+                  "  go  \r\nSELECT 1\r\n"),
             (Batches{{"CREATE TABLE a (CATEGORY int)\r\n", 1},
                      {"INSERT INTO a VALUES ('GOVT')\r\n", 1},
                      {"SELECT 1\r\n", 1}}));
-  EXPECT_EQ(SplitBatches("GOTO x\nGO;\nGo\n"), (Batches{{"GOTO x\nGO;\n", 1}}));
+  EXPECT_EQ(Split("GOTO x\nGO;\nGo\n"), (Batches{{"GOTO x\nGO;\n", 1}}));
 }
 
 TEST(SplitBatchesTest, RepeatCountRunsTheBatchAgainAndBlankBatchesAreLeftOut) {
-  EXPECT_EQ(SplitBatches("INSERT INTO t VALUES (1)\nGO 3\n\nGO\n   \nGO\nlast"),
+  EXPECT_EQ(Split("INSERT INTO t VALUES (1)\nGO 3\n\nGO\n   \nGO\nlast"),
             (Batches{{"INSERT INTO t VALUES (1)\n", 3}, {"last", 1}}));
-  EXPECT_EQ(SplitBatches("x\nGO 0\nGO two\n"), (Batches{{"x\nGO 0\nGO two\n", 1}}));
-  // A huge count is a number, not copies of the batch.
-  EXPECT_EQ(SplitBatches("x\nGO 2000000000\n"), (Batches{{"x\n", 2000000000}}));
-  EXPECT_TRUE(SplitBatches("").empty());
+  EXPECT_EQ(Split("x\nGO 0\nGO two\n"), (Batches{{"x\nGO 0\nGO two\n", 1}}));
+  // A large count is a number, not copies of the batch.
+  EXPECT_EQ(Split("x\nGO 1000000\n"), (Batches{{"x\n", kMaxBatchRepeat}}));
+  EXPECT_TRUE(Split("").empty());
+}
+
+TEST(SplitBatchesTest, ARepeatCountAboveTheBoundIsRefusedNamingItsLine) {
+  for (const std::string count : {"1000001", "2000000000", "99999999999999999999999"}) {
+    const auto split = SplitBatches("x\r\nGO\r\ny\r\n  GO " + count + "\r\n");
+    ASSERT_FALSE(split.ok()) << count;
+    EXPECT_EQ(split.status().number(), kErrOverflow);
+    EXPECT_NE(split.status().description().find("line 4 \"GO " + count + "\""), std::string::npos)
+        << split.status().description();
+  }
 }
 
 // A fresh program folder holding the delivered scripts, with commands recorded.
@@ -138,6 +155,27 @@ TEST_F(SchemaCommandsTest, DeleteDuplicatesGoesToTheFixedServerWhateverTheName) 
   EXPECT_TRUE(deleted.ok()) << deleted.ToString();
   EXPECT_EQ(op_.messages.back(), "Duplicate Record Deleted");
   EXPECT_FALSE(fs::exists(folder_ / "zuna.db"));
+}
+
+TEST_F(SchemaCommandsTest, AnEmptyFixedServerIsTheBuiltInServerNotTheProgramFolder) {
+  ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
+  ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
+  Reload("[server]\nFixedServer =\n");
+  // The built-in server is no folder here: DELETE.sql must not reach the program folder's zuna.db.
+  EXPECT_EQ(Run(SchemaCommand::kDeleteDuplicates).number(), sql::kErrServerNotFound);
+}
+
+TEST_F(SchemaCommandsTest, ARepeatCountAboveTheBoundRunsNothingOfTheScript) {
+  ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
+  testing::WriteFile(folder_ / "CreateTableScript.sql",
+                     "CREATE TABLE grade (code varchar(10))\r\nGO\r\n"
+                     "INSERT INTO grade (code) VALUES ('A')\r\nGO 2000000000\r\n");
+  const Status refused = Run(SchemaCommand::kCreateTable);
+  EXPECT_EQ(refused.number(), kErrOverflow);
+  EXPECT_NE(refused.description().find("CreateTableScript.sql: Overflow: line 4 \"GO 2000000000\""),
+            std::string::npos)
+      << refused.description();
+  EXPECT_EQ(CountTables(folder_ / "zuna.db"), 0);
 }
 
 TEST_F(SchemaCommandsTest, CreatingTheDatabaseAgainReportsTheEnginesError) {

@@ -2,10 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <climits>
 #include <system_error>
+#include <utility>
 
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
+#include "platform/sql/sqlite/storage_faults.h"
 #include "platform/sql/statement.h"
 
 namespace zuna::sql::sqlite {
@@ -15,13 +18,27 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMasterCatalog = "master";
-constexpr int kBusyTimeoutMs = 5000;
 constexpr std::size_t kClockCheckEvery = 256;
 // Written when a database is created: 16 KiB pages hold a wide payroll row with room to spare
 // and cut the page writes of a bulk import, and the application id ("ZUNA") marks the file as
 // one of this tool's and makes it a real, non-empty database at once.
 constexpr const char* kNewDatabasePragmas =
     "PRAGMA page_size = 16384; PRAGMA application_id = 0x5A554E41;";
+
+// Failures of the file under the database: every further write would fail the same way.
+bool IsStorageFailure(int code) {
+  switch (code & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_IOERR:
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+      return true;
+    default:
+      return false;
+  }
+}
 
 std::string QuoteIdentifier(std::string_view name) {
   std::string out = "\"";
@@ -122,6 +139,27 @@ class SqliteCursor final : public Cursor {
   bool done_ = false;
 };
 
+// Creates the file of a new database and writes its first page.
+Status CreateDatabaseFile(const fs::path& file, const char* layer) {
+  sqlite3* raw = nullptr;
+  const int rc =
+      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, layer);
+  Status made;
+  if (rc != SQLITE_OK) {
+    made = Status(
+        IsStorageFailure(rc) ? ErrorKind::kStorage : ErrorKind::kDatabase, rc,
+        std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)) + " (" + file.string() + ")");
+  } else if (sqlite3_exec(raw, kNewDatabasePragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    const int code = sqlite3_extended_errcode(raw);
+    made = Status(IsStorageFailure(code) ? ErrorKind::kStorage : ErrorKind::kDatabase, code,
+                  std::string(sqlite3_errmsg(raw)) + " (" + file.string() + ")");
+  }
+  if (const int closed = sqlite3_close(raw); closed != SQLITE_OK && made.ok()) {
+    made = Status(ErrorKind::kDatabase, closed, "cannot close " + file.string());
+  }
+  return made;
+}
+
 }  // namespace
 
 void SqliteConnection::DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -176,9 +214,10 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
   inserts_.Clear();
   table_columns_.clear();
   db_.reset();
+  ASSIGN_OR_RETURN(const char* layer, StorageLayerName());
   sqlite3* raw = nullptr;
   const int rc =
-      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, layer);
   Db db(raw);
   if (rc != SQLITE_OK) {
     return Status(
@@ -186,7 +225,7 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
         std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)) + " (" + file.string() + ")");
   }
   sqlite3_extended_result_codes(db.get(), 1);
-  sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
+  sqlite3_busy_timeout(db.get(), static_cast<int>(options_.busy_timeout.count()));
   db_ = std::move(db);
   // SQLite's own rollback journal: a committed group survives a crash of the program, and a bulk
   // insert into new pages costs no second write, as a write-ahead log would. NORMAL syncs at
@@ -225,7 +264,8 @@ Status SqliteConnection::ErrorStatus(int rc, std::string_view table) const {
   }
   if (message.starts_with("no such table: ")) return InvalidObjectName(message.substr(15));
   if (message.starts_with("no such column: ")) return InvalidColumnName(message.substr(16));
-  return Status(ErrorKind::kDatabase, extended ? extended : rc, message);
+  const int code = extended ? extended : rc;
+  return Status(IsStorageFailure(code) ? ErrorKind::kStorage : ErrorKind::kDatabase, code, message);
 }
 
 Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& consumed) {
@@ -242,21 +282,15 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
                       "Database '" + command->database +
                           "' already exists. Choose a different database name.");
       }
-      sqlite3* raw = nullptr;
-      const int rc =
-          sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-      Db created(raw);
-      if (rc != SQLITE_OK) {
-        return Status(ErrorKind::kDatabase, rc,
-                      std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)) + " (" +
-                          file.string() + ")");
+      ASSIGN_OR_RETURN(const char* layer, StorageLayerName());
+      Status made = CreateDatabaseFile(file, layer);
+      if (!made.ok()) {
+        // A database that was not created leaves no file behind: an empty one would stand in
+        // the way of the next CREATE DATABASE ("already exists") and open as an empty database.
+        fs::remove(file, ec);
+        fs::remove(file.string() + "-journal", ec);
       }
-      if (sqlite3_exec(created.get(), kNewDatabasePragmas, nullptr, nullptr, nullptr) !=
-          SQLITE_OK) {
-        return Status(ErrorKind::kDatabase, sqlite3_extended_errcode(created.get()),
-                      sqlite3_errmsg(created.get()));
-      }
-      return Status::Ok();
+      return made;
     }
     case DatabaseCommand::Kind::kDrop: {
       if (LowerAscii(command->database) == kMasterCatalog || !fs::exists(file, ec)) {
@@ -284,7 +318,9 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
   return Status::Ok();
 }
 
-Status SqliteConnection::ExecuteStatements(std::string_view text) {
+Status SqliteConnection::ExecuteStatements(const std::string& script) {
+  // Read through a view: a substring of the string itself would copy the rest of the text.
+  const std::string_view text = script;
   std::size_t pos = 0;
   while (pos < text.size()) {
     pos += SkipBlanksAndComments(text.substr(pos));
@@ -298,8 +334,14 @@ Status SqliteConnection::ExecuteStatements(std::string_view text) {
     sqlite3_stmt* raw = nullptr;
     const char* tail = nullptr;
     const char* start = text.data() + pos;
-    const int rc =
-        sqlite3_prepare_v2(db_.get(), start, static_cast<int>(text.size() - pos), &raw, &tail);
+    // The length counts the string's terminating NUL: without it SQLite copies the rest of the
+    // text for every statement, and a long script takes time in the square of its size.
+    const std::size_t rest = text.size() - pos + 1;
+    if (rest > static_cast<std::size_t>(INT_MAX)) {
+      return Status(ErrorKind::kInvalidArgument, SQLITE_TOOBIG,
+                    "the script text is longer than SQLite reads (2 GiB)");
+    }
+    const int rc = sqlite3_prepare_v2(db_.get(), start, static_cast<int>(rest), &raw, &tail);
     Stmt stmt(raw);
     if (rc != SQLITE_OK) return ErrorStatus(rc);
     if (tail == start) {
@@ -371,7 +413,8 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
   Stmt stmt(raw);
   sqlite3_bind_text(stmt.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
   std::vector<ColumnInfo> columns;
-  while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
+  int step;
+  while ((step = sqlite3_step(stmt.get())) == SQLITE_ROW) {
     ColumnInfo column;
     column.name = reinterpret_cast<const char*>(sqlite3_column_text(stmt.get(), 0));
     const unsigned char* type = sqlite3_column_text(stmt.get(), 1);
@@ -379,6 +422,8 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
     column.type = ParseColumnType(column.declared_type);
     columns.push_back(std::move(column));
   }
+  // A file that cannot be read is no missing table.
+  if (step != SQLITE_DONE) return ErrorStatus(step, table);
   if (columns.empty()) return InvalidObjectName(table);
   table_columns_[key] = columns;
   return columns;
@@ -403,19 +448,26 @@ Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
 
 Status SqliteConnection::BeginGroupIfNeeded() {
   if (in_group_) return Status::Ok();
-  if (sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return ErrorStatus(SQLITE_ERROR);
+  if (rollback_pending_) {
+    if (const int rc = sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+        rc != SQLITE_OK && !sqlite3_get_autocommit(db_.get())) {
+      return ErrorStatus(rc);
+    }
+    rollback_pending_ = false;
+  }
+  if (const int rc = sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK) {
+    return ErrorStatus(rc);
   }
   in_group_ = true;
   rows_in_group_ = 0;
+  group_tags_.clear();
   group_started_ = std::chrono::steady_clock::now();
   return Status::Ok();
 }
 
 Status SqliteConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                                 const std::vector<int>& assigned,
-                                const std::vector<const Value*>& values, std::uint64_t) {
-  // Every row's result is known at once here: nothing is refused late.
+                                const std::vector<const Value*>& values, std::uint64_t tag) {
   converted_.resize(assigned.size());
   bound_.resize(assigned.size());
   for (std::size_t i = 0; i < assigned.size(); ++i) {
@@ -467,24 +519,65 @@ Status SqliteConnection::Insert(std::string_view table, const std::vector<Column
   const int rc = sqlite3_step(stmt);
   Status result = rc == SQLITE_DONE ? Status::Ok() : ErrorStatus(rc, table);
   sqlite3_reset(stmt);
+  if (result.ok()) {
+    group_tags_.push_back(tag);
+  } else if (sqlite3_get_autocommit(db_.get())) {
+    // The engine rolled the whole transaction back (a full disk, an I/O error), not only this
+    // statement: the rows saved before it in the group are gone too.
+    LoseGroup(result);
+    return result;
+  }
 
   ++rows_in_group_;
   if (rows_in_group_ >= options_.rows_per_commit ||
       (rows_in_group_ % kClockCheckEvery == 0 &&
        std::chrono::steady_clock::now() - group_started_ >= options_.max_commit_delay)) {
-    Status flushed = Flush();
-    if (result.ok()) result = flushed;
+    if (Status committed = Flush(); !committed.ok() && result.ok()) {
+      // This row went down with its group: it is refused here, the others late.
+      if (!late_.empty() && late_.back().tag == tag) late_.pop_back();
+      result = committed;
+    }
   }
   return result;
 }
 
+Status SqliteConnection::Commit() {
+  for (int attempt = 1;; ++attempt) {
+    const int rc = sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) return Status::Ok();
+    // A reader holding the file keeps the transaction open and lets the COMMIT be tried again;
+    // anything else is final.
+    const bool locked = (sqlite3_extended_errcode(db_.get()) & 0xff) == SQLITE_BUSY;
+    if (!locked || attempt >= options_.commit_attempts || sqlite3_get_autocommit(db_.get())) {
+      return ErrorStatus(rc);
+    }
+  }
+}
+
+void SqliteConnection::LoseGroup(const Status& cause) {
+  in_group_ = false;
+  if (!sqlite3_get_autocommit(db_.get()) &&
+      sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK &&
+      !sqlite3_get_autocommit(db_.get())) {
+    rollback_pending_ = true;
+  }
+  const Status lost = cause.WithContext("its group of saves was rolled back");
+  for (const std::uint64_t tag : group_tags_) late_.push_back({tag, lost});
+  group_tags_.clear();
+}
+
 Status SqliteConnection::Flush() {
   if (!in_group_ || !db_) return Status::Ok();
-  in_group_ = false;
-  if (sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    return ErrorStatus(SQLITE_ERROR);
+  Status committed = Commit();
+  if (!committed.ok()) {
+    LoseGroup(committed);
+    return committed;
   }
+  in_group_ = false;
+  group_tags_.clear();
   return Status::Ok();
 }
+
+std::vector<LateRefusal> SqliteConnection::TakeLateRefusals() { return std::exchange(late_, {}); }
 
 }  // namespace zuna::sql::sqlite

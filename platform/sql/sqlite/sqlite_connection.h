@@ -20,9 +20,13 @@ namespace zuna::sql::sqlite {
 // How the embedded engine groups the import's row saves into transactions. A group is committed
 // after `rows_per_commit` rows or `max_commit_delay`, whichever comes first, and whenever the
 // table is closed or another statement runs: a crash loses at most that many rows or seconds.
+// A COMMIT that finds the file held by a reader waits `busy_timeout` for it, `commit_attempts`
+// times, before the group is given up.
 struct SqliteOptions {
   std::size_t rows_per_commit = 10'000;
   std::chrono::milliseconds max_commit_delay{1000};
+  std::chrono::milliseconds busy_timeout{5000};
+  int commit_attempts = 6;
 };
 
 // A connection to the embedded engine. A server is a folder, and database X of it is the file
@@ -30,6 +34,12 @@ struct SqliteOptions {
 // DATABASE and DROP DATABASE are usually sent. The tool's SQL Server texts are answered
 // unchanged: bracketed names, sys.Tables and information_schema.Columns; values are converted
 // to the declared column types on insert, refused as SQL Server refuses them.
+//
+// The import's rows are saved in groups, one transaction each. A group that cannot be committed
+// (the file stays locked, the disk is full), or that the engine rolls back when a save fails, is
+// lost whole: its rows, whose Insert had returned Ok, come back from TakeLateRefusals with the
+// engine's error, and the next row starts a fresh group. A failure of the storage itself carries
+// ErrorKind::kStorage.
 class SqliteConnection final : public Connection {
  public:
   // Opens catalog `catalog` of the server in `server_folder`. A missing folder fails like an
@@ -51,6 +61,7 @@ class SqliteConnection final : public Connection {
                 const std::vector<int>& assigned, const std::vector<const Value*>& values,
                 std::uint64_t tag) override;
   Status Flush() override;
+  std::vector<LateRefusal> TakeLateRefusals() override;
 
  private:
   struct DbCloser {
@@ -69,11 +80,17 @@ class SqliteConnection final : public Connection {
   // The text with the catalog names rewritten; makes the catalog views on first need.
   Result<std::string> Translate(std::string_view text);
   Status RunDatabaseCommand(std::string_view text, std::size_t& consumed);
-  Status ExecuteStatements(std::string_view text);
+  // `script` is read up to its terminating NUL, which SQLite is told of.
+  Status ExecuteStatements(const std::string& script);
   Result<sqlite3_stmt*> InsertStatement(std::string_view table,
                                         const std::vector<ColumnInfo>& columns,
                                         const std::vector<int>& assigned);
   Status BeginGroupIfNeeded();
+  // COMMIT, tried again while the file is locked.
+  Status Commit();
+  // Ends a group that can no longer be committed: rolls back what the engine left open and
+  // lists the group's rows as refused with `cause`.
+  void LoseGroup(const Status& cause);
   Status ErrorStatus(int rc, std::string_view table = {}) const;
 
   std::filesystem::path server_folder_;
@@ -85,7 +102,10 @@ class SqliteConnection final : public Connection {
   std::vector<const Value*> bound_;
   bool views_ready_ = false;
   bool in_group_ = false;
+  bool rollback_pending_ = false;  // a lost group's ROLLBACK failed: retried before the next
   std::size_t rows_in_group_ = 0;
+  std::vector<std::uint64_t> group_tags_;  // the rows saved in the open group
+  std::vector<LateRefusal> late_;
   std::chrono::steady_clock::time_point group_started_;
 };
 
