@@ -49,15 +49,12 @@ Result<std::string> ReadAllAnsi(const fs::path& path) {
   return text::Cp1252ToUtf8(bytes);
 }
 
-Status AppendExactly(const fs::path& path, std::string_view bytes) {
-  FileHandle file(std::fopen(path.c_str(), "ab"));
-  if (!file) return ErrnoStatus(errno, path);
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-    return ErrnoStatus(errno ? errno : EIO, path);
-  }
-  std::FILE* raw = file.release();
-  if (std::fclose(raw) != 0) return ErrnoStatus(errno, path);
-  return Status::Ok();
+Status AppendExactly(const fs::path& path, std::string_view bytes, FileEnv& env) {
+  ASSIGN_OR_RETURN(std::unique_ptr<WritableFile> file,
+                   env.OpenForWriting(path, WriteMode::kAppend));
+  const Status appended = file->Append(bytes);
+  const Status closed = file->Close();
+  return appended.ok() ? closed : appended;
 }
 
 namespace {
@@ -86,9 +83,10 @@ fs::path FindFileIgnoringCase(const fs::path& folder, std::string_view name) {
   return {};
 }
 
-Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding encoding) {
-  FileHandle file(std::fopen(path.c_str(), "wb"));
-  if (!file) return ErrnoStatus(errno, path);
+Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding encoding,
+                                              FileEnv& env) {
+  ASSIGN_OR_RETURN(std::unique_ptr<WritableFile> file,
+                   env.OpenForWriting(path, WriteMode::kReplace));
   TextFileWriter writer(std::move(file), path, encoding);
   if (encoding == Encoding::kUnicode) RETURN_IF_ERROR(writer.Write("\xFF\xFE"));
   return writer;
@@ -96,10 +94,7 @@ Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding enc
 
 Status TextFileWriter::Write(std::string_view bytes) {
   if (!file_) return Status(ErrorKind::kIoError, EBADF, path_.string() + ": the file is closed");
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-    return ErrnoStatus(errno ? errno : EIO, path_);
-  }
-  return Status::Ok();
+  return file_->Append(bytes);
 }
 
 Status TextFileWriter::WriteLine(std::string_view utf8_line) {
@@ -119,11 +114,16 @@ Status TextFileWriter::WriteBlankLines(int count) {
   return Status::Ok();
 }
 
+Status TextFileWriter::Flush() {
+  if (!file_) return Status(ErrorKind::kIoError, EBADF, path_.string() + ": the file is closed");
+  return file_->Flush();
+}
+
 Status TextFileWriter::Close() {
   if (!file_) return Status::Ok();
-  std::FILE* raw = file_.release();
-  if (std::fclose(raw) != 0) return ErrnoStatus(errno, path_);
-  return Status::Ok();
+  const Status closed = file_->Close();
+  file_.reset();
+  return closed;
 }
 
 Result<LineReader> LineReader::Open(const fs::path& path) {
