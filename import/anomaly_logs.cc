@@ -5,8 +5,8 @@ namespace zuna::import {
 Status LogSlot::Open(const std::filesystem::path& folder, std::string_view name) {
   Release();
   name_ = std::string(name);
-  auto stream =
-      files::TextFileWriter::Create(folder / name_, files::TextFileWriter::Encoding::kUnicode);
+  auto stream = files::TextFileWriter::Create(folder / name_,
+                                              files::TextFileWriter::Encoding::kUnicode, *env_);
   if (!stream.ok()) return stream.status();
   stream_.emplace(std::move(stream).value());
   return Status::Ok();

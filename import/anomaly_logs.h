@@ -19,6 +19,8 @@ inline constexpr std::string_view kFieldListingName = "fields";
 // that could not be created leaves the slot without a stream, and its lines are dropped.
 class LogSlot {
  public:
+  explicit LogSlot(files::FileEnv& env = files::FileEnv::Default()) : env_(&env) {}
+
   // Creates `name` in `folder` as a new Unicode file and puts it into the slot.
   Status Open(const std::filesystem::path& folder, std::string_view name);
   // Writes a line to the open log; without one, the line is dropped.
@@ -29,6 +31,7 @@ class LogSlot {
   bool has_stream() const { return stream_.has_value(); }
 
  private:
+  files::FileEnv* env_;
   std::string name_;
   std::optional<files::TextFileWriter> stream_;
 };

@@ -6,7 +6,8 @@ Status SkipLog::Open(const std::filesystem::path& program_folder) {
   Close();
   rows_lost_ = fields_lost_ = entries_ = 0;
   path_ = program_folder / std::string(kSkipLogName);
-  auto stream = files::TextFileWriter::Create(path_, files::TextFileWriter::Encoding::kUnicode);
+  auto stream =
+      files::TextFileWriter::Create(path_, files::TextFileWriter::Encoding::kUnicode, *env_);
   if (!stream.ok()) return stream.status();
   stream_.emplace(std::move(stream).value());
   return Status::Ok();

@@ -19,6 +19,8 @@ inline constexpr std::string_view kSkipLogName = "import_errors";
 // is how nothing is lost silently. A clean import leaves the file empty.
 class SkipLog {
  public:
+  explicit SkipLog(files::FileEnv& env = files::FileEnv::Default()) : env_(&env) {}
+
   // Creates the log, replacing an earlier one. Without it the counts are still kept.
   Status Open(const std::filesystem::path& program_folder);
   void Close();
@@ -45,6 +47,7 @@ class SkipLog {
   void Write(std::string_view table, std::uint64_t row, std::string_view field,
              const Status& status);
 
+  files::FileEnv* env_;
   std::filesystem::path path_;
   std::optional<files::TextFileWriter> stream_;
   std::uint64_t rows_lost_ = 0;

@@ -21,6 +21,11 @@ void ProgramFolder::set_ini(const std::string& ini) {
                                                 std::vector<std::string>{});
 }
 
+void ProgramFolder::UseFileEnv(files::FileEnv& env) {
+  state_.log = import::LogSlot(env);
+  skips_ = import::SkipLog(env);
+}
+
 void ProgramFolder::CreateDatabase() {
   RecordingOperator setup;
   (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateDatabase, *sources_, "", setup);
