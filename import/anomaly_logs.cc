@@ -8,13 +8,17 @@ Status LogSlot::Open(const std::filesystem::path& folder, std::string_view name)
   auto stream = files::TextFileWriter::Create(folder / name_,
                                               files::TextFileWriter::Encoding::kUnicode, *env_);
   if (!stream.ok()) return stream.status();
+  // Each line is handed to the system as it is written: the window keeps the log open, and the
+  // operator reads the file meanwhile.
+  if (Status flushed = stream->Flush(); !flushed.ok()) return flushed;
   stream_.emplace(std::move(stream).value());
   return Status::Ok();
 }
 
 Status LogSlot::WriteLine(std::string_view line) {
   if (!stream_) return Status::Ok();
-  return stream_->WriteLine(line);
+  RETURN_IF_ERROR(stream_->WriteLine(line));
+  return stream_->Flush();
 }
 
 void LogSlot::Release() {

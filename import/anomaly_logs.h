@@ -15,8 +15,10 @@ inline constexpr std::string_view kPaybillLogName = "paybill_rpt";
 inline constexpr std::string_view kFieldListingName = "fields";
 
 // The main window's one slot for an open log: its file name and its stream. Putting a new stream
-// into it closes the one that was there; the last one stays open until the slot goes away. A log
-// that could not be created leaves the slot without a stream, and its lines are dropped.
+// into it closes the one that was there; the last one stays open until the slot goes away. Each
+// line is handed to the system as it is written, so the file holds every line while the log stays
+// open. A log that could not be created leaves the slot without a stream, and its lines are
+// dropped.
 class LogSlot {
  public:
   explicit LogSlot(files::FileEnv& env = files::FileEnv::Default()) : env_(&env) {}

@@ -9,6 +9,9 @@ Status SkipLog::Open(const std::filesystem::path& program_folder) {
   auto stream =
       files::TextFileWriter::Create(path_, files::TextFileWriter::Encoding::kUnicode, *env_);
   if (!stream.ok()) return stream.status();
+  // Every line is handed to the system at once (the byte-order mark first), so that a killed
+  // import loses no line of its failures.
+  if (Status flushed = stream->Flush(); !flushed.ok()) return flushed;
   stream_.emplace(std::move(stream).value());
   return Status::Ok();
 }
@@ -31,7 +34,7 @@ void SkipLog::Write(std::string_view table, std::uint64_t row, std::string_view 
   line += std::to_string(status.number());
   line += '\t';
   line += status.description();
-  (void)stream_->WriteLine(line);
+  if (stream_->WriteLine(line).ok()) (void)stream_->Flush();
 }
 
 void SkipLog::RowLost(std::string_view table, std::uint64_t row, const Status& status) {

@@ -15,7 +15,8 @@ inline constexpr std::string_view kSkipLogName = "import_errors";
 
 // Every failure the import skips and goes on from, written to the Unicode log "import_errors" in
 // the program folder, one line each: table, source row number (0 when no row is meant), field,
-// error number and description, separated by tabs. The import never stops for these; this log
+// error number and description, separated by tabs. Each line is handed to the system as it is
+// written, so a killed import loses none. The import never stops for these; this log
 // is how nothing is lost silently. A clean import leaves the file empty.
 class SkipLog {
  public:
