@@ -21,8 +21,11 @@ struct ImportSummary {
   std::vector<TableReport> tables;
   std::uint64_t rows_lost = 0;
   std::uint64_t fields_lost = 0;
-  std::uint64_t skipped_failures = 0;  // entries of the skip log
+  std::uint64_t skipped_failures = 0;   // entries of the skip log
+  std::uint64_t unlisted_failures = 0;  // entries the skip log could not write
+  Status log_failure;                   // why the skip log is incomplete; Ok when it is not
   bool skipped() const { return skipped_failures > 0; }
+  bool log_complete() const { return log_failure.ok(); }
 };
 
 // Observes the import table by table (the command line prints progress).
@@ -36,7 +39,7 @@ class ImportObserver {
 // first pass, TransferSecondPass, TransferThirdPass (ending with the installation step),
 // ApplyKeys, the label hidden, "Completed", and the report button enabled. When anything was
 // skipped, a message after "Completed" says how many rows and fields were lost and names the
-// log "import_errors".
+// log "import_errors"; when that log could not be written, the message says so, with the error.
 ImportSummary RunImport(ImportContext& context, ImportWindow& window,
                         ImportObserver* observer = nullptr);
 

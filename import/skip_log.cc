@@ -3,38 +3,58 @@
 namespace zuna::import {
 
 Status SkipLog::Open(const std::filesystem::path& program_folder) {
-  Close();
-  rows_lost_ = fields_lost_ = entries_ = 0;
+  (void)Close();
+  rows_lost_ = fields_lost_ = entries_ = unwritten_ = 0;
+  failure_ = Status::Ok();
   path_ = program_folder / std::string(kSkipLogName);
   auto stream =
       files::TextFileWriter::Create(path_, files::TextFileWriter::Encoding::kUnicode, *env_);
-  if (!stream.ok()) return stream.status();
   // Every line is handed to the system at once (the byte-order mark first), so that a killed
-  // import loses no line of its failures.
-  if (Status flushed = stream->Flush(); !flushed.ok()) return flushed;
+  // import loses no line of its failures and a full disk shows at the line it refused.
+  Status opened = stream.status();
+  if (opened.ok()) opened = stream->Flush();
+  if (!opened.ok()) {
+    failure_ = opened;
+    if (stream.ok()) (void)stream->Close();
+    return opened;
+  }
   stream_.emplace(std::move(stream).value());
   return Status::Ok();
 }
 
-void SkipLog::Close() {
-  if (stream_) (void)stream_->Close();
-  stream_.reset();
+Status SkipLog::Close() {
+  if (stream_) {
+    if (Status closed = stream_->Close(); !closed.ok() && failure_.ok()) failure_ = closed;
+    stream_.reset();
+  }
+  return failure_;
 }
 
 void SkipLog::Write(std::string_view table, std::uint64_t row, std::string_view field,
                     const Status& status) {
   ++entries_;
-  if (!stream_) return;
-  std::string line(table);
-  line += '\t';
-  line += std::to_string(row);
-  line += '\t';
-  line += field;
-  line += '\t';
-  line += std::to_string(status.number());
-  line += '\t';
-  line += status.description();
-  if (stream_->WriteLine(line).ok()) (void)stream_->Flush();
+  if (!stream_) {
+    ++unwritten_;
+    return;
+  }
+  line_.clear();
+  line_ += table;
+  line_ += '\t';
+  line_ += std::to_string(row);
+  line_ += '\t';
+  line_ += field;
+  line_ += '\t';
+  line_ += std::to_string(status.number());
+  line_ += '\t';
+  line_ += status.description();
+  Status written = stream_->WriteLine(line_);
+  if (written.ok()) written = stream_->Flush();
+  if (!written.ok()) {
+    failure_ = written;
+    ++unwritten_;
+    (void)stream_->Close();  // the failure is kept; the file is known to be incomplete
+    stream_.reset();
+  }
 }
 
 void SkipLog::RowLost(std::string_view table, std::uint64_t row, const Status& status) {

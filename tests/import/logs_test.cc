@@ -57,7 +57,50 @@ TEST_F(SkipLogTest, EachLineIsOnDiskAsSoonAsItIsWritten) {
             (Lines{"personnel\t1\t\t8152\tString or binary data would be truncated."}));
   log_.StepFailed("pk.sql", "", kRefused);
   EXPECT_EQ(LinesOnDisk(path_).size(), 2u);
-  log_.Close();
+  ASSERT_TRUE(log_.Close().ok());
+}
+
+TEST_F(SkipLogTest, FullDiskIsKeptAsTheLogsFailureWithTheEntriesItLacks) {
+  const std::string first = "personnel\t1\t\t8152\tString or binary data would be truncated.";
+  env_.FailWritesAfter("import_errors", kBom + LineBytes(first.size()) + 10);
+  ASSERT_TRUE(log_.Open(folder_.path()).ok());
+  for (std::uint64_t row = 1; row <= 3; ++row) log_.RowLost("personnel", row, kRefused);
+  EXPECT_EQ(log_.failure().number(), ENOSPC);
+  EXPECT_EQ(log_.entries(), 3u);
+  EXPECT_EQ(log_.unwritten(), 2u);
+  EXPECT_EQ(log_.rows_lost(), 3u);  // the counts never depend on the file
+  EXPECT_EQ(log_.Close(), log_.failure());
+  // Nothing was written after the hole: the cut line is the file's last bytes.
+  EXPECT_EQ(LinesOnDisk(path_), (Lines{first}));
+  EXPECT_EQ(fs::file_size(path_), kBom + LineBytes(first.size()) + 10);
+}
+
+TEST_F(SkipLogTest, LogThatCannotBeCreatedCountsEveryEntryAsUnwritten) {
+  env_.FailOpen("import_errors", EACCES);
+  EXPECT_EQ(log_.Open(folder_.path()).number(), EACCES);
+  log_.RowLost("personnel", 1, kRefused);
+  EXPECT_EQ(log_.unwritten(), 1u);
+  EXPECT_EQ(log_.Close().number(), EACCES);
+}
+
+TEST_F(SkipLogTest, FailureToCloseIsTheLogsFailure) {
+  env_.FailClose("import_errors", EIO);
+  ASSERT_TRUE(log_.Open(folder_.path()).ok());
+  log_.RowLost("personnel", 1, kRefused);
+  EXPECT_EQ(log_.Close().number(), EIO);
+  EXPECT_EQ(log_.failure().number(), EIO);
+  EXPECT_EQ(log_.unwritten(), 0u);
+  EXPECT_EQ(env_.open_files(), 0);
+}
+
+TEST_F(SkipLogTest, ReopeningStartsAfresh) {
+  env_.FailClose("import_errors", EIO);
+  ASSERT_TRUE(log_.Open(folder_.path()).ok());
+  log_.RowLost("personnel", 1, kRefused);
+  ASSERT_TRUE(log_.Open(folder_.path()).ok());  // the first file's close failed
+  EXPECT_TRUE(log_.failure().ok());
+  EXPECT_EQ(log_.entries(), 0u);
+  EXPECT_EQ(log_.Close().number(), EIO);  // the armed fault holds for the new file too
 }
 
 class LogSlotTest : public ::testing::Test {
@@ -72,7 +115,41 @@ TEST_F(LogSlotTest, EachLineIsOnDiskWhileTheLogStaysOpen) {
   ASSERT_TRUE(slot_.WriteLine("3,2024,dept_code & estb_code (D1,E1)(bill_date -31/12/1899)").ok());
   EXPECT_EQ(LinesOnDisk(folder_ / "paybill_rpt"),
             (Lines{"3,2024,dept_code & estb_code (D1,E1)(bill_date -31/12/1899)"}));
-  slot_.Release();
+  EXPECT_TRUE(slot_.Release().ok());
+}
+
+TEST_F(LogSlotTest, AFailedLineRefusesEveryLaterOne) {
+  env_.FailWritesAfter("personnel_rpt", kBom + LineBytes(5) + 1);
+  ASSERT_TRUE(slot_.Open(folder_.path(), kPersonnelLogName).ok());
+  ASSERT_TRUE(slot_.WriteLine("line1").ok());
+  const Status second = slot_.WriteLine("line2");
+  EXPECT_EQ(second.number(), ENOSPC);
+  EXPECT_NE(second.description().find("personnel_rpt: No space left on device"), std::string::npos);
+  EXPECT_EQ(slot_.WriteLine("line3"), second);
+  EXPECT_EQ(LinesOnDisk(folder_ / "personnel_rpt"), (Lines{"line1"}));
+  EXPECT_TRUE(slot_.Release().ok());  // already reported line by line
+  EXPECT_EQ(env_.open_files(), 0);
+}
+
+TEST_F(LogSlotTest, ALogThatCannotBeCreatedRefusesItsLines) {
+  env_.FailOpen("personnel_rpt", EACCES);
+  EXPECT_EQ(slot_.Open(folder_.path(), kPersonnelLogName).number(), EACCES);
+  EXPECT_EQ(slot_.WriteLine("line").number(), EACCES);
+  EXPECT_TRUE(slot_.Release().ok());
+  EXPECT_TRUE(slot_.WriteLine("no log is open").ok());  // dropped, as before any log
+}
+
+TEST_F(LogSlotTest, ReleaseAndTheNextOpenReportAFailedClose) {
+  env_.FailClose("personnel_rpt", EIO);
+  ASSERT_TRUE(slot_.Open(folder_.path(), kPersonnelLogName).ok());
+  const Status replaced = slot_.Open(folder_.path(), kPaybillLogName);
+  EXPECT_EQ(replaced.number(), EIO);
+  EXPECT_NE(replaced.description().find("personnel_rpt"), std::string::npos);
+  EXPECT_TRUE(slot_.has_stream());  // the new log is open all the same
+  ASSERT_TRUE(slot_.Open(folder_.path(), kPersonnelLogName).ok());
+  EXPECT_EQ(slot_.Release().number(), EIO);
+  EXPECT_EQ(env_.open_files(), 0);
+  EXPECT_EQ(env_.unchecked_closes(), 0);
 }
 
 // The import with its logs on a disk that fails.
@@ -114,7 +191,75 @@ TEST_F(ImportLogsTest, AnomalyLogIsOnDiskWhileTheWindowKeepsItOpen) {
   RunImport(context, window);
   EXPECT_TRUE(state.log.has_stream());
   EXPECT_EQ(LinesOnDisk(folder_.path() / "paybill_rpt").size(), 4u);
-  state.log.Release();
+  EXPECT_TRUE(state.log.Release().ok());
+}
+
+TEST_F(ImportLogsTest, ClosingMessageTellsThatTheFailureLogFilledTheDisk) {
+  NarrowDepartment();
+  env_.FailWritesAfter("import_errors", kBom + 100);
+  const ImportSummary summary = folder_.Import(op_);
+  ASSERT_GE(summary.skipped_failures, 2u);
+  EXPECT_EQ(summary.log_failure.number(), ENOSPC);
+  EXPECT_EQ(summary.unlisted_failures,
+            summary.skipped_failures - LinesOnDisk(folder_.path() / "import_errors").size());
+  EXPECT_EQ(op_.messages.back(),
+            "information: 0 rows and " + std::to_string(summary.fields_lost) +
+                " fields could not be copied; the log import_errors could not be written (error "
+                "28: " +
+                (folder_.path() / "import_errors").string() + ": No space left on device): " +
+                std::to_string(summary.unlisted_failures) + " of " +
+                std::to_string(summary.skipped_failures) + " failures are not listed in it.");
+}
+
+TEST_F(ImportLogsTest, ClosingMessageTellsThatTheFailureLogCouldNotBeClosed) {
+  NarrowDepartment();
+  env_.FailClose("import_errors", EIO);
+  const ImportSummary summary = folder_.Import(op_);
+  EXPECT_FALSE(summary.log_complete());
+  EXPECT_EQ(summary.unlisted_failures, 0u);
+  const std::string& message = op_.messages.back();
+  EXPECT_NE(message.find("the log import_errors could not be written (error 5: "),
+            std::string::npos)
+      << message;
+  EXPECT_TRUE(message.ends_with(": Input/output error) and may lack failures.")) << message;
+}
+
+TEST_F(ImportLogsTest, CleanImportWhoseLogCannotBeCreatedSaysSo) {
+  env_.FailOpen("import_errors", EACCES);
+  const ImportSummary summary = folder_.Import(op_);
+  EXPECT_EQ(summary.rows_lost + summary.fields_lost, 0u);
+  EXPECT_EQ(summary.log_failure.number(), EACCES);
+  EXPECT_NE(op_.messages.back().find("could not be written (error 13: "), std::string::npos)
+      << op_.messages.back();
+}
+
+TEST_F(ImportLogsTest, EachAnomalyLineTheDiskRefusedIsListedInImportErrors) {
+  Paybill();
+  const std::string first = "3,2024,dept_code & estb_code (D1  ,E1  )(bill_date -31/12/1899)";
+  env_.FailWritesAfter("paybill_rpt", kBom + LineBytes(first.size()));
+  const ImportSummary summary = folder_.Import(op_);
+  EXPECT_EQ(LinesOnDisk(folder_.path() / "paybill_rpt"), (Lines{first}));
+  Lines missing;
+  for (const std::string& line : LinesOnDisk(folder_.path() / "import_errors")) {
+    if (line.starts_with("paybill\t0\tpaybill_rpt\t28\t")) missing.push_back(line);
+  }
+  ASSERT_EQ(missing.size(), 3u);
+  EXPECT_TRUE(missing[0].ends_with("row 1: " + (folder_.path() / "paybill_rpt").string() +
+                                   ": No space left on device"))
+      << missing[0];
+  EXPECT_TRUE(summary.log_complete());
+}
+
+TEST_F(ImportLogsTest, AnomalyLogThatCannotBeCreatedIsListedWithEachLineItLacks) {
+  Paybill();
+  env_.FailOpen("paybill_rpt", EACCES);
+  folder_.Import(op_);
+  Lines listed;
+  for (const std::string& line : LinesOnDisk(folder_.path() / "import_errors")) {
+    if (line.starts_with("paybill\t0\tpaybill_rpt\t13\t")) listed.push_back(line);
+  }
+  EXPECT_EQ(listed.size(), 1u + 4u);  // the creation, then each of the four lines
+  EXPECT_FALSE(fs::exists(folder_.path() / "paybill_rpt"));
 }
 
 }  // namespace

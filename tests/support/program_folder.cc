@@ -39,7 +39,7 @@ RecordingWindow& window = recording ? *recording : own;
 import::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
                               skips_};
 import::ImportSummary summary = import::RunImport(context, window);
-state_.log.Release();  // as when the window goes away: the open log is closed
+(void)state_.log.Release();  // as when the window goes away: the open log is closed
 return summary;
 }  // namespace zuna::testing
 

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Files the command line writes or reads that fail: each failure is said with its number and
+# description, and the exit status never claims work that was not done. A file name in the
+# program folder that is a link to /dev/full stands for a disk that is full.
+set -euo pipefail
+bin=$1
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+cp "$(dirname "$bin")"/*.sql "$home"/
+mkdir "$home/zuna"
+"$bin" --home "$home" create-database >/dev/null
+"$bin" --home "$home" create-tables >/dev/null
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# Runs the tool; sets $out (standard output) and $status.
+run() {
+  set +e
+  out=$("$bin" --home "$home" "$@" 2>/dev/null)
+  status=$?
+  set -e
+}
+
+# import_errors on a full disk: the closing message says so, and the exit status is not 0 or 3,
+# which would promise that the log lists every failure.
+ln -s /dev/full "$home/import_errors"
+run import
+[ "$status" = 1 ] || fail "import with a full import_errors: exit $status, expected 1"
+[[ "$out" == *"the log import_errors could not be written (error 28: "*"No space left on device)"* ]] ||
+  fail "import with a full import_errors: $out"
+rm "$home/import_errors"
+
+echo "file failures: ok"
