@@ -1,6 +1,20 @@
 #include "import/skip_log.h"
 
 namespace zuna::import {
+namespace {
+
+// Appends `text` as one column of a line. Drivers' messages hold line breaks (psqlODBC's do), and
+// names may hold tabs: either would split one failure over two lines or shift its columns, so each
+// control character becomes a blank, a CR LF pair one blank.
+void AppendColumn(std::string_view text, std::string& line) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+  }
+}
+
+}  // namespace
 
 Status SkipLog::Open(const std::filesystem::path& program_folder) {
   (void)Close();
@@ -38,15 +52,15 @@ void SkipLog::Write(std::string_view table, std::uint64_t row, std::string_view 
     return;
   }
   line_.clear();
-  line_ += table;
+  AppendColumn(table, line_);
   line_ += '\t';
   line_ += std::to_string(row);
   line_ += '\t';
-  line_ += field;
+  AppendColumn(field, line_);
   line_ += '\t';
   line_ += std::to_string(status.number());
   line_ += '\t';
-  line_ += status.description();
+  AppendColumn(status.description(), line_);
   Status written = stream_->WriteLine(line_);
   if (written.ok()) written = stream_->Flush();
   if (!written.ok()) {

@@ -15,8 +15,9 @@ inline constexpr std::string_view kSkipLogName = "import_errors";
 
 // Every failure the import skips and goes on from, written to the Unicode log "import_errors" in
 // the program folder, one line each: table, source row number (0 when no row is meant), field,
-// error number and description, separated by tabs. Each line is handed to the system as it is
-// written, so a killed import loses none. The import never stops for these; this log is how
+// error number and description, separated by tabs. Tabs and line breaks inside the texts become
+// blanks, so one failure is always one line of five columns. Each line is handed to the system as
+// it is written, so a killed import loses none. The import never stops for these; this log is how
 // nothing is lost silently. A clean import leaves the file empty.
 //
 // The log's own failures are kept, not swallowed: after the first failure to create or write the

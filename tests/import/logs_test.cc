@@ -49,6 +49,19 @@ class SkipLogTest : public ::testing::Test {
   fs::path path_ = folder_ / "import_errors";
 };
 
+TEST_F(SkipLogTest, OneFailureIsOneLineOfFiveColumnsWhateverItsTextsHold) {
+  ASSERT_TRUE(log_.Open(folder_.path()).ok());
+  const Status multi_line(ErrorKind::kDatabase, 7,
+                          "ERROR: value too long\r\nDETAIL: column emp_code\nHINT:\tshorten it");
+  log_.FieldLost("odd\ttable", 12, "field\r\nname", multi_line);
+  log_.RowLost("personnel", 13, kRefused);
+  ASSERT_TRUE(log_.Close().ok());
+  EXPECT_EQ(LinesOnDisk(path_),
+            (Lines{"odd table\t12\tfield name\t7\tERROR: value too long DETAIL: column emp_code "
+                   "HINT: shorten it",
+                   "personnel\t13\t\t8152\tString or binary data would be truncated."}));
+}
+
 TEST_F(SkipLogTest, EachLineIsOnDiskAsSoonAsItIsWritten) {
   ASSERT_TRUE(log_.Open(folder_.path()).ok());
   log_.RowLost("personnel", 1, kRefused);
