@@ -1,5 +1,6 @@
 #include "platform/files/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,13 +35,29 @@ Result<std::uint64_t> FileLength(const fs::path& path) {
 }
 
 Result<std::string> ReadAllBytes(const fs::path& path) {
-  FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) return ErrnoStatus(errno, path);
+  // Owns the descriptor for the read; closing a file only read from reports nothing of use.
+  struct Descriptor {
+    int fd;
+    ~Descriptor() {
+      if (fd >= 0) ::close(fd);
+    }
+  } file{-1};
+  do {
+    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (file.fd < 0 && errno == EINTR);
+  if (file.fd < 0) return ErrnoStatus(errno, path);
   std::string bytes;
   char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
-  if (std::ferror(file.get())) return ErrnoStatus(EIO, path);
+  for (;;) {
+    const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      // A folder opens for reading; only its read says what it is (EISDIR).
+      return ErrnoStatus(errno, path);
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
   return bytes;
 }
 

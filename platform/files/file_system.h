@@ -24,7 +24,7 @@ Status DeleteFile(const std::filesystem::path& path);
 // The size of the file in bytes.
 Result<std::uint64_t> FileLength(const std::filesystem::path& path);
 
-// The whole file, byte for byte.
+// The whole file, byte for byte. A failure carries the system's own errno (EISDIR for a folder).
 Result<std::string> ReadAllBytes(const std::filesystem::path& path);
 
 // The whole file read as Windows-1252 ("ANSI") text, returned as UTF-8.

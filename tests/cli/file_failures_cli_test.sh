@@ -30,4 +30,13 @@ run import
   fail "import with a full import_errors: $out"
 rm "$home/import_errors"
 
+# A script path that is a folder: the system's own error, not a made-up I/O error.
+mv "$home/ALTER.sql" "$home/ALTER.sql.kept"
+mkdir "$home/ALTER.sql"
+run alter
+[ "$status" = 1 ] || fail "alter with a folder for its script: exit $status, expected 1"
+[ "$out" = "error 21: $home/ALTER.sql: Is a directory" ] || fail "alter with a folder: $out"
+rmdir "$home/ALTER.sql"
+mv "$home/ALTER.sql.kept" "$home/ALTER.sql"
+
 echo "file failures: ok"
