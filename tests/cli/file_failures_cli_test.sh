@@ -30,6 +30,13 @@ run import
   fail "import with a full import_errors: $out"
 rm "$home/import_errors"
 
+# The column listing on a full disk: an error, not exit 0 with an empty "fields".
+ln -s /dev/full "$home/fields"
+run list-fields
+[ "$status" = 1 ] || fail "list-fields on a full disk: exit $status, expected 1"
+[ "$out" = "error 28: $home/fields: No space left on device" ] || fail "list-fields: $out"
+rm "$home/fields"
+
 # A script path that is a folder: the system's own error, not a made-up I/O error.
 mv "$home/ALTER.sql" "$home/ALTER.sql.kept"
 mkdir "$home/ALTER.sql"
