@@ -46,4 +46,16 @@ run alter
 rmdir "$home/ALTER.sql"
 mv "$home/ALTER.sql.kept" "$home/ALTER.sql"
 
+# zuna.ini with a UTF-8 byte-order mark, and saved as "Unicode" (UTF-16 LE): its first section
+# counts. An unknown driver in it makes the command fail, where a hidden section would not.
+expected='error 3001: zuna.ini [pay]: unknown Driver "nosuch" (dbf, sqlite or odbc)'
+printf '\xEF\xBB\xBF[pay]\r\nDriver = nosuch\r\n' >"$home/zuna.ini"
+run list-fields
+[ "$status" = 1 ] && [ "$out" = "$expected" ] || fail "zuna.ini with a UTF-8 mark: $status $out"
+{ printf '\xFF\xFE'; printf '[pay]\r\nDriver = nosuch\r\n' | iconv -f ASCII -t UTF-16LE; } \
+  >"$home/zuna.ini"
+run list-fields
+[ "$status" = 1 ] && [ "$out" = "$expected" ] || fail "zuna.ini in UTF-16: $status $out"
+rm "$home/zuna.ini"
+
 echo "file failures: ok"
