@@ -40,7 +40,19 @@ std::string LossMessage(const ImportSummary& summary, std::string_view log_name)
   std::string message =
       std::to_string(summary.rows_lost) + (summary.rows_lost == 1 ? " row" : " rows") + " and " +
       std::to_string(summary.fields_lost) + (summary.fields_lost == 1 ? " field" : " fields") +
-      " could not be copied; every failure is listed in the log " + std::string(log_name) + ".";
+      " could not be copied; ";
+  if (summary.log_complete()) {
+    message += "every failure is listed in the log " + std::string(log_name) + ".";
+  } else {
+    message += "the log " + std::string(log_name) + " could not be written (" +
+               summary.log_failure.ToString() + ")";
+    if (summary.unlisted_failures == 0) {
+      message += " and may lack failures.";
+    } else {
+      message += ": " + std::to_string(summary.unlisted_failures) + " of " +
+                 std::to_string(summary.skipped_failures) + " failures are not listed in it.";
+    }
+  }
   if (summary.stopped() && summary.stopped_at == kKeyScript) {
     message += " The database could not store more (" + summary.stopped_by.ToString() + ") while " +
                std::string(kKeyScript) + " ran: the keys were not all applied.";
@@ -131,12 +143,13 @@ ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObse
   }
   summary.rows_lost = context.skips.rows_lost();
   summary.fields_lost = context.skips.fields_lost();
+  summary.log_failure = context.skips.Close();
   summary.skipped_failures = context.skips.entries();
-  context.skips.Close();
+  summary.unlisted_failures = context.skips.unwritten();
 
   window.HideWaitLabel();
   context.op.ShowMessage("Completed", MessageIcon::kNone, MessageTitle::kDefault);
-  if (summary.skipped()) {
+  if (summary.skipped() || !summary.log_complete()) {
     context.op.ShowMessage(LossMessage(summary, kSkipLogName), MessageIcon::kInformation,
                            MessageTitle::kDefault);
   }

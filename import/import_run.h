@@ -22,13 +22,16 @@ struct ImportSummary {
   std::vector<TableReport> tables;
   std::uint64_t rows_lost = 0;
   std::uint64_t fields_lost = 0;
-  std::uint64_t skipped_failures = 0;  // entries of the skip log
+  std::uint64_t skipped_failures = 0;   // entries of the skip log
+  std::uint64_t unlisted_failures = 0;  // entries the skip log could not write
+  Status log_failure;                   // why the skip log is incomplete; Ok when it is not
   // The storage failure (disk full, I/O error) that stopped the saving, and where: a table or
   // pk.sql. Ok when none did. The tables after it were read and counted, not copied.
   Status stopped_by;
   std::string stopped_at;
   Status keys;  // how pk.sql ended
   bool skipped() const { return skipped_failures > 0; }
+  bool log_complete() const { return log_failure.ok(); }
   bool stopped() const { return !stopped_by.ok(); }
 };
 
@@ -43,9 +46,10 @@ class ImportObserver {
 // first pass, TransferSecondPass, TransferThirdPass (ending with the installation step),
 // ApplyKeys, the label hidden, "Completed", and the report button enabled. When anything was
 // skipped, a message after "Completed" says how many rows and fields were lost and names the
-// log "import_errors". A failure of the database's storage stops the saving: the later tables
-// are counted as lost, and neither the installation step nor ApplyKeys runs; the message says
-// where the import stopped.
+// log "import_errors"; when that log could not be written, the message says so, with the error.
+// A failure of the database's storage stops the saving: the later tables are counted as lost,
+// and neither the installation step nor ApplyKeys runs; the message says where the import
+// stopped.
 ImportSummary RunImport(ImportContext& context, ImportWindow& window,
                         ImportObserver* observer = nullptr);
 

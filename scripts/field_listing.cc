@@ -28,6 +28,17 @@ std::string Canonical(std::string_view name) {
   return out;
 }
 
+// `text` as a SQL string literal: a name holding an apostrophe must not end the literal early.
+std::string QuotedLiteral(std::string_view text) {
+  std::string literal = "'";
+  for (const char c : text) {
+    literal += c;
+    if (c == '\'') literal += '\'';
+  }
+  literal += '\'';
+  return literal;
+}
+
 // The column entries of one table: target columns without a FoxPro column of the same name.
 Result<std::string> MissingColumns(const sql::DataSources& sources, import::ImportState& state,
                                    const std::string& table) {
@@ -45,8 +56,9 @@ Result<std::string> MissingColumns(const sql::DataSources& sources, import::Impo
       found = Canonical(source->FieldName(j)) == wanted;
     }
     if (found) continue;
-    const std::string query = std::string(kColumnQuery) + " WHERE column_name='" + column +
-                              "' and table_name = '" + table + "'";
+    const std::string query = std::string(kColumnQuery) +
+                              " WHERE column_name=" + QuotedLiteral(column) +
+                              " and table_name = " + QuotedLiteral(table);
     ASSIGN_OR_RETURN(auto details, sources.OpenRecordset(query, constants::kPayConnection));
     ASSIGN_OR_RETURN(const Value* type, details->Field(1));
     ASSIGN_OR_RETURN(const Value* length, details->Field(2));

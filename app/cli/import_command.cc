@@ -71,8 +71,16 @@ int RunImport(const CommandContext& context) {
   ProgressLines progress(context.op);
   const import::ImportSummary summary = window.Import(&progress);
   PrintSummary(summary);
+  // The window would keep the last anomaly log open; the command ends here and closes it.
+  if (Status closed = window.import_state().log.Release(); !closed.ok()) {
+    context.op.ShowError(closed);
+    return kExitFailed;
+  }
   // A storage failure stopped the saving: the import did not do its work.
   if (summary.stopped()) return kExitFailed;
+  // Exit 3 promises that import_errors lists every failure; a log that could not be written
+  // breaks that promise, so the import did not do all its work.
+  if (!summary.log_complete()) return kExitFailed;
   return summary.skipped() ? kExitSkippedFailures : kExitDone;
 }
 

@@ -16,8 +16,12 @@ int RunListFields(const CommandContext& context) {
     return kExitFailed;
   }
   import::ImportState state;
-  if (Status listed = scripts::WriteFieldListing(*sources, state); !listed.ok()) {
-    context.op.ShowError(listed);
+  const Status listed = scripts::WriteFieldListing(*sources, state);
+  // The window would keep the listing open; the command ends here, so it closes the file and
+  // only then knows that every line reached it.
+  const Status closed = state.log.Release();
+  if (!listed.ok() || !closed.ok()) {
+    context.op.ShowError(listed.ok() ? closed : listed);
     return kExitFailed;
   }
   context.op.ShowProgress((context.program_folder / "fields").string());

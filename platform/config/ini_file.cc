@@ -1,7 +1,10 @@
 #include "platform/config/ini_file.h"
 
+#include <cerrno>
+
 #include "platform/files/file_system.h"
 #include "platform/text/ascii.h"
+#include "platform/text/encoding.h"
 
 namespace zuna::config {
 namespace {
@@ -23,11 +26,61 @@ std::string_view StripComment(std::string_view line) {
   return line;
 }
 
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+
+Status NotText(const std::filesystem::path& path, std::string_view why) {
+  return Status(ErrorKind::kCorrupt, EILSEQ,
+                path.string() + ": " + std::string(why) + "; save it as UTF-8 or ANSI text");
+}
+
+// UTF-16 code units after the byte-order mark, to UTF-8. A lone surrogate or an odd byte makes
+// the file unreadable rather than a setting silently changed.
+Result<std::string> Utf16ToUtf8(std::string_view bytes, bool big_endian,
+                                const std::filesystem::path& path) {
+  if (bytes.size() % 2 != 0) return NotText(path, "UTF-16 text with an odd number of bytes");
+  const auto unit = [&](std::size_t i) -> char32_t {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return big_endian ? (first << 8) | second : (second << 8) | first;
+  };
+  std::string utf8;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 &&
+        unit(i + 2) <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      return NotText(path, "UTF-16 text with a broken surrogate pair");
+    }
+    text::AppendUtf8(c, utf8);
+  }
+  return utf8;
+}
+
+// The file's text: UTF-8 or ANSI as it stands (a UTF-8 byte-order mark dropped), or UTF-16 with a
+// byte-order mark, as Windows' Notepad saves "Unicode", decoded. A mark left in front of the
+// first section's name would hide that section, and its settings would be ignored unsaid.
+Result<std::string> DecodeText(std::string bytes, const std::filesystem::path& path) {
+  const std::string_view view = bytes;
+  if (view.starts_with(kUtf8Bom)) return bytes.substr(kUtf8Bom.size());
+  if (view.starts_with(kUtf16LeBom)) return Utf16ToUtf8(view.substr(2), false, path);
+  if (view.starts_with(kUtf16BeBom)) return Utf16ToUtf8(view.substr(2), true, path);
+  if (view.find('\0') != std::string_view::npos) {
+    return NotText(path, "NUL bytes in the text (UTF-16 without a byte-order mark?)");
+  }
+  return bytes;
+}
+
 }  // namespace
 
 Result<IniFile> IniFile::Load(const std::filesystem::path& path) {
-  if (!files::FileExists(path)) return IniFile();
-  ASSIGN_OR_RETURN(std::string text, files::ReadAllBytes(path));
+  auto bytes = files::ReadAllBytes(path);
+  if (!bytes.ok() && bytes.status().number() == ENOENT) return IniFile();
+  if (!bytes.ok()) return bytes.status();
+  ASSIGN_OR_RETURN(const std::string text, DecodeText(std::move(bytes).value(), path));
   return Parse(text);
 }
 

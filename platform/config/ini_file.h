@@ -17,7 +17,9 @@ class IniFile {
  public:
   IniFile() = default;
 
-  // A missing file is an empty configuration; an unreadable one is an error.
+  // A missing file is an empty configuration; an unreadable one (a folder, no read access,
+  // bytes that are not text) is an error. UTF-8, ANSI and UTF-16 with a byte-order mark are
+  // read; a UTF-8 byte-order mark is dropped.
   static Result<IniFile> Load(const std::filesystem::path& path);
   static IniFile Parse(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "platform/files/file_system.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,13 +35,29 @@ Result<std::uint64_t> FileLength(const fs::path& path) {
 }
 
 Result<std::string> ReadAllBytes(const fs::path& path) {
-  FileHandle file(std::fopen(path.c_str(), "rb"));
-  if (!file) return ErrnoStatus(errno, path);
+  // Owns the descriptor for the read; closing a file only read from reports nothing of use.
+  struct Descriptor {
+    int fd;
+    ~Descriptor() {
+      if (fd >= 0) ::close(fd);
+    }
+  } file{-1};
+  do {
+    file.fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (file.fd < 0 && errno == EINTR);
+  if (file.fd < 0) return ErrnoStatus(errno, path);
   std::string bytes;
   char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
-  if (std::ferror(file.get())) return ErrnoStatus(EIO, path);
+  for (;;) {
+    const ssize_t n = ::read(file.fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      // A folder opens for reading; only its read says what it is (EISDIR).
+      return ErrnoStatus(errno, path);
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
   return bytes;
 }
 
@@ -49,15 +66,12 @@ Result<std::string> ReadAllAnsi(const fs::path& path) {
   return text::Cp1252ToUtf8(bytes);
 }
 
-Status AppendExactly(const fs::path& path, std::string_view bytes) {
-  FileHandle file(std::fopen(path.c_str(), "ab"));
-  if (!file) return ErrnoStatus(errno, path);
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
-    return ErrnoStatus(errno ? errno : EIO, path);
-  }
-  std::FILE* raw = file.release();
-  if (std::fclose(raw) != 0) return ErrnoStatus(errno, path);
-  return Status::Ok();
+Status AppendExactly(const fs::path& path, std::string_view bytes, FileEnv& env) {
+  ASSIGN_OR_RETURN(std::unique_ptr<WritableFile> file,
+                   env.OpenForWriting(path, WriteMode::kAppend));
+  const Status appended = file->Append(bytes);
+  const Status closed = file->Close();
+  return appended.ok() ? closed : appended;
 }
 
 namespace {
@@ -86,9 +100,10 @@ fs::path FindFileIgnoringCase(const fs::path& folder, std::string_view name) {
   return {};
 }
 
-Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding encoding) {
-  FileHandle file(std::fopen(path.c_str(), "wb"));
-  if (!file) return ErrnoStatus(errno, path);
+Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding encoding,
+                                              FileEnv& env) {
+  ASSIGN_OR_RETURN(std::unique_ptr<WritableFile> file,
+                   env.OpenForWriting(path, WriteMode::kReplace));
   TextFileWriter writer(std::move(file), path, encoding);
   if (encoding == Encoding::kUnicode) RETURN_IF_ERROR(writer.Write("\xFF\xFE"));
   return writer;
@@ -96,10 +111,7 @@ Result<TextFileWriter> TextFileWriter::Create(const fs::path& path, Encoding enc
 
 Status TextFileWriter::Write(std::string_view bytes) {
   if (!file_) return Status(ErrorKind::kIoError, EBADF, path_.string() + ": the file is closed");
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
-    return ErrnoStatus(errno ? errno : EIO, path_);
-  }
-  return Status::Ok();
+  return file_->Append(bytes);
 }
 
 Status TextFileWriter::WriteLine(std::string_view utf8_line) {
@@ -119,11 +131,16 @@ Status TextFileWriter::WriteBlankLines(int count) {
   return Status::Ok();
 }
 
+Status TextFileWriter::Flush() {
+  if (!file_) return Status(ErrorKind::kIoError, EBADF, path_.string() + ": the file is closed");
+  return file_->Flush();
+}
+
 Status TextFileWriter::Close() {
   if (!file_) return Status::Ok();
-  std::FILE* raw = file_.release();
-  if (std::fclose(raw) != 0) return ErrnoStatus(errno, path_);
-  return Status::Ok();
+  const Status closed = file_->Close();
+  file_.reset();
+  return closed;
 }
 
 Result<LineReader> LineReader::Open(const fs::path& path) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/base/result.h"
+#include "platform/files/file_env.h"
 
 namespace zuna::files {
 
@@ -23,14 +24,16 @@ Status DeleteFile(const std::filesystem::path& path);
 // The size of the file in bytes.
 Result<std::uint64_t> FileLength(const std::filesystem::path& path);
 
-// The whole file, byte for byte.
+// The whole file, byte for byte. A failure carries the system's own errno (EISDIR for a folder).
 Result<std::string> ReadAllBytes(const std::filesystem::path& path);
 
 // The whole file read as Windows-1252 ("ANSI") text, returned as UTF-8.
 Result<std::string> ReadAllAnsi(const std::filesystem::path& path);
 
-// Appends `bytes` to the file exactly as given, creating it if missing.
-Status AppendExactly(const std::filesystem::path& path, std::string_view bytes);
+// Appends `bytes` to the file exactly as given, creating it if missing, and closes it. Ok only
+// when every byte reached the file.
+Status AppendExactly(const std::filesystem::path& path, std::string_view bytes,
+                     FileEnv& env = FileEnv::Default());
 
 // Finds `name` in `folder` the way the Windows file system would: an exact match first, else
 // the one entry whose name equals it ignoring ASCII case. Empty when there is none.
@@ -44,13 +47,16 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 // A text file being written line by line, each line ended by CR LF. Unicode files are UTF-16
 // little-endian and start with the byte-order mark FF FE; ANSI files are Windows-1252, where a
-// character the code page lacks becomes '?'. Creating replaces an existing file. The file is
-// closed by Close() or when the writer goes away.
+// character the code page lacks becomes '?'. Creating replaces an existing file. Lines are
+// buffered: Flush() hands them to the system (a log that must survive a kill flushes each line),
+// and only an Ok from Close() proves that every line reached the file. A writer that goes away
+// unclosed still writes its lines and closes the file, but nobody learns of a failure then.
 class TextFileWriter {
  public:
   enum class Encoding { kUnicode, kAnsi };
 
-  static Result<TextFileWriter> Create(const std::filesystem::path& path, Encoding encoding);
+  static Result<TextFileWriter> Create(const std::filesystem::path& path, Encoding encoding,
+                                       FileEnv& env = FileEnv::Default());
 
   TextFileWriter(TextFileWriter&&) = default;
   TextFileWriter& operator=(TextFileWriter&&) = default;
@@ -59,17 +65,20 @@ class TextFileWriter {
   Status WriteLine(std::string_view utf8_line);
   // Writes `count` CR LF pairs.
   Status WriteBlankLines(int count);
-  // Flushes and closes; a failure here means data did not reach the disk.
+  // Hands every line written so far to the system.
+  Status Flush();
+  // Flushes and closes; a failure here means data did not reach the file. After the first
+  // failure of any call, every later one fails with it (see WritableFile).
   Status Close();
 
   const std::filesystem::path& path() const { return path_; }
 
  private:
-  TextFileWriter(FileHandle file, std::filesystem::path path, Encoding encoding)
+  TextFileWriter(std::unique_ptr<WritableFile> file, std::filesystem::path path, Encoding encoding)
       : file_(std::move(file)), path_(std::move(path)), encoding_(encoding) {}
   Status Write(std::string_view bytes);
 
-  FileHandle file_;
+  std::unique_ptr<WritableFile> file_;
   std::filesystem::path path_;
   Encoding encoding_;
   std::string scratch_;

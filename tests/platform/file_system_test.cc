@@ -104,6 +104,13 @@ TEST_F(FileSystemTest, FailuresCarryErrnoAndPath) {
   EXPECT_EQ(writer.status().number(), ENOENT);
 }
 
+TEST_F(FileSystemTest, ReadingAFolderGivesTheSystemsOwnError) {
+  std::filesystem::create_directory(folder_ / "CreateTableScript.sql");
+  const Status read = ReadAllAnsi(folder_ / "CreateTableScript.sql").status();
+  EXPECT_EQ(read.number(), EISDIR);
+  EXPECT_EQ(read.description(), (folder_ / "CreateTableScript.sql").string() + ": Is a directory");
+}
+
 TEST_F(FileSystemTest, ReadOnlyFolderRefusesWritesAndDeletes) {
   WriteFile(folder_ / "keep", "1");
   ::chmod(folder_.path().c_str(), 0555);

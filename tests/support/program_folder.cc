@@ -21,6 +21,11 @@ void ProgramFolder::set_ini(const std::string& ini) {
                                                 std::vector<std::string>{});
 }
 
+void ProgramFolder::UseFileEnv(files::FileEnv& env) {
+  state_.log = import::LogSlot(env);
+  skips_ = import::SkipLog(env);
+}
+
 void ProgramFolder::CreateDatabase() {
   RecordingOperator setup;
   (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateDatabase, *sources_, "", setup);
@@ -34,7 +39,7 @@ RecordingWindow& window = recording ? *recording : own;
 import::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
                               skips_};
 import::ImportSummary summary = import::RunImport(context, window);
-state_.log.Release();  // as when the window goes away: the open log is closed
+(void)state_.log.Release();  // as when the window goes away: the open log is closed
 return summary;
 }  // namespace zuna::testing
 

@@ -34,6 +34,9 @@ class ProgramFolder {
   std::filesystem::path data() const { return folder_ / "zuna"; }
   sql::DataSources& sources() { return *sources_; }
   void set_ini(const std::string& ini);
+  // The logs of later imports are written through `env` (a FaultInjectingFileEnv), which must
+  // outlive this folder's imports.
+  void UseFileEnv(files::FileEnv& env);
 
   // Create Database and Create Table, as the operator would run them.
   void CreateDatabase();
