@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/files/file_system.h"
+#include "platform/files/program_folder.h"
 #include "platform/sql/data_sources.h"
 #include "scripts/batch_splitter.h"
 
@@ -13,7 +14,7 @@ Status RunScriptFile(const sql::DataSources& sources, std::string_view connectio
   ASSIGN_OR_RETURN(std::shared_ptr<sql::Connection> connection,
                    sources.OpenConnection(connection_string));
   ASSIGN_OR_RETURN(const std::string text,
-                   files::ReadAllAnsi(sources.program_folder() / std::string(file_name)));
+                   files::ReadAllAnsi(files::ScriptPath(sources.program_folder(), file_name)));
   if (!separate_batches) return connection->Execute(text);
   for (const Batch& batch : SplitBatches(text)) {
     for (int i = 0; i < batch.repeat; ++i) {
