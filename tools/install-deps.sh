@@ -11,6 +11,7 @@ packages=(
   qt6-base-dev fonts-liberation          # the desktop program (Arial's metrics)
   qpdf poppler-utils                     # PDF checks in tests
   python3 python3-dbf python3-dbfread    # an independent FoxPro writer and reader for tests
+  dpkg-dev file                          # the Debian package (cpack, dpkg-shlibdeps)
   mandoc desktop-file-utils man-db       # checks of the manual pages and the desktop entry
 )
 
