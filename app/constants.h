@@ -37,6 +37,4 @@ inline constexpr std::string_view kConfigFileName = "zuna.ini";
 // The target database of every connection text that names a catalog.
 inline constexpr std::string_view kDatabaseName = "zuna";
 
-inline constexpr std::string_view kVersion = "0.1.0";
-
 }  // namespace zuna::constants

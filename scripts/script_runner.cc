@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/files/file_system.h"
+#include "platform/files/program_folder.h"
 #include "platform/sql/data_sources.h"
 #include "scripts/batch_splitter.h"
 
@@ -14,7 +15,7 @@ Status RunScriptFile(const sql::DataSources& sources, std::string_view connectio
   ASSIGN_OR_RETURN(std::shared_ptr<sql::Connection> connection,
                    sources.OpenConnection(connection_string));
   ASSIGN_OR_RETURN(const std::string text,
-                   files::ReadAllAnsi(sources.program_folder() / std::string(file_name)));
+                   files::ReadAllAnsi(files::ScriptPath(sources.program_folder(), file_name)));
   if (!separate_batches) return connection->Execute(text);
   const auto batches = SplitBatches(text);
   if (!batches.ok()) return batches.status().WithContext(file_name);

@@ -23,7 +23,7 @@ for target in "${targets[@]}"; do
   work=$(mktemp -d)
   mkdir -p "fuzz/crashes/$target"
   echo "== $target: $seconds s" >&2
-  "$build/bin/${target}_fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+  "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
     -artifact_prefix="fuzz/crashes/$target/" "$work" "fuzz/corpus/$target" "fuzz/regressions/$target" \
     >"$work.log" 2>&1 || echo "$target: a crash, a leak or a sanitizer report; see fuzz/crashes/$target" >&2
   tail -n 3 "$work.log"

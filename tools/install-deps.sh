@@ -12,6 +12,8 @@ packages=(
   qpdf poppler-utils                     # PDF checks in tests
   locales                                # localedef's sources: a comma-decimal locale in tests
   python3 python3-dbf python3-dbfread    # an independent FoxPro writer and reader for tests
+  dpkg-dev file                          # the Debian package (cpack, dpkg-shlibdeps)
+  mandoc desktop-file-utils man-db       # checks of the manual pages and the desktop entry
 )
 
 missing=()

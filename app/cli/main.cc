@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "app/cli/cli.h"
-#include "app/constants.h"
+#include "app/version.h"
 #include "platform/files/program_folder.h"
 
 namespace zuna::cli {

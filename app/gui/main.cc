@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/constants.h"
 #include "app/gui/application.h"
 #include "app/gui/qt_operator.h"
+#include "app/version.h"
 #include "platform/files/program_folder.h"
 #include "platform/sql/data_sources.h"
 
