@@ -157,6 +157,31 @@ TEST_F(OdbcBatchTest, AValueOfAnotherTypeStartsANewBatch) {
                                       "<null>|05/04/2003"}));
 }
 
+TEST_F(OdbcBatchTest, BinaryValuesOfEveryLengthArriveWhole) {
+  auto connection = Connect(100);
+  ASSERT_TRUE(connection);
+  ASSERT_TRUE(connection->Execute("CREATE TABLE files (id int, body blob)").ok());
+  auto opened = OpenSqlRecordset(connection, "select * from files");
+  ASSERT_TRUE(opened.ok());
+  std::unique_ptr<Recordset> rs = std::move(opened).value();
+  std::vector<std::string> expected;
+  for (int id = 1; id <= 40; ++id) {
+    // Lengths from 0 to 12 in no order, nulls between them, runs of one length.
+    const bool null = id % 6 == 0;
+    std::string body = {'\0', static_cast<char>(id)};
+    body.resize(static_cast<std::size_t>(id < 30 ? id * 5 % 13 : 4), '\xfe');
+    ASSERT_TRUE(rs->AddNew().ok());
+    ASSERT_TRUE(rs->SetByName("id", Value::Integer(id)).ok());
+    ASSERT_TRUE(rs->SetByName("body", null ? Value::Null() : Value::Binary(body)).ok());
+    ASSERT_TRUE(rs->Update().ok());
+    expected.push_back(std::to_string(id) + "|" + (null ? "<null>" : body));
+  }
+  ASSERT_TRUE(rs->Close().ok());
+  EXPECT_TRUE(rs->TakeLateRefusals().empty());
+  EXPECT_EQ(Rows(*connection, "select id, body from files order by id"), expected);
+  EXPECT_GE(connection->send_counts().rows_in_arrays, 11u) << "a run of one length is one array";
+}
+
 TEST_F(OdbcBatchTest, AQueryOnTheConnectionSeesRowsNotYetDue) {
   auto connection = Connect(100);
   ASSERT_TRUE(connection);

@@ -39,9 +39,14 @@ ParameterBatch::Kind ParameterBatch::KindOf(const Value& value) {
 bool ParameterBatch::Add(const std::vector<int>& assigned, const std::vector<const Value*>& values,
                          std::uint64_t tag) {
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
-    const Kind kind = KindOf(*values[static_cast<std::size_t>(assigned[i])]);
+    const Value& value = *values[static_cast<std::size_t>(assigned[i])];
+    const Kind kind = KindOf(value);
     const Kind bound = parameters_[i].kind;
     if (kind != Kind::kUnset && bound != Kind::kUnset && kind != bound) return false;
+    if (kind == Kind::kBinary && bound == Kind::kBinary &&
+        value.text().size() != parameters_[i].binary_length) {
+      return false;
+    }
   }
   const std::size_t row = tags_.size();
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
@@ -54,7 +59,10 @@ bool ParameterBatch::Add(const std::vector<int>& assigned, const std::vector<con
 
 void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
   const Kind kind = KindOf(value);
-  if (p.kind == Kind::kUnset) p.kind = kind;
+  if (p.kind == Kind::kUnset) {
+    p.kind = kind;
+    if (kind == Kind::kBinary) p.binary_length = value.text().size();
+  }
   p.indicators.resize(row + 1);
   SQLLEN& indicator = p.indicators[row];
   // Every row has a slot in the arrays of its parameter's type, nulls too.
