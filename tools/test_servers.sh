@@ -6,6 +6,8 @@
 #   tools/test_servers.sh start DIR   make DIR, start both servers, write DIR/odbc.ini and DIR/env
 #   tools/test_servers.sh stop DIR    stop both servers and remove DIR
 #   tools/test_servers.sh env DIR     print the shell exports that point ODBC at DIR/odbc.ini
+#   tools/test_servers.sh restart-postgres|restart-mariadb DIR
+#                                     stop one server (fast: its sessions end) and start it again
 #
 # Both servers have a login "zuna" (password "zuna-test") that may create databases, and a
 # database "zuna_test" it owns. DIR/odbc.ini holds the data sources "zuna_postgres" and
@@ -21,7 +23,7 @@ readonly kMarker=.zuna-test-servers # only a folder holding it is ever removed
 readonly kWaitSeconds=60
 
 usage() {
-  echo "usage: $0 start|stop|env DIR" >&2
+  echo "usage: $0 start|stop|env|restart-postgres|restart-mariadb DIR" >&2
   exit 2
 }
 
@@ -56,6 +58,20 @@ as_user() {
 
 owner() { [ "$(id -u)" -eq 0 ] && echo "$1" || id -un; }
 
+# Starts the server of an initialised data folder and waits until it takes connections.
+run_postgres() {
+  local run=$dir/pg-run
+  # No TCP port; a test server needs no durability across a crash of the machine.
+  as_user "$(owner postgres)" "$(pg_bin)/pg_ctl" -D "$dir/pg" -l "$run/postgres.log" -w \
+    -t "$kWaitSeconds" \
+    -o "-c listen_addresses='' -c unix_socket_directories='$run' -c fsync=off \
+        -c synchronous_commit=off -c full_page_writes=off -c shared_buffers=32MB" \
+    start >/dev/null || {
+    cat "$run/postgres.log" >&2
+    return 1
+  }
+}
+
 start_postgres() {
   local bin data=$dir/pg run=$dir/pg-run user
   bin=$(pg_bin)
@@ -74,18 +90,37 @@ start_postgres() {
 local all $kUser scram-sha-256
 local all $user peer
 EOF
-  # No TCP port; a test server needs no durability across a crash of the machine.
-  as_user "$user" "$bin/pg_ctl" -D "$data" -l "$run/postgres.log" -w -t "$kWaitSeconds" \
-    -o "-c listen_addresses='' -c unix_socket_directories='$run' -c fsync=off \
-        -c synchronous_commit=off -c full_page_writes=off -c shared_buffers=32MB" \
-    start >/dev/null || {
-    cat "$run/postgres.log" >&2
-    return 1
-  }
+  run_postgres
   as_user "$user" "$bin/psql" -h "$run" -U "$user" -d postgres -v ON_ERROR_STOP=1 -q <<EOF
 CREATE ROLE $kUser LOGIN CREATEDB PASSWORD '$kPassword';
 CREATE DATABASE $kDatabase OWNER $kUser;
 EOF
+}
+
+# Starts the server of an installed data folder, in a session of its own, and waits until it
+# takes connections.
+run_mariadb() {
+  local run=$dir/maria-run user_option=()
+  # --no-defaults: Debian's /etc/mysql settings (a TCP port among them) do not apply. Outside
+  # strict mode, as many installations run, so that the tests show the strict session the
+  # connection asks for.
+  [ "$(id -u)" -eq 0 ] && user_option=(--user="$(owner mysql)")
+  setsid mariadbd --no-defaults "${user_option[@]}" --datadir="$dir/maria" --skip-networking \
+    --socket="$run/mysqld.sock" --pid-file="$run/mysqld.pid" --log-error="$run/mariadb.log" \
+    --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
+    --sql-mode=NO_ENGINE_SUBSTITUTION \
+    --innodb-buffer-pool-size=64M --innodb-flush-log-at-trx-commit=2 \
+    </dev/null >/dev/null 2>&1 &
+  local pid=$! waited=0
+  until mariadb-admin --no-defaults --socket="$run/mysqld.sock" -uroot ping >/dev/null 2>&1; do
+    if [ "$waited" -ge $((kWaitSeconds * 5)) ] || ! kill -0 "$pid" 2>/dev/null; then
+      echo "MariaDB did not start:" >&2
+      cat "$run/mariadb.log" >&2 || true
+      return 1
+    fi
+    sleep 0.2
+    waited=$((waited + 1))
+  done
 }
 
 start_mariadb() {
@@ -97,33 +132,13 @@ start_mariadb() {
   }
   mkdir -p "$data" "$run"
   chown "$user" "$data" "$run"
-  # --no-defaults: Debian's /etc/mysql settings (a TCP port among them) do not apply. Outside
-  # strict mode, as many installations run, so that the tests show the strict session the
-  # connection asks for.
   mariadb-install-db --no-defaults --datadir="$data" --user="$user" \
     --auth-root-authentication-method=socket --auth-root-socket-user="$(id -un)" \
     --skip-test-db >"$run/install.log" 2>&1 || {
     cat "$run/install.log" >&2
     return 1
   }
-  local user_option=()
-  [ "$(id -u)" -eq 0 ] && user_option=(--user="$user")
-  mariadbd --no-defaults "${user_option[@]}" --datadir="$data" --skip-networking \
-    --socket="$run/mysqld.sock" --pid-file="$run/mysqld.pid" --log-error="$run/mariadb.log" \
-    --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
-    --sql-mode=NO_ENGINE_SUBSTITUTION \
-    --innodb-buffer-pool-size=64M --innodb-flush-log-at-trx-commit=2 \
-    </dev/null >/dev/null 2>&1 &
-  local waited=0
-  until mariadb-admin --no-defaults --socket="$run/mysqld.sock" -uroot ping >/dev/null 2>&1; do
-    if [ "$waited" -ge $((kWaitSeconds * 5)) ] || ! kill -0 $! 2>/dev/null; then
-      echo "MariaDB did not start:" >&2
-      cat "$run/mariadb.log" >&2 || true
-      return 1
-    fi
-    sleep 0.2
-    waited=$((waited + 1))
-  done
+  run_mariadb
   mariadb --no-defaults --socket="$run/mysqld.sock" -uroot <<EOF
 CREATE USER '$kUser'@'localhost' IDENTIFIED BY '$kPassword';
 GRANT ALL PRIVILEGES ON *.* TO '$kUser'@'localhost';
@@ -210,6 +225,14 @@ case "$command" in
     echo "test servers running in $dir" >&2
     ;;
   stop) stop_all ;;
+  restart-postgres)
+    stop_postgres
+    run_postgres
+    ;;
+  restart-mariadb)
+    stop_mariadb
+    run_mariadb
+    ;;
   env) print_env ;;
   *) usage ;;
 esac
