@@ -78,7 +78,7 @@ start_postgres() {
   user=$(owner postgres)
   mkdir -p "$data" "$run"
   chown "$user" "$data" "$run"
-  chmod 700 "$data"
+  chmod 700 "$data" "$run"
   as_user "$user" "$bin/initdb" -D "$data" -U "$user" --auth-local=peer --auth-host=reject \
     -E UTF8 --locale=C.UTF-8 --no-sync >"$run/initdb.log" 2>&1 || {
     cat "$run/initdb.log" >&2
@@ -132,6 +132,7 @@ start_mariadb() {
   }
   mkdir -p "$data" "$run"
   chown "$user" "$data" "$run"
+  chmod 700 "$data" "$run"
   mariadb-install-db --no-defaults --datadir="$data" --user="$user" \
     --auth-root-authentication-method=socket --auth-root-socket-user="$(id -un)" \
     --skip-test-db >"$run/install.log" 2>&1 || {
@@ -167,6 +168,7 @@ User        = $kUser
 Password    = $kPassword
 EOF
   print_env >"$dir/env"
+  chmod 600 "$dir/odbc.ini" "$dir/env"
 }
 
 print_env() {
@@ -215,7 +217,9 @@ case "$command" in
     stop_all # servers left by a run that was killed before its clean-up
     mkdir -p "$dir"
     touch "$dir/$kMarker"
-    chmod 755 "$dir"
+    # The servers' users may pass through, nobody else may look in: the sockets and the
+    # password in odbc.ini are for the tests alone.
+    chmod 711 "$dir"
     cd "$dir" # the servers' users may not be allowed into the caller's folder
     trap 'echo "test servers did not start" >&2; stop_all' EXIT
     start_postgres
@@ -226,10 +230,12 @@ case "$command" in
     ;;
   stop) stop_all ;;
   restart-postgres)
+    cd "$dir"
     stop_postgres
     run_postgres
     ;;
   restart-mariadb)
+    cd "$dir"
     stop_mariadb
     run_mariadb
     ;;

@@ -3,7 +3,6 @@
 // the PostgreSQL and MariaDB servers ctest starts, through their ODBC drivers.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <map>
 
 #include "platform/sql/data_sources.h"
