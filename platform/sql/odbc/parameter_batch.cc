@@ -39,9 +39,14 @@ ParameterBatch::Kind ParameterBatch::KindOf(const Value& value) {
 bool ParameterBatch::Add(const std::vector<int>& assigned, const std::vector<const Value*>& values,
                          std::uint64_t tag) {
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
-    const Kind kind = KindOf(*values[static_cast<std::size_t>(assigned[i])]);
+    const Value& value = *values[static_cast<std::size_t>(assigned[i])];
+    const Kind kind = KindOf(value);
     const Kind bound = parameters_[i].kind;
     if (kind != Kind::kUnset && bound != Kind::kUnset && kind != bound) return false;
+    if (kind == Kind::kBinary && bound == Kind::kBinary &&
+        value.text().size() != parameters_[i].binary_length) {
+      return false;
+    }
   }
   const std::size_t row = tags_.size();
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
@@ -52,32 +57,42 @@ bool ParameterBatch::Add(const std::vector<int>& assigned, const std::vector<con
   return true;
 }
 
+void ParameterBatch::Reserve(Parameter& p, std::size_t rows) {
+  const std::size_t bytes = rows * std::max(p.stride, kMinElementBytes);
+  const std::size_t words = (bytes + sizeof(Word) - 1) / sizeof(Word);
+  if (p.bound.size() < words) p.bound.resize(words);
+}
+
 void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
   const Kind kind = KindOf(value);
-  if (p.kind == Kind::kUnset) p.kind = kind;
+  if (p.kind == Kind::kUnset && kind != Kind::kUnset) {
+    p.kind = kind;
+    if (kind == Kind::kBinary) p.binary_length = value.text().size();
+    switch (kind) {
+      case Kind::kInteger:
+        p.stride = sizeof(std::int64_t);
+        break;
+      case Kind::kDouble:
+        p.stride = sizeof(double);
+        break;
+      case Kind::kDate:
+        p.stride = sizeof(SQL_DATE_STRUCT);
+        break;
+      case Kind::kTimestamp:
+        p.stride = sizeof(SQL_TIMESTAMP_STRUCT);
+        break;
+      default:
+        break;  // texts get theirs when laid out
+    }
+  }
   p.indicators.resize(row + 1);
   SQLLEN& indicator = p.indicators[row];
-  // Every row has a slot in the arrays of its parameter's type, nulls too.
-  switch (p.kind) {
-    case Kind::kUnset:
-      break;
-    case Kind::kText:
-    case Kind::kBinary:
-      if (p.texts.size() <= row) p.texts.resize(row + 1);
-      p.texts[row].clear();
-      break;
-    case Kind::kInteger:
-      p.integers.resize(row + 1);
-      break;
-    case Kind::kDouble:
-      p.doubles.resize(row + 1);
-      break;
-    case Kind::kDate:
-      p.dates.resize(row + 1);
-      break;
-    case Kind::kTimestamp:
-      p.timestamps.resize(row + 1);
-      break;
+  // Every row has a slot in its parameter's storage, nulls too.
+  if (p.kind == Kind::kText || p.kind == Kind::kBinary) {
+    if (p.texts.size() <= row) p.texts.resize(row + 1);
+    p.texts[row].clear();
+  } else if (p.kind != Kind::kUnset) {
+    Reserve(p, row + 1);
   }
   if (kind == Kind::kUnset) {
     indicator = SQL_NULL_DATA;
@@ -85,6 +100,7 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
     return;
   }
   indicator = 0;
+  const auto slot = [&] { return reinterpret_cast<char*>(p.bound.data()) + row * p.stride; };
   switch (kind) {
     case Kind::kUnset:
       break;
@@ -98,28 +114,37 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
       }
       indicator = static_cast<SQLLEN>(text.size());
       bytes_ += text.size();
+      return;
+    }
+    case Kind::kInteger: {
+      const std::int64_t number = value.integer();
+      std::memcpy(slot(), &number, sizeof number);
       break;
     }
-    case Kind::kInteger:
-      p.integers[row] = value.integer();
+    case Kind::kDouble: {
+      const double number = value.number();
+      std::memcpy(slot(), &number, sizeof number);
       break;
-    case Kind::kDouble:
-      p.doubles[row] = value.number();
+    }
+    case Kind::kDate: {
+      const SQL_DATE_STRUCT date = {static_cast<SQLSMALLINT>(value.date().year),
+                                    static_cast<SQLUSMALLINT>(value.date().month),
+                                    static_cast<SQLUSMALLINT>(value.date().day)};
+      std::memcpy(slot(), &date, sizeof date);
       break;
-    case Kind::kDate:
-      p.dates[row] = {static_cast<SQLSMALLINT>(value.date().year),
-                      static_cast<SQLUSMALLINT>(value.date().month),
-                      static_cast<SQLUSMALLINT>(value.date().day)};
+    }
+    case Kind::kTimestamp: {
+      const SQL_TIMESTAMP_STRUCT timestamp = {
+          static_cast<SQLSMALLINT>(value.date().year),
+          static_cast<SQLUSMALLINT>(value.date().month),
+          static_cast<SQLUSMALLINT>(value.date().day),
+          static_cast<SQLUSMALLINT>(value.time().hour),
+          static_cast<SQLUSMALLINT>(value.time().minute),
+          static_cast<SQLUSMALLINT>(value.time().second),
+          static_cast<SQLUINTEGER>(value.time().millisecond) * 1'000'000u};
+      std::memcpy(slot(), &timestamp, sizeof timestamp);
       break;
-    case Kind::kTimestamp:
-      p.timestamps[row] = {static_cast<SQLSMALLINT>(value.date().year),
-                           static_cast<SQLUSMALLINT>(value.date().month),
-                           static_cast<SQLUSMALLINT>(value.date().day),
-                           static_cast<SQLUSMALLINT>(value.time().hour),
-                           static_cast<SQLUSMALLINT>(value.time().minute),
-                           static_cast<SQLUSMALLINT>(value.time().second),
-                           static_cast<SQLUINTEGER>(value.time().millisecond) * 1'000'000u};
-      break;
+    }
   }
   bytes_ += kFixedValueBytes;
 }
@@ -127,21 +152,26 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
 void ParameterBatch::Pack(Parameter& p) {
   const std::size_t rows = tags_.size();
   if (p.kind == Kind::kUnset) {
-    p.stride = 1;
-    p.packed.assign(rows, '\0');  // a buffer for parameters whose values are all null
+    // A buffer for a parameter whose values are all null: drivers want one all the same.
+    p.stride = kMinElementBytes;
+    p.widest = 1;
+    p.bound.assign((rows * p.stride + sizeof(Word) - 1) / sizeof(Word), 0);
     return;
   }
-  if (p.kind != Kind::kText && p.kind != Kind::kBinary) return;  // bound from their own arrays
+  if (p.kind != Kind::kText && p.kind != Kind::kBinary) return;  // laid out as they were added
   // A null row's text may be left from an earlier batch: only its indicator counts.
   std::size_t widest = 1;
   for (std::size_t r = 0; r < rows; ++r) {
     if (p.indicators[r] != SQL_NULL_DATA) widest = std::max(widest, p.texts[r].size());
   }
-  p.stride = widest;
-  p.packed.assign(rows * widest, '\0');
+  p.widest = widest;
+  // Room for a terminator after the longest value, rounded up to keep every row aligned.
+  p.stride = (widest + 1 + sizeof(Word) - 1) / sizeof(Word) * sizeof(Word);
+  p.bound.assign(rows * p.stride / sizeof(Word), 0);
+  char* base = reinterpret_cast<char*>(p.bound.data());
   for (std::size_t r = 0; r < rows; ++r) {
     if (p.indicators[r] == SQL_NULL_DATA) continue;
-    std::memcpy(p.packed.data() + r * widest, p.texts[r].data(), p.texts[r].size());
+    std::memcpy(base + r * p.stride, p.texts[r].data(), p.texts[r].size());
   }
 }
 
@@ -150,42 +180,55 @@ SQLRETURN ParameterBatch::Bind(SQLHSTMT stmt, std::size_t first) {
     for (Parameter& p : parameters_) Pack(p);
     packed_ = true;
   }
+  // MariaDB's driver keeps, from a row sent on its own, the address it read each text from, and
+  // takes an array later bound at that same address for a buffer of its own: it writes a
+  // pointer per row into it and sends those bytes as the texts. Releasing the bindings clears
+  // what it kept.
+  SQLRETURN rc = SQLFreeStmt(stmt, SQL_RESET_PARAMS);
+  if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return rc;
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
     Parameter& p = parameters_[i];
     const auto slot = static_cast<SQLUSMALLINT>(i + 1);
     SQLLEN* indicators = p.indicators.data() + first;
-    const auto stride = static_cast<SQLLEN>(p.stride);
-    // Texts, and the placeholder of all-null parameters, are bound from the packed buffer.
-    const auto texts = [&] { return p.packed.data() + first * p.stride; };
-    SQLRETURN rc = SQL_SUCCESS;
+    SQLPOINTER data = reinterpret_cast<char*>(p.bound.data()) + first * p.stride;
+    if (first * p.stride % sizeof(Word) != 0) {
+      const std::size_t bytes = (tags_.size() - first) * p.stride;
+      p.window.assign(
+          (std::max(bytes, (tags_.size() - first) * kMinElementBytes) + sizeof(Word) - 1) /
+              sizeof(Word),
+          0);
+      std::memcpy(p.window.data(), data, bytes);
+      data = p.window.data();
+    }
+    const auto length = static_cast<SQLLEN>(p.stride);
     switch (p.kind) {
       case Kind::kUnset:
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, texts(),
-                              1, indicators);
+        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0, data,
+                              length, indicators);
         break;
       case Kind::kText:
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, p.stride, 0,
-                              texts(), stride, indicators);
+        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, p.widest, 0,
+                              data, length, indicators);
         break;
       case Kind::kBinary:
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_VARBINARY, p.stride, 0,
-                              texts(), stride, indicators);
+        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_VARBINARY, p.widest, 0,
+                              data, length, indicators);
         break;
       case Kind::kInteger:
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
-                              p.integers.data() + first, 0, indicators);
+        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, data, 0,
+                              indicators);
         break;
       case Kind::kDouble:
-        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0,
-                              p.doubles.data() + first, 0, indicators);
+        rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, data, 0,
+                              indicators);
         break;
       case Kind::kDate:
         rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_TYPE_DATE, SQL_TYPE_DATE, 10, 0,
-                              p.dates.data() + first, 0, indicators);
+                              data, 0, indicators);
         break;
       case Kind::kTimestamp:
         rc = SQLBindParameter(stmt, slot, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP,
-                              23, 3, p.timestamps.data() + first, 0, indicators);
+                              23, 3, data, 0, indicators);
         break;
     }
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) return rc;
@@ -194,14 +237,14 @@ SQLRETURN ParameterBatch::Bind(SQLHSTMT stmt, std::size_t first) {
 }
 
 void ParameterBatch::Clear() {
-  // The arrays keep their capacity (and the texts their buffers) for the next batch.
+  // The buffers keep their capacity (and the texts theirs) for the next batch.
   for (Parameter& p : parameters_) {
     p.kind = Kind::kUnset;
     p.indicators.clear();
-    p.integers.clear();
-    p.doubles.clear();
-    p.dates.clear();
-    p.timestamps.clear();
+    p.bound.clear();
+    p.stride = 0;
+    p.widest = 0;
+    p.binary_length = 0;
   }
   tags_.clear();
   bytes_ = 0;
