@@ -1,6 +1,7 @@
 #include "platform/base/value.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -151,8 +152,16 @@ void AppendDate(std::string& out, CivilDate d) {
 }  // namespace
 
 std::string FormatDouble(double number) {
-  char buffer[32];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, number);
+  // Plain digits over the range a payroll value can take ("100000", "0.000125"); only beyond it
+  // an exponent, where plain digits would run to hundreds of characters.
+  constexpr double kPlainFrom = 1e-7;
+  constexpr double kPlainBelow = 1e15;
+  const double magnitude = std::fabs(number);
+  const bool plain = number == 0 || (magnitude >= kPlainFrom && magnitude < kPlainBelow);
+  char buffer[64];
+  auto [end, ec] =
+      plain ? std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed)
+            : std::to_chars(buffer, buffer + sizeof buffer, number);
   if (ec != std::errc()) return "0";
   return std::string(buffer, end);
 }

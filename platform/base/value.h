@@ -96,7 +96,8 @@ class Value {
   std::string bytes_;
 };
 
-// Shortest decimal text that reads back as the same double ("12.5", "1520").
+// Shortest decimal text that reads back as the same double ("12.5", "1520", "100000"), in plain
+// digits from 1e-7 up to 1e15 and with an exponent beyond ("1e+20").
 std::string FormatDouble(double number);
 
 // The decimal unscaled / 10^scale without trailing zeros ("1520", "12.5", "-0.25").

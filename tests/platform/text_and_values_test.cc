@@ -84,6 +84,13 @@ TEST(ValueTest, TextFormsAreThoseTheLogsAndDateTestSee) {
   EXPECT_EQ(Value::Decimal(INT64_MIN, 0).ToText(), "-9223372036854775808");
   EXPECT_EQ(Value::Double(12.5).ToText(), "12.5");
   EXPECT_EQ(Value::Double(0.1).ToText(), "0.1");
+  // A double's text goes into logs and text columns: never an exponent for a payroll value.
+  EXPECT_EQ(Value::Double(100000).ToText(), "100000");
+  EXPECT_EQ(Value::Double(-2500000).ToText(), "-2500000");
+  EXPECT_EQ(Value::Double(123456789012.25).ToText(), "123456789012.25");
+  EXPECT_EQ(Value::Double(0.000125).ToText(), "0.000125");
+  EXPECT_EQ(Value::Double(0).ToText(), "0");
+  EXPECT_EQ(Value::Double(1e20).ToText(), "1e+20");
   EXPECT_EQ(Value::Text("E1  ").ToText(), "E1  ");
   EXPECT_EQ(Value::Null().ToText(), "");
 }
