@@ -10,6 +10,16 @@ namespace {
 
 using testing::DbfBuilder;
 using Rows = std::vector<std::vector<std::string>>;
+// A field failure as (column index, error number).
+using FieldFailures = std::vector<std::pair<int, long>>;
+
+FieldFailures Failures(const TableReader& reader) {
+  FieldFailures failures;
+  for (const auto& [index, status] : reader.field_errors()) {
+    failures.emplace_back(index, status.number());
+  }
+  return failures;
+}
 
 class TableReaderTest : public ::testing::Test {
  protected:
@@ -303,6 +313,114 @@ TEST_F(TableReaderTest, MemoLengthRunningPastTheEndIsAnErrorNotARead) {
   std::vector<Value> row;
   ASSERT_TRUE(*reader->Next(row));
   ASSERT_EQ(reader->field_errors().size(), 1u);
+  EXPECT_TRUE(row[0].is_null());
+}
+
+// A damaged memo fails only its field, with error 41.
+
+TEST_F(TableReaderTest, MemoPointerIntoTheMemoHeaderIsAnError) {
+  // 64-byte blocks: block 1 lies inside the 512-byte header, whose zeros read as an empty memo.
+  testing::WriteFptMemo(folder_ / "t.fpt", {"first"}, 64);
+  DbfBuilder(0xF5).Field("M", 'M', 10).Row({"1"}).Row({"8"}).Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+  EXPECT_NE(reader->field_errors()[0].second.description().find(
+                "block 1 lies inside the memo file's header"),
+            std::string::npos);
+  EXPECT_TRUE(row[0].is_null());
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0].ToText(), "first");
+}
+
+TEST_F(TableReaderTest, MemoPointerIntoTheHeaderOfOneByteBlocksIsAnError) {
+  const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 1);
+  ASSERT_EQ(blocks[0], 512u);
+  DbfBuilder(0x30)
+      .Field("M", 'M', 4)
+      .RawRow(testing::Le32(8))
+      .RawRow(testing::Le32(512))
+      .Write(Table());
+  EXPECT_EQ(ReadAll().size(), 2u);
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0].ToText(), "tiny");
+}
+
+TEST_F(TableReaderTest, MemoPointerIntoTheMiddleOfAMemoIsAnError) {
+  // Block 9 starts 56 bytes into the text of the memo at block 8, where this text happens to
+  // look like a block header of length 2.
+  const std::string text = std::string(56, 'a') + "TEXT" + std::string("\0\0\0\x02", 4) + "hi";
+  testing::WriteFptMemo(folder_ / "t.fpt", {text}, 64);
+  DbfBuilder(0xF5).Field("M", 'M', 10).Row({"9"}).Row({"8"}).Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+  EXPECT_NE(reader->field_errors()[0].second.description().find("block 9 does not start a memo"),
+            std::string::npos);
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0].ToText(), text);
+}
+
+TEST_F(TableReaderTest, AChangedMemoBlockSizeFailsTheMemosInsteadOfMovingThem) {
+  // A larger block size moves the pointers as well: block 8 of 128 bytes is block 16 of 64.
+  // With 32-byte blocks, block 20 would be the memo stored at block 10 of 64 bytes.
+  std::vector<std::string> memos;
+  for (int i = 0; i < 12; ++i) memos.push_back("memo " + std::to_string(i));
+  const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", memos, 64);
+  ASSERT_EQ(blocks[11], 19u);
+  std::string memo = testing::ReadFile(folder_ / "t.fpt");
+  memo[7] = 32;
+  testing::WriteFile(folder_ / "t.fpt", memo);
+  DbfBuilder(0xF5).Field("M", 'M', 10).Row({"20"}).Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+  EXPECT_NE(reader->field_errors()[0].second.description().find(
+                "block size 32 and next free block 20 do not fit its 1280 bytes"),
+            std::string::npos)
+      << reader->field_errors()[0].second.description();
+
+  memo[7] = static_cast<char>(128);
+  testing::WriteFile(folder_ / "t.fpt", memo);
+  DbfBuilder(0xF5).Field("M", 'M', 10).Row({"8"}).Write(Table());
+  reader = OpenOk();
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+}
+
+TEST_F(TableReaderTest, AMemoFileCutShortFailsItsMemos) {
+  testing::WriteFptMemo(folder_ / "t.fpt", {"first", std::string(300, 'x')}, 64);
+  std::filesystem::resize_file(folder_ / "t.fpt", 512 + 64 + 100);
+  DbfBuilder(0xF5).Field("M", 'M', 10).Row({"8"}).Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+}
+
+TEST_F(TableReaderTest, ADBase3MemoCutBeforeItsEndMarkerIsAnError) {
+  const auto blocks = testing::WriteDbt3Memo(folder_ / "t.dbt", {"whole", "cut short"});
+  std::filesystem::resize_file(folder_ / "t.dbt", 512 * blocks[1] + 3);
+  DbfBuilder(0x83)
+      .Field("M", 'M', 10)
+      .Row({std::to_string(blocks[0])})
+      .Row({std::to_string(blocks[1])})
+      .Write(Table());
+  auto reader = OpenOk();
+  std::vector<Value> row;
+  ASSERT_TRUE(*reader->Next(row));
+  EXPECT_EQ(row[0].ToText(), "whole");
+  ASSERT_TRUE(*reader->Next(row));
+  ASSERT_EQ(Failures(*reader), (FieldFailures{{0, kErrMemoFileInvalid}}));
+  EXPECT_NE(reader->field_errors()[0].second.description().find("without its end marker"),
+            std::string::npos);
   EXPECT_TRUE(row[0].is_null());
 }
 
