@@ -1,11 +1,12 @@
 #include "platform/dbf/foxpro_source.h"
 
+#include <sys/stat.h>
+
 #include <unordered_map>
 #include <vector>
 
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/table_reader.h"
-#include "platform/files/file_system.h"
 #include "platform/sql/statement.h"
 
 namespace zuna::dbf {
@@ -143,7 +144,18 @@ Result<SourceStatement> ParseSourceStatement(std::string_view text) {
 }
 
 fs::path FindTableFile(const fs::path& data_folder, std::string_view table) {
-  return files::FindFileIgnoringCase(data_folder, std::string(table) + ".dbf");
+  const std::string name = std::string(table) + ".dbf";
+  const auto present = [](const fs::path& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+  };
+  const fs::path exact = data_folder / name;
+  if (present(exact)) return exact;
+  std::error_code ec;
+  for (fs::directory_iterator it(data_folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (LowerAscii(it->path().filename().string()) == LowerAscii(name)) return it->path();
+  }
+  return {};
 }
 
 Result<std::unique_ptr<sql::Recordset>> OpenFoxProRecordset(std::string_view text,
