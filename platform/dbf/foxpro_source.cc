@@ -7,6 +7,7 @@
 
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/table_reader.h"
+#include "platform/files/file_system.h"
 #include "platform/sql/statement.h"
 
 namespace zuna::dbf {
@@ -145,15 +146,15 @@ Result<SourceStatement> ParseSourceStatement(std::string_view text) {
 
 fs::path FindTableFile(const fs::path& data_folder, std::string_view table) {
   const std::string name = std::string(table) + ".dbf";
-  const auto present = [](const fs::path& path) {
-    struct stat info;
-    return ::lstat(path.c_str(), &info) == 0;
-  };
+  // A real table file wins over a folder or link that differs from it only in case.
+  if (fs::path file = files::FindFileIgnoringCase(data_folder, name); !file.empty()) return file;
   const fs::path exact = data_folder / name;
-  if (present(exact)) return exact;
+  struct stat info;
+  if (::lstat(exact.c_str(), &info) == 0) return exact;
+  const std::string lower = LowerAscii(name);
   std::error_code ec;
   for (fs::directory_iterator it(data_folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (LowerAscii(it->path().filename().string()) == LowerAscii(name)) return it->path();
+    if (LowerAscii(it->path().filename().string()) == lower) return it->path();
   }
   return {};
 }

@@ -150,6 +150,9 @@ TEST_F(FoxProSourceTest, AFolderAPipeOrALinkNamedLikeATableIsFoundAndRefused) {
     });
     EXPECT_EQ(opened, number) << table;
   }
+  // A real table file wins over a folder whose name differs from it only in case.
+  fs::create_directory(folder_ / "personnel.dbf");
+  EXPECT_EQ(FindTableFile(folder_.path(), "personnel").filename(), "PERSONNEL.DBF");
 }
 
 TEST_F(FoxProSourceTest, EmptyTableStartsAtEnd) {
