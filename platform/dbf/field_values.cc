@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <string>
 
 #include "platform/dbf/dbf_format.h"
 
@@ -69,19 +68,6 @@ bool SplitNumber(std::string_view text, NumberParts& parts) {
   return i == text.size();
 }
 
-// Significant digits: leading zeros of the integer part and trailing zeros of the fraction do
-// not count.
-std::size_t SignificantDigits(NumberParts parts) {
-  while (!parts.integer.empty() && parts.integer.front() == '0') parts.integer.remove_prefix(1);
-  while (!parts.fraction.empty() && parts.fraction.back() == '0') parts.fraction.remove_suffix(1);
-  if (parts.integer.empty()) {
-    while (!parts.fraction.empty() && parts.fraction.front() == '0') {
-      parts.fraction.remove_prefix(1);
-    }
-  }
-  return parts.integer.size() + parts.fraction.size();
-}
-
 }  // namespace
 
 ValueFault DecodeNumberText(std::string_view raw, Value& out) {
@@ -91,24 +77,29 @@ ValueFault DecodeNumberText(std::string_view raw, Value& out) {
   if (text.find_first_not_of('*') == std::string_view::npos) return ValueFault::kNumericOverflow;
   NumberParts parts;
   if (!SplitNumber(text, parts)) return ValueFault::kDataTypeMismatch;
-  const std::size_t digits = parts.integer.size() + parts.fraction.size();
-  if (!parts.has_exponent && digits > kExactDigits) {
-    if (SignificantDigits(parts) > kExactDigits) return ValueFault::kNumericOverflow;
-    // Padding zeros only: the value without them is exact.
-    std::string trimmed(
-        text.substr(0, static_cast<std::size_t>(parts.integer.data() - text.data())));
-    std::string_view integer = parts.integer, fraction = parts.fraction;
-    while (integer.size() > 1 && integer.front() == '0') integer.remove_prefix(1);
-    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
-    trimmed += integer.empty() ? "0" : std::string(integer);
-    if (!fraction.empty()) trimmed += "." + std::string(fraction);
-    if (!ParseNumberText(trimmed, out)) return ValueFault::kDataTypeMismatch;
+  if (parts.has_exponent) {
+    if (!ParseNumberText(text, out)) return ValueFault::kDataTypeMismatch;
+    if (out.kind() == ValueKind::kDouble && !std::isfinite(out.number())) {
+      out.SetNull();
+      return ValueFault::kNumericOverflow;
+    }
     return ValueFault::kNone;
   }
-  if (!ParseNumberText(text, out)) return ValueFault::kDataTypeMismatch;
-  if (out.kind() == ValueKind::kDouble && !std::isfinite(out.number())) {
-    out.SetNull();
-    return ValueFault::kNumericOverflow;
+  std::string_view integer = parts.integer, fraction = parts.fraction;
+  if (integer.size() + fraction.size() > kExactDigits) {
+    // Padding zeros carry no digit of the value; without them it may still be exact.
+    while (!integer.empty() && integer.front() == '0') integer.remove_prefix(1);
+    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    if (integer.size() + fraction.size() > kExactDigits) return ValueFault::kNumericOverflow;
+  }
+  std::int64_t unscaled = 0;
+  for (char c : integer) unscaled = unscaled * 10 + (c - '0');
+  for (char c : fraction) unscaled = unscaled * 10 + (c - '0');
+  if (text.front() == '-') unscaled = -unscaled;
+  if (fraction.empty()) {
+    out.SetInteger(unscaled);
+  } else {
+    out.SetDecimal(unscaled, static_cast<int>(fraction.size()));
   }
   return ValueFault::kNone;
 }
