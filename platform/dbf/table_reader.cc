@@ -409,8 +409,9 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
 Status TableReader::CheckRecordsStartAndEnd(std::uint64_t file_size) {
   if (file_size <= header_length_) return Status::Ok();
   unsigned char first = 0;
-  if (::pread(fd_, &first, 1, header_length_) != 1)
+  if (::pread(fd_, &first, 1, header_length_) != 1) {
     return files::ErrnoStatus(errno ? errno : EIO, path_);
+  }
   if (first != format::kRecordActive && first != format::kRecordDeleted &&
       first != format::kEndOfFile) {
     return NotATable(path_, "the first record, at byte " + std::to_string(header_length_) +
