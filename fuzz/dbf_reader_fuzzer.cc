@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.skip_deleted = (flags & 2) == 0;
   options.buffer_bytes = (flags & 4) ? 7 : std::size_t{1} << 16;
   if (flags & 8) options.code_page = (flags & 16) ? 866 : 932;
+  (void)zuna::dbf::AnnouncedRowCount(folder / "t.dbf");
   auto reader = zuna::dbf::TableReader::Open(folder / "t.dbf", options);
   if (reader.ok()) {
     std::vector<zuna::Value> row;
@@ -31,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       auto more = (*reader)->Next(row);
       if (!more.ok() || !*more) break;
       for (const zuna::Value& value : row) (void)value.ToText();
+      for (const auto& [index, status] : (*reader)->field_errors()) (void)status.description();
     }
   }
   zuna::dbf::FoxProSourceOptions source;

@@ -1,5 +1,6 @@
 #include "import/import_run.h"
 
+#include <algorithm>
 #include <string>
 
 #include "app/constants.h"
@@ -37,10 +38,18 @@ void RunPass(std::span<const CatalogEntry> catalog, ImportContext& context, Impo
 }
 
 std::string LossMessage(const ImportSummary& summary, std::string_view log_name) {
-  std::string message =
-      std::to_string(summary.rows_lost) + (summary.rows_lost == 1 ? " row" : " rows") + " and " +
-      std::to_string(summary.fields_lost) + (summary.fields_lost == 1 ? " field" : " fields") +
-      " could not be copied; ";
+  std::string message = std::to_string(summary.rows_lost) +
+                        (summary.rows_lost == 1 ? " row" : " rows") + " and " +
+                        std::to_string(summary.fields_lost) +
+                        (summary.fields_lost == 1 ? " field" : " fields") + " could not be copied";
+  // A table that could not be read at all has lost rows that no count can state.
+  const auto unknown = std::count_if(summary.tables.begin(), summary.tables.end(),
+                                     [](const TableReport& r) { return r.rows_unknown; });
+  if (unknown > 0) {
+    message += ", and an unknown number of rows of " + std::to_string(unknown) +
+               (unknown == 1 ? " table" : " tables") + " that could not be read";
+  }
+  message += "; ";
   if (summary.log_complete()) {
     message += "every failure is listed in the log " + std::string(log_name) + ".";
   } else {

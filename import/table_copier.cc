@@ -7,6 +7,7 @@
 #include "app/constants.h"
 #include "import/date_rule.h"
 #include "platform/dbf/foxpro_source.h"
+#include "platform/dbf/table_reader.h"
 #include "platform/operator/operator.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/recordset.h"
@@ -38,6 +39,7 @@ class Copier {
   void Run();
 
  private:
+  void SourceDidNotOpen(const Status& status);
   void RowLoop(const std::vector<BoundOperation>& operations);
   void CountLateRefusals();
   // Ends the saving at `row` when `status` is a failure of the database's storage.
@@ -92,7 +94,7 @@ void Copier::Run() {
   context_.state.source_select = entry_.select_text;
   auto source = context_.sources.OpenRecordset(entry_.select_text, constants::kFoxPayConnection);
   if (!source.ok()) {
-    Skip("open source", source.status());
+    SourceDidNotOpen(source.status());
   } else {
     source_ = std::move(source).value();
   }
@@ -143,6 +145,22 @@ void Copier::Run() {
     }
     if (Status closed = source_->Close(); !closed.ok()) Skip("close source", closed);
   }
+}
+
+// Every row of a table that did not open is lost: as many as its header announces, or, when
+// not even the header can be read, an unknown number, which the summary says as such.
+void Copier::SourceDidNotOpen(const Status& status) {
+  const auto announced =
+      dbf::AnnouncedRowCount(dbf::FindTableFile(context_.data_folder, entry_.table));
+  if (!announced) {
+    report_.rows_unknown = true;
+    Skip("open source", status.WithContext("an unknown number of rows not copied"));
+    return;
+  }
+  report_.header_rows = *announced;
+  report_.rows_refused += *announced;
+  context_.skips.RowsLost(entry_.table, *announced,
+                          status.WithContext("the table did not open; its header announces them"));
 }
 
 void Copier::RowLoop(const std::vector<BoundOperation>& operations) {

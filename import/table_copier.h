@@ -42,6 +42,7 @@ struct TableReport {
   std::uint64_t undecodable_fields = 0;
   std::uint64_t header_rows = 0;
   std::uint64_t rows_in_file = 0;
+  bool rows_unknown = false;  // the source did not open and not even its header could be read
   double seconds = 0;
   // The storage failure (disk full, I/O error) that stopped the copy: the rows after it were
   // read and counted refused, not saved. Ok when none did.

@@ -41,16 +41,23 @@ void PrintSummary(const import::ImportSummary& summary) {
                                std::to_string(r.rows_in_file) +
                                (r.header_rows != r.rows_in_file ? "  DIFFERS" : "") +
                                (r.stopped_by.ok() ? "" : "  STOPPED");
-    std::fprintf(stderr, "%-18s %9llu %9llu %8llu %8llu %8llu %8llu  %s\n", r.table.c_str(),
+    // A table that could not be read at all lost an unknown number of rows.
+    const std::string refused = r.rows_unknown ? "unknown" : std::to_string(r.rows_refused);
+    std::fprintf(stderr, "%-18s %9llu %9llu %8s %8llu %8llu %8llu  %s\n", r.table.c_str(),
                  static_cast<unsigned long long>(r.rows_read),
-                 static_cast<unsigned long long>(r.rows_saved),
-                 static_cast<unsigned long long>(r.rows_refused),
+                 static_cast<unsigned long long>(r.rows_saved), refused.c_str(),
                  static_cast<unsigned long long>(r.fields_unassigned),
                  static_cast<unsigned long long>(r.deleted_skipped),
                  static_cast<unsigned long long>(r.undecodable_fields), counts.c_str());
   }
-  std::fprintf(stderr, "rows lost %llu, fields lost %llu\n",
-               static_cast<unsigned long long>(summary.rows_lost),
+  std::size_t unreadable = 0;
+  for (const import::TableReport& r : summary.tables) unreadable += r.rows_unknown ? 1 : 0;
+  const std::string unknown =
+      unreadable == 0 ? ""
+                      : " and an unknown number from " + std::to_string(unreadable) +
+                            (unreadable == 1 ? " unreadable table" : " unreadable tables");
+  std::fprintf(stderr, "rows lost %llu%s, fields lost %llu\n",
+               static_cast<unsigned long long>(summary.rows_lost), unknown.c_str(),
                static_cast<unsigned long long>(summary.fields_lost));
   if (summary.stopped())
     std::fprintf(stderr, "saving stopped at %s: %s\n", summary.stopped_at.c_str(),

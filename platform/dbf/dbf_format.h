@@ -10,6 +10,9 @@ inline constexpr std::size_t kHeaderSize = 32;
 inline constexpr std::size_t kFieldDescriptorSize = 32;
 inline constexpr std::size_t kFieldNameSize = 11;
 inline constexpr std::uint8_t kHeaderTerminator = 0x0D;
+// Visual FoxPro's header ends with the path of the table's database (.dbc), zeros for a free
+// table, after the terminator.
+inline constexpr std::size_t kBacklinkSize = 263;
 
 // Offsets inside the table header.
 inline constexpr std::size_t kVersionOffset = 0;
@@ -32,6 +35,8 @@ inline constexpr std::uint8_t kFlagBinary = 0x04;
 // The first byte of every record.
 inline constexpr char kRecordActive = ' ';
 inline constexpr char kRecordDeleted = '*';
+// The byte after the last record.
+inline constexpr unsigned char kEndOfFile = 0x1A;
 
 // Version bytes that matter to the reader.
 inline constexpr std::uint8_t kDBase3WithMemo = 0x83;
@@ -50,6 +55,8 @@ inline bool IsVisualFoxPro(std::uint8_t version) {
 inline constexpr std::size_t kFptHeaderSize = 512;
 inline constexpr std::size_t kFptBlockSizeOffset = 6;
 inline constexpr std::size_t kFptBlockHeaderSize = 8;
+// A memo block starts with its type: 0 picture, 1 text, 2 object.
+inline constexpr std::uint32_t kFptLastBlockType = 2;
 
 // dBase memo files (.dbt): dBase III uses 512-byte blocks ended by 0x1A; dBase IV stores the
 // block size at 20..21 and starts each block with FF FF 08 00 and a little-endian length.

@@ -1,5 +1,7 @@
 #include "platform/dbf/foxpro_source.h"
 
+#include <sys/stat.h>
+
 #include <unordered_map>
 #include <vector>
 
@@ -143,7 +145,18 @@ Result<SourceStatement> ParseSourceStatement(std::string_view text) {
 }
 
 fs::path FindTableFile(const fs::path& data_folder, std::string_view table) {
-  return files::FindFileIgnoringCase(data_folder, std::string(table) + ".dbf");
+  const std::string name = std::string(table) + ".dbf";
+  // A real table file wins over a folder or link that differs from it only in case.
+  if (fs::path file = files::FindFileIgnoringCase(data_folder, name); !file.empty()) return file;
+  const fs::path exact = data_folder / name;
+  struct stat info;
+  if (::lstat(exact.c_str(), &info) == 0) return exact;
+  const std::string lower = LowerAscii(name);
+  std::error_code ec;
+  for (fs::directory_iterator it(data_folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (LowerAscii(it->path().filename().string()) == lower) return it->path();
+  }
+  return {};
 }
 
 Result<std::unique_ptr<sql::Recordset>> OpenFoxProRecordset(std::string_view text,

@@ -31,7 +31,9 @@ struct SourceStatement {
 Result<SourceStatement> ParseSourceStatement(std::string_view text);
 
 // The table's file in the data folder: NAME.dbf, found whatever the case of its name. Empty when
-// there is none. The import's existence test and the reading both use it.
+// there is none. Any entry of that name counts, a folder, a named pipe or a broken link too: it
+// is there, so reading it must fail with what it is rather than the table be called missing.
+// The import's existence test and the reading both use it.
 std::filesystem::path FindTableFile(const std::filesystem::path& data_folder,
                                     std::string_view table);
 

@@ -35,7 +35,8 @@ MemoFile::MemoFile(int fd, fs::path path, Format format, std::uint64_t size)
 MemoFile::~MemoFile() { ::close(fd_); }
 
 Result<std::unique_ptr<MemoFile>> MemoFile::Open(const fs::path& path, Format format) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe of the memo's name is refused instead of waited on.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return files::ErrnoStatus(errno, path);
   struct stat info;
   if (::fstat(fd, &info) != 0) {
@@ -45,6 +46,7 @@ Result<std::unique_ptr<MemoFile>> MemoFile::Open(const fs::path& path, Format fo
   }
   std::unique_ptr<MemoFile> memo(
       new MemoFile(fd, path, format, static_cast<std::uint64_t>(info.st_size)));
+  if (!S_ISREG(info.st_mode)) return MemoInvalid(path, "it is not a regular file");
   unsigned char header[32] = {};
   const std::size_t wanted = format == Format::kDBase3 ? 0 : sizeof header;
   if (memo->size_ < wanted) return MemoInvalid(path, "header shorter than 32 bytes");
@@ -54,6 +56,7 @@ Result<std::unique_ptr<MemoFile>> MemoFile::Open(const fs::path& path, Format fo
       const std::uint32_t size = (std::uint32_t{header[format::kFptBlockSizeOffset]} << 8) |
                                  header[format::kFptBlockSizeOffset + 1];
       memo->block_size_ = size == 0 ? 1 : size;
+      memo->next_free_block_ = BigEndian32(header);
       break;
     }
     case Format::kDBase3:
@@ -96,11 +99,30 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
   if (start >= size_) return MemoInvalid(path_, where + " lies past the end of the memo file");
 
   if (format_ == Format::kFoxPro) {
+    // The first 512 bytes are the file's header, whatever the block size: a pointer into them
+    // is damaged, and reading the header as a memo would deliver an empty or invented text.
+    if (start < format::kFptHeaderSize) {
+      return MemoInvalid(path_, where + " lies inside the memo file's header");
+    }
+    // FoxPro writes each memo at the next free block and moves that past it, so the file ends
+    // inside the last block in use. A header that disagrees is damaged: its block size may
+    // have changed, which would move every pointer onto some other memo's text, or the file
+    // was cut short.
+    const std::uint64_t end_of_blocks = std::uint64_t{next_free_block_} * block_size_;
+    if (size_ > end_of_blocks || size_ + block_size_ <= end_of_blocks) {
+      return MemoInvalid(path_, "its header's block size " + std::to_string(block_size_) +
+                                    " and next free block " + std::to_string(next_free_block_) +
+                                    " do not fit its " + std::to_string(size_) + " bytes");
+    }
     if (start + format::kFptBlockHeaderSize > size_) {
       return MemoInvalid(path_, where + " lies past the end of the memo file");
     }
     unsigned char head[format::kFptBlockHeaderSize];
     RETURN_IF_ERROR(ReadAt(start, sizeof head, reinterpret_cast<char*>(head)));
+    if (BigEndian32(head) > format::kFptLastBlockType) {
+      return MemoInvalid(
+          path_, where + " does not start a memo (type " + std::to_string(BigEndian32(head)) + ")");
+    }
     const std::uint64_t length = BigEndian32(head + 4);
     if (start + format::kFptBlockHeaderSize + length > size_) {
       return MemoInvalid(path_, where + " runs past the end of the memo file");
@@ -122,8 +144,8 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
     }
   }
 
-  // dBase III: the text runs to the first 0x1A, or to the end of the file when a damaged memo
-  // lacks it.
+  // dBase III: the text runs to the first 0x1A. A file that ends before it was cut inside this
+  // memo: what is there is only the beginning of the text.
   char chunk[format::kDbtBlockSize];
   std::uint64_t offset = start;
   while (offset < size_) {
@@ -139,7 +161,8 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
     out.append(chunk, n);
     offset += n;
   }
-  return Status::Ok();
+  out.clear();
+  return MemoInvalid(path_, where + " runs past the end of the memo file without its end marker");
 }
 
 }  // namespace zuna::dbf

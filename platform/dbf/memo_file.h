@@ -39,6 +39,7 @@ class MemoFile {
   Format format_;
   std::uint64_t size_;
   std::uint32_t block_size_ = 512;
+  std::uint32_t next_free_block_ = 0;  // .fpt: where the next memo would be written
 };
 
 }  // namespace zuna::dbf

@@ -10,6 +10,7 @@
 
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/dbf_format.h"
+#include "platform/dbf/field_values.h"
 #include "platform/dbf/memo_file.h"
 #include "platform/files/file_system.h"
 
@@ -36,18 +37,6 @@ std::int64_t LeInt64(const char* p) {
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-double LeDouble(const char* p) {
-  double v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-bool IsBlank(std::string_view s) {
-  for (char c : s) {
-    if (c != ' ' && c != '\0') return false;
-  }
-  return true;
-}
 
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
@@ -55,14 +44,44 @@ std::string_view TrimBlanks(std::string_view s) {
   return s;
 }
 
-bool Digits(std::string_view s, int& out) {
-  int v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return false;
-    v = v * 10 + (c - '0');
+// A table file is a regular file: a folder, a named pipe or a device of that name is not read
+// (a pipe would block the import until something wrote to it).
+Status CheckRegularFile(const fs::path& path, mode_t mode) {
+  if (S_ISREG(mode)) return Status::Ok();
+  if (S_ISDIR(mode)) return NotATable(path, "it is a folder, not a file");
+  if (S_ISFIFO(mode)) return NotATable(path, "it is a named pipe (FIFO), not a file");
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return NotATable(path, "it is a device, not a file");
+  return NotATable(path, "it is not a regular file");
+}
+
+// The header ends right after the descriptors' terminator, after the 263-byte backlink of
+// Visual FoxPro (python3-dbf writes one into its FoxPro 2.x tables too), or after the one NUL
+// byte some dBase III writers add. Any other length moves the start of every record.
+Status CheckHeaderLength(const fs::path& path, std::string_view header, std::size_t descriptors_end,
+                         std::size_t field_count) {
+  const std::size_t length = header.size();
+  if (length == descriptors_end || length == descriptors_end + format::kBacklinkSize) {
+    return Status::Ok();
   }
-  out = v;
-  return true;
+  if (length == descriptors_end + 1 && header[descriptors_end] == '\0') return Status::Ok();
+  return NotATable(
+      path, "the header length " + std::to_string(length) + " does not fit its " +
+                std::to_string(field_count) + " field descriptors, which end at byte " +
+                std::to_string(descriptors_end) + " (" + std::to_string(descriptors_end) + ", or " +
+                std::to_string(descriptors_end + format::kBacklinkSize) +
+                " with a backlink, expected)");
+}
+
+// A byte for a message: printable ASCII as it is, anything else as \xNN.
+std::string RawByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if (byte >= 0x20 && byte < 0x7F) return std::string(1, c);
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  return std::string("\\x") + kHex[byte >> 4] + kHex[byte & 0xF];
+}
+
+bool IsKnownFieldType(char type) {
+  return std::string_view("CVQNFDTLMGPWBIY0").find(type) != std::string_view::npos;
 }
 
 Status CheckWidth(const fs::path& path, const Field& field, std::uint32_t width) {
@@ -205,6 +224,18 @@ int CodePageForLanguageDriver(std::uint8_t driver) {
   }
 }
 
+std::optional<std::uint64_t> AnnouncedRowCount(const fs::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::nullopt;
+  struct stat info;
+  unsigned char fixed[format::kHeaderSize];
+  const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                    ::pread(fd, fixed, sizeof fixed, 0) == static_cast<ssize_t>(sizeof fixed);
+  ::close(fd);
+  if (!read) return std::nullopt;
+  return Le32(fixed + format::kRecordCountOffset);
+}
+
 TableReader::~TableReader() {
   if (fd_ >= 0) ::close(fd_);
 }
@@ -214,16 +245,26 @@ Result<std::unique_ptr<TableReader>> TableReader::Open(const fs::path& path,
   std::unique_ptr<TableReader> reader(new TableReader());
   reader->path_ = path;
   reader->options_ = options;
-  reader->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe of the table's name is refused instead of waited on.
+  reader->fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (reader->fd_ < 0) {
     if (errno == ENOENT) {
-      return Status(ErrorKind::kNotFound, kErrFileDoesNotExist,
-                    "File '" + path.filename().string() + "' does not exist.");
+      std::string missing = "File '" + path.filename().string() + "' does not exist.";
+      // A link whose target is gone is there, though: say where it leads.
+      char target[4096];
+      const ssize_t n = ::readlink(path.c_str(), target, sizeof target - 1);
+      if (n > 0) {
+        missing.pop_back();
+        missing += ": it is a link to '" + std::string(target, static_cast<std::size_t>(n)) +
+                   "', which is missing.";
+      }
+      return Status(ErrorKind::kNotFound, kErrFileDoesNotExist, missing);
     }
     return files::ErrnoStatus(errno, path);
   }
   struct stat info;
   if (::fstat(reader->fd_, &info) != 0) return files::ErrnoStatus(errno, path);
+  RETURN_IF_ERROR(CheckRegularFile(path, info.st_mode));
   const auto file_size = static_cast<std::uint64_t>(info.st_size);
 
   if (file_size < format::kHeaderSize) {
@@ -248,6 +289,7 @@ Result<std::unique_ptr<TableReader>> TableReader::Open(const fs::path& path,
     return files::ErrnoStatus(errno ? errno : EIO, path);
   }
   RETURN_IF_ERROR(reader->ParseHeader(header, file_size));
+  RETURN_IF_ERROR(reader->CheckRecordsStartAndEnd(file_size));
   RETURN_IF_ERROR(reader->OpenMemo());
 
   const int code_page = options.code_page.value_or(
@@ -293,14 +335,25 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
     field.flags = d[format::kFieldFlagsOffset];
     field.offset = offset;
     offset += field.length;
-    if (field.type == '0') {
-      null_flags_ = field;
-    } else {
+    if (!IsKnownFieldType(field.type)) {
+      return NotATable(
+          path_, "field " + field.name + " has the unknown type '" + RawByte(field.type) + "'");
+    }
+    if (field.type != '0') {
       fields_.push_back(std::move(field));
+    } else if (null_flags_) {
+      return NotATable(path_, "more than one _NullFlags column");
+    } else {
+      null_flags_ = field;
     }
     pos += format::kFieldDescriptorSize;
   }
-  if (!terminated) return NotATable(path_, "the field descriptors have no terminator");
+  if (!terminated) {
+    return NotATable(path_, "the field descriptors have no terminator within the header's " +
+                                std::to_string(header.size()) + " bytes");
+  }
+  RETURN_IF_ERROR(
+      CheckHeaderLength(path_, header, pos + 1, fields_.size() + (null_flags_ ? 1 : 0)));
   if (offset != record_length_) {
     return NotATable(path_, "the record length " + std::to_string(record_length_) +
                                 " is not the sum of the field widths plus the deletion flag (" +
@@ -309,6 +362,9 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
 
   int bit = 0;
   const bool visual_foxpro = format::IsVisualFoxPro(version_);
+  // A _NullFlags column means its null bits whatever the version byte says: python3-dbf writes
+  // one into FoxPro 2.x tables, and a damaged version byte must not turn nulls into values.
+  const bool null_bits = visual_foxpro || null_flags_.has_value();
   for (Field& field : fields_) {
     switch (field.type) {
       case 'D':
@@ -328,7 +384,7 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
       default:
         break;
     }
-    if (!visual_foxpro) continue;
+    if (!null_bits) continue;
     if (field.type == 'V' || field.type == 'Q') field.varlength_bit = bit++;
     if (field.flags & format::kFlagNullable) field.null_bit = bit++;
   }
@@ -344,6 +400,42 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
   stats_.rows_in_file = record_length_ == 0 ? 0 : data_bytes / record_length_;
   rows_to_walk_ = stats_.rows_in_file;
   return Status::Ok();
+}
+
+// The header's lengths must put the records where they are: the first one starts with a
+// deletion flag, and when the file ends with the end-of-file marker, the records end right
+// before it. A header or record length that is off would otherwise read every record shifted,
+// and a shift by whole backlinks or records passes every check of the header alone.
+Status TableReader::CheckRecordsStartAndEnd(std::uint64_t file_size) {
+  if (file_size <= header_length_) return Status::Ok();
+  unsigned char first = 0;
+  if (::pread(fd_, &first, 1, header_length_) != 1) {
+    return files::ErrnoStatus(errno ? errno : EIO, path_);
+  }
+  if (first != format::kRecordActive && first != format::kRecordDeleted &&
+      first != format::kEndOfFile) {
+    return NotATable(path_, "the first record, at byte " + std::to_string(header_length_) +
+                                ", does not start with a deletion flag (found " +
+                                RawByte(static_cast<char>(first)) +
+                                "): the header length does not lead to the records");
+  }
+  unsigned char last[2] = {};
+  const std::uint64_t tail = std::min<std::uint64_t>(2, file_size - header_length_);
+  if (::pread(fd_, last + 2 - tail, tail, static_cast<off_t>(file_size - tail)) !=
+      static_cast<ssize_t>(tail)) {
+    return files::ErrnoStatus(errno ? errno : EIO, path_);
+  }
+  if (last[1] != format::kEndOfFile) return Status::Ok();  // cut short: complete rows are read
+  const std::uint64_t data = file_size - header_length_;
+  // One end marker, or two as some writers leave; a last record may itself end in 0x1A.
+  const bool aligned =
+      (data - 1) % record_length_ == 0 || data % record_length_ == 0 ||
+      (last[0] == format::kEndOfFile && data >= 2 && (data - 2) % record_length_ == 0);
+  if (aligned) return Status::Ok();
+  return NotATable(path_, "the records of " + std::to_string(record_length_) + " bytes from byte " +
+                              std::to_string(header_length_) +
+                              " do not end at the end-of-file marker at byte " +
+                              std::to_string(file_size - 1));
 }
 
 Status TableReader::OpenMemo() {
@@ -463,6 +555,7 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
     return;
   }
   std::string_view raw(data, field.length);
+  ValueFault fault = ValueFault::kNone;
   switch (field.type) {
     case 'C':
       if (field.flags & format::kFlagBinary) {
@@ -486,68 +579,17 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
     }
     case 'N':
     case 'F':
-      if (IsBlank(raw)) {
-        out.SetNull();
-      } else if (!ParseNumberText(raw, out)) {
-        // Overflow markers ("****") and other garbage: no number can be read.
-        out.SetNull();
-        ++stats_.undecodable_fields;
-      }
-      return;
-    case 'D': {
-      if (IsBlank(raw) || raw == "00000000") {
-        out.SetNull();
-        return;
-      }
-      CivilDate date;
-      if (Digits(raw.substr(0, 4), date.year) && Digits(raw.substr(4, 2), date.month) &&
-          Digits(raw.substr(6, 2), date.day) && IsValidDate(date)) {
-        out.SetDate(date);
-      } else {
-        out.SetNull();
-        ++stats_.undecodable_fields;
-      }
-      return;
-    }
-    case 'T': {
-      const std::int32_t day = LeInt32(data);
-      const std::int32_t ms = LeInt32(data + 4);
-      if (day == 0 || IsBlank(raw)) {
-        out.SetNull();
-        return;
-      }
-      if (ms < 0 || ms >= format::kMillisecondsPerDay) {
-        out.SetNull();
-        ++stats_.undecodable_fields;
-        return;
-      }
-      const CivilDate date = CivilFromDays(day - format::kJulianDayOfUnixEpoch);
-      CivilTime time;
-      time.hour = ms / 3'600'000;
-      time.minute = ms / 60'000 % 60;
-      time.second = ms / 1000 % 60;
-      time.millisecond = ms % 1000;
-      out.SetDateTime(date, time);
-      return;
-    }
+      fault = DecodeNumberText(raw, out);
+      break;
+    case 'D':
+      fault = DecodeDateText(raw, out);
+      break;
+    case 'T':
+      fault = DecodeDateTime(raw, out);
+      break;
     case 'L':
-      switch (raw[0]) {
-        case 'T':
-        case 't':
-        case 'Y':
-        case 'y':
-          out.SetBoolean(true);
-          return;
-        case 'F':
-        case 'f':
-        case 'N':
-        case 'n':
-          out.SetBoolean(false);
-          return;
-        default:  // '?' and blank: unknown, never false
-          out.SetNull();
-          return;
-      }
+      fault = DecodeLogical(raw[0], out);
+      break;
     case 'I':
       out.SetInteger(LeInt32(data));
       return;
@@ -556,8 +598,8 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
       return;
     case 'B':
       if (format::IsVisualFoxPro(version_)) {
-        out.SetDouble(LeDouble(data));
-        return;
+        fault = DecodeDouble(raw, out);
+        break;
       }
       DecodeMemo(index, field, raw, out);
       return;
@@ -570,6 +612,11 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
     default:
       out.SetBinary(raw);
       return;
+  }
+  // A value that cannot be read is the field's failure, with its stored bytes: never a null
+  // that the date rule or the target would take for a blank.
+  if (fault != ValueFault::kNone) {
+    field_errors_.emplace_back(index, UndecodableValue(path_, fault, field.name, raw));
   }
 }
 

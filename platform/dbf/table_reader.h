@@ -40,8 +40,10 @@ struct ReaderOptions {
 // read in chunks, never the whole file.
 //
 // A header whose row count disagrees with the file size does not stop the reader: it delivers
-// the complete rows that are really there and reports both counts. A damaged header, field list
-// or memo file gives an error naming the file and the fault.
+// the complete rows that are really there and reports both counts. A damaged header (a length
+// that does not fit the field descriptors, an unknown field type, a record length that is not
+// the sum of the widths), field list or memo file gives an error naming the file and the fault;
+// so does a table file that is a folder, a named pipe or a device.
 class TableReader {
  public:
   static Result<std::unique_ptr<TableReader>> Open(const std::filesystem::path& path,
@@ -57,8 +59,9 @@ class TableReader {
   const std::vector<Field>& fields() const { return fields_; }
 
   // Decodes the next delivered row into `row`, resized to the column count. Returns false at the
-  // end of the rows. A field whose memo cannot be read is left null in `row` and reported by
-  // field_errors(); the row itself is still delivered.
+  // end of the rows. A field whose stored value or memo cannot be read (a date 20231345, "****"
+  // in a number, a memo block past the end) is left null in `row` and reported by
+  // field_errors() with its stored bytes; the row itself is still delivered.
   Result<bool> Next(std::vector<Value>& row);
 
   // Walks the remaining rows without decoding them and returns how many would be delivered.
@@ -72,6 +75,7 @@ class TableReader {
  private:
   TableReader() = default;
   Status ParseHeader(const std::string& header, std::uint64_t file_size);
+  Status CheckRecordsStartAndEnd(std::uint64_t file_size);
   Status OpenMemo();
   Result<bool> FillBuffer();
   // The next record to deliver (deleted ones skipped as the options say), or null at the end.
@@ -103,6 +107,11 @@ class TableReader {
   std::vector<std::pair<int, Status>> field_errors_;
   sql::ReadStatistics stats_;
 };
+
+// The row count a table's header announces, read from its fixed 32-byte header alone: what a
+// table that cannot be opened as a whole says it holds. Empty when even that cannot be read (no
+// such file, not a regular file, unreadable, shorter than the fixed header).
+std::optional<std::uint64_t> AnnouncedRowCount(const std::filesystem::path& path);
 
 // The code page a table declares through its language driver byte; 0 (none declared) and bytes
 // the reader does not know mean Windows-1252.

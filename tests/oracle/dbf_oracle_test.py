@@ -161,6 +161,12 @@ def main():
     check(len(rows) == 3, "db3: the deleted row is skipped")
     check(rows[0][0][1] == "Zoë Müller  ", "db3: trailing blanks are kept")
 
+    # dBase III with a .dbt memo: 512-byte blocks, each text ended by 0x1A.
+    db3m = os.path.join(folder, "db3m.dbf")
+    make(db3m, "code C(6); remarks M; amount N(8,2)", "db3", "cp1252",
+         [("A1", "first remark", 12.5), ("B2", "", 0), ("C3", "lines\r\nof text " * 60, 7.25)])
+    compare(db3m, "cp1252")
+
     # FoxPro 2.x with a memo file, DOS Cyrillic (866).
     fp = os.path.join(folder, "fp2.dbf")
     make(fp, "code C(6); remarks M; amount N(8,2); d D", "fp", "cp866",

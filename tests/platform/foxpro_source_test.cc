@@ -1,6 +1,7 @@
 #include "platform/dbf/foxpro_source.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/dbf/dbf_errors.h"
 #include "tests/support/dbf_builder.h"
@@ -110,6 +111,48 @@ TEST_F(FoxProSourceTest, TableFileIsFoundIgnoringCaseAndHyphensStay) {
   auto rs = Open("select * from [personnel-del]");
   ASSERT_TRUE(rs);
   EXPECT_FALSE(rs->Eof());
+}
+
+TEST_F(FoxProSourceTest, AValueThatCannotBeDecodedIsThatFieldsFailureWithItsStoredText) {
+  DbfBuilder()
+      .Field("PAY_MON", 'N', 2)
+      .Field("PAY_YEAR", 'N', 4)
+      .Row({" 3", "12AB"})
+      .Row({" 4", "2024"})
+      .Write(folder_ / "paybill.dbf");
+  auto rs = Open("select * from paybill");
+  ASSERT_TRUE(rs);
+  EXPECT_EQ((*rs->Field(0))->ToText(), "3");
+  auto year = rs->Field(1);
+  ASSERT_FALSE(year.ok());
+  EXPECT_EQ(year.status().number(), kErrDataTypeMismatch);
+  EXPECT_NE(year.status().description().find("field pay_year holds '12AB'"), std::string::npos);
+  ASSERT_TRUE(rs->MoveNext().ok());
+  EXPECT_EQ((*rs->Field(1))->ToText(), "2024");
+}
+
+TEST_F(FoxProSourceTest, AFolderAPipeOrALinkNamedLikeATableIsFoundAndRefused) {
+  namespace fs = std::filesystem;
+  fs::create_directory(folder_ / "Folder.DBF");
+  ASSERT_EQ(::mkfifo((folder_ / "pipe.dbf").c_str(), 0600), 0);
+  fs::create_symlink("loop.dbf", folder_ / "loop.dbf");
+  fs::create_symlink("nowhere/x.dbf", folder_ / "dangling.dbf");
+  const std::vector<std::pair<std::string, long>> cases = {{"folder", kErrNotATable},
+                                                           {"pipe", kErrNotATable},
+                                                           {"loop", ELOOP},
+                                                           {"dangling", kErrFileDoesNotExist}};
+  for (const auto& [table, number] : cases) {
+    EXPECT_FALSE(FindTableFile(folder_.path(), table).empty()) << table;
+    // In a child, so that waiting on the pipe fails the test instead of hanging it.
+    const int opened = testing::ExitStatusWithin(5, [&, table = table] {
+      auto rs = OpenFoxProRecordset("select * from " + table, options_);
+      return rs.ok() ? 255 : static_cast<int>(rs.status().number());
+    });
+    EXPECT_EQ(opened, number) << table;
+  }
+  // A real table file wins over a folder whose name differs from it only in case.
+  fs::create_directory(folder_ / "personnel.dbf");
+  EXPECT_EQ(FindTableFile(folder_.path(), "personnel").filename(), "PERSONNEL.DBF");
 }
 
 TEST_F(FoxProSourceTest, EmptyTableStartsAtEnd) {

@@ -1,12 +1,15 @@
 #include "tests/support/dbf_builder.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 namespace zuna::testing {
 
@@ -55,9 +58,20 @@ DbfBuilder& DbfBuilder::RecordLength(std::uint16_t length) {
   return *this;
 }
 
+DbfBuilder& DbfBuilder::HeaderExtra(std::string bytes) {
+  header_extra_ = std::move(bytes);
+  return *this;
+}
+
+DbfBuilder& DbfBuilder::HeaderLength(std::uint16_t length) {
+  header_length_override_ = length;
+  return *this;
+}
+
 std::string DbfBuilder::Bytes() const {
   const bool visual_foxpro = version_ == 0x30 || version_ == 0x31 || version_ == 0x32;
-  const std::size_t header_length = 32 + 32 * fields_.size() + 1 + (visual_foxpro ? 263 : 0);
+  const std::string extra = header_extra_.value_or(std::string(visual_foxpro ? 263 : 0, '\0'));
+  const std::size_t header_length = 32 + 32 * fields_.size() + 1 + extra.size();
   std::string out(header_length, '\0');
   out[0] = static_cast<char>(version_);
   out[1] = 126;
@@ -66,7 +80,9 @@ std::string DbfBuilder::Bytes() const {
   const std::uint32_t count = header_row_count_ >= 0 ? static_cast<std::uint32_t>(header_row_count_)
                                                      : static_cast<std::uint32_t>(records_.size());
   std::memcpy(&out[4], &count, 4);
-  const auto header16 = static_cast<std::uint16_t>(header_length);
+  const auto header16 = header_length_override_ >= 0
+                            ? static_cast<std::uint16_t>(header_length_override_)
+                            : static_cast<std::uint16_t>(header_length);
   std::memcpy(&out[8], &header16, 2);
   const std::uint16_t record = record_length();
   std::memcpy(&out[10], &record, 2);
@@ -83,6 +99,7 @@ std::string DbfBuilder::Bytes() const {
     offset += fields_[i].length;
   }
   out[32 + 32 * fields_.size()] = 0x0D;
+  out.replace(32 + 32 * fields_.size() + 1, extra.size(), extra);
   for (const auto& r : records_) out += r;
   out += '\x1A';
   return out;
@@ -170,6 +187,23 @@ int RunUnprivileged(const std::function<int()>& check) {
   int status = 0;
   if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+}
+
+int ExitStatusWithin(int seconds, const std::function<int()>& body) {
+  const pid_t pid = ::fork();
+  if (pid < 0) return -2;
+  if (pid == 0) ::_exit(body());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  int status = 0;
+  while (::waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
 }
 
 TempFolder::TempFolder() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ class DbfBuilder {
   DbfBuilder& HeaderRowCount(std::uint32_t count);
   // Overrides the record length written into the header.
   DbfBuilder& RecordLength(std::uint16_t length);
+  // The bytes between the descriptors' terminator and the first record (default: the 263-byte
+  // backlink of zeros for Visual FoxPro, nothing otherwise).
+  DbfBuilder& HeaderExtra(std::string bytes);
+  // Overrides the header length written into the header; the bytes stay where they are.
+  DbfBuilder& HeaderLength(std::uint16_t length);
 
   std::string Bytes() const;
   void Write(const std::filesystem::path& path) const;
@@ -46,6 +52,8 @@ class DbfBuilder {
   std::vector<std::string> records_;
   int header_row_count_ = -1;
   int record_length_override_ = -1;
+  int header_length_override_ = -1;
+  std::optional<std::string> header_extra_;
 };
 
 // Writes a FoxPro memo file (.fpt) whose blocks hold `memos`, starting at block
@@ -70,6 +78,11 @@ std::string ReadFile(const std::filesystem::path& path);
 // Runs `check` in a child process that cannot override file permissions (as user nobody when
 // the tests run as root) and returns its exit status; -1 when no such process could be made.
 int RunUnprivileged(const std::function<int()>& check);
+
+// Runs `body` in a child process and returns its exit status, or -1 when it has not ended
+// within `seconds` (it is then killed): for calls that must not block, such as opening a named
+// pipe, so that a fault fails the test instead of hanging it.
+int ExitStatusWithin(int seconds, const std::function<int()>& body);
 
 // A fresh, empty folder under the system's temporary folder, removed when the object goes.
 class TempFolder {

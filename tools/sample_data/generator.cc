@@ -1,5 +1,8 @@
 #include "tools/sample_data/generator.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -109,8 +112,8 @@ std::string ToCp1252(const std::string& utf8) {
   return out;
 }
 
-Status WriteTable(const fs::path& folder, const import::CatalogEntry& entry,
-                  const SampleOptions& options) {
+Result<std::uint64_t> WriteTable(const fs::path& folder, const import::CatalogEntry& entry,
+                                 const SampleOptions& options) {
   const bool personnel = entry.table == "personnel";
   const std::vector<ColumnSpec> columns = personnel ? PersonnelColumns() : ColumnsOf(entry);
   ASSIGN_OR_RETURN(DbfWriter writer, DbfWriter::Create(folder / (entry.table + ".dbf"), columns));
@@ -131,19 +134,44 @@ Status WriteTable(const fs::path& folder, const import::CatalogEntry& entry,
     const bool deleted = rows > 1 && n % kDeletedEvery == kDeletedEvery - 1;
     RETURN_IF_ERROR(writer.AddRow(row, deleted));
   }
-  return writer.Finish();
+  RETURN_IF_ERROR(writer.Finish());
+  return rows;
+}
+
+// The folder is made here only when its parent is there: mkdir, not mkdir -p.
+Status PrepareFolder(const fs::path& folder) {
+  struct stat info;
+  if (::stat(folder.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode)) return Status::Ok();
+    return files::ErrnoStatus(ENOTDIR, folder);
+  }
+  if (errno != ENOENT) return files::ErrnoStatus(errno, folder);
+  if (::mkdir(folder.c_str(), 0777) != 0) {
+    const int error = errno;
+    if (error == ENOENT) {
+      return Status(ErrorKind::kNotFound, ENOENT,
+                    folder.string() + ": the parent folder does not exist");
+    }
+    return files::ErrnoStatus(error, folder);
+  }
+  return Status::Ok();
 }
 
 }  // namespace
 
-Status GenerateSampleData(const fs::path& folder, const SampleOptions& options) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (ec) return Status(ErrorKind::kIoError, ec.value(), folder.string() + ": " + ec.message());
-  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
-    RETURN_IF_ERROR(WriteTable(folder, *entry, options));
+Result<SampleSummary> GenerateSampleData(const fs::path& folder, const SampleOptions& options) {
+  if (options.rows_per_table > kMaxRows || options.personnel_rows > kMaxRows) {
+    return Status(ErrorKind::kInvalidArgument, EINVAL,
+                  "at most " + std::to_string(kMaxRows) + " rows per table");
   }
-  return Status::Ok();
+  RETURN_IF_ERROR(PrepareFolder(folder));
+  SampleSummary summary;
+  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
+    ASSIGN_OR_RETURN(const std::uint64_t rows, WriteTable(folder, *entry, options));
+    ++summary.tables;
+    summary.rows += rows;
+  }
+  return summary;
 }
 
 }  // namespace zuna::sample

@@ -2,7 +2,9 @@
 //   zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER
 //   zuna-sample schema
 //   zuna-sample catalog            print the import's catalogs as JSON, for tests
+#include <charconv>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,12 +13,43 @@
 
 namespace {
 
+constexpr int kExitDone = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER\n"
+    "       zuna-sample schema\n"
+    "       zuna-sample catalog\n"
+    "\n"
+    "generate  writes the 67 sample FoxPro tables into FOLDER (created if missing; its parent\n"
+    "          folder must exist): N rows in each table (default 20), N personnel rows\n"
+    "          (default 200), at most 10000000 each\n"
+    "schema    prints the CreateTableScript.sql that matches the sample tables\n"
+    "catalog   prints the import's catalogs as JSON\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] "
-               "FOLDER\n"
-               "       zuna-sample schema\n");
-  return 2;
+  std::fputs(kUsage, stderr);
+  return kExitUsage;
+}
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "zuna-sample: %s\n", message.c_str());
+  return Usage();
+}
+
+// A row count as typed: digits only (no sign, no blanks, no exponent) and at most kMaxRows, so a
+// typing slip can neither wrap into an endless table nor fill the disk.
+std::optional<std::uint64_t> ParseRowCount(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+  }
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value > zuna::sample::kMaxRows) return std::nullopt;
+  return value;
 }
 
 // The catalogs as JSON: one object per table with its fields, rules and log.
@@ -47,44 +80,62 @@ void PrintCatalog() {
   std::printf("\n]\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::string_view command = argc > 1 ? argv[1] : "";
-  if (command == "catalog" && argc == 2) {
-    PrintCatalog();
-    return 0;
-  }
-  if (command == "schema" && argc == 2) {
-    const std::string script = zuna::sample::CreateTableScript();
-    std::fwrite(script.data(), 1, script.size(), stdout);
-    return 0;
-  }
-  if (command != "generate") return Usage();
+int Generate(int argc, char** argv) {
   zuna::sample::SampleOptions options;
   std::string folder;
   for (int i = 2; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if ((arg == "--rows" || arg == "--personnel-rows") && i + 1 < argc) {
-      try {
-        (arg == "--rows" ? options.rows_per_table : options.personnel_rows) =
-            std::stoull(argv[++i]);
-      } catch (const std::exception&) {
-        return Usage();
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      return kExitDone;
+    }
+    if (arg == "--rows" || arg == "--personnel-rows") {
+      if (i + 1 >= argc) return UsageError(std::string(arg) + " needs a number of rows");
+      const std::string_view text = argv[++i];
+      const auto rows = ParseRowCount(text);
+      if (!rows) {
+        return UsageError(std::string(arg) + ": '" + std::string(text) +
+                          "' is not a number of rows from 0 to " +
+                          std::to_string(zuna::sample::kMaxRows));
       }
+      (arg == "--rows" ? options.rows_per_table : options.personnel_rows) = *rows;
     } else if (arg == "--no-refused-rows") {
       options.refused_rows = false;
-    } else if (folder.empty() && !arg.starts_with("-")) {
+    } else if (folder.empty() && !arg.empty() && !arg.starts_with("-")) {
       folder = arg;
     } else {
-      return Usage();
+      return UsageError("unexpected argument '" + std::string(arg) + "'");
     }
   }
-  if (folder.empty()) return Usage();
-  const zuna::Status status = zuna::sample::GenerateSampleData(folder, options);
-  if (!status.ok()) {
-    std::fprintf(stderr, "%s\n", status.ToString().c_str());
-    return 1;
+  if (folder.empty()) return UsageError("generate needs a FOLDER");
+  auto written = zuna::sample::GenerateSampleData(folder, options);
+  if (!written.ok()) {
+    std::fprintf(stderr, "zuna-sample: %s\n", written.status().ToString().c_str());
+    return kExitFailed;
   }
-  return 0;
+  std::fprintf(stderr, "zuna-sample: wrote %llu tables with %llu rows into %s\n",
+               static_cast<unsigned long long>(written->tables),
+               static_cast<unsigned long long>(written->rows), folder.c_str());
+  return kExitDone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string_view command = argc > 1 ? argv[1] : "";
+  if ((command == "--help" || command == "-h" || command == "help") && argc == 2) {
+    std::fputs(kUsage, stdout);
+    return kExitDone;
+  }
+  if (command == "catalog" && argc == 2) {
+    PrintCatalog();
+    return kExitDone;
+  }
+  if (command == "schema" && argc == 2) {
+    const std::string script = zuna::sample::CreateTableScript();
+    std::fwrite(script.data(), 1, script.size(), stdout);
+    return kExitDone;
+  }
+  if (command == "generate") return Generate(argc, argv);
+  return command.empty() ? Usage() : UsageError("unknown command '" + std::string(command) + "'");
 }
