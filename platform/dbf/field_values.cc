@@ -78,7 +78,11 @@ ValueFault DecodeNumberText(std::string_view raw, Value& out) {
   NumberParts parts;
   if (!SplitNumber(text, parts)) return ValueFault::kDataTypeMismatch;
   if (parts.has_exponent) {
-    if (!ParseNumberText(text, out)) return ValueFault::kDataTypeMismatch;
+    // The grammar was checked above: a number that still does not read lies beyond a double.
+    if (!ParseNumberText(text, out)) {
+      out.SetNull();
+      return ValueFault::kNumericOverflow;
+    }
     if (out.kind() == ValueKind::kDouble && !std::isfinite(out.number())) {
       out.SetNull();
       return ValueFault::kNumericOverflow;
