@@ -1,12 +1,13 @@
 // zuna-sample: the bundled sample data and the table script derived from the same shapes.
 //   zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER
-//   zuna-sample schema
+//   zuna-sample schema [--dialect sqlserver|postgresql|mariadb]
 //   zuna-sample catalog            print the import's catalogs as JSON, for tests
 #include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "tools/sample_data/generator.h"
+#include "tools/sample_data/table_script.h"
 #include "tools/sample_data/table_shapes.h"
 
 namespace {
@@ -15,7 +16,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] "
                "FOLDER\n"
-               "       zuna-sample schema\n");
+               "       zuna-sample schema [--dialect sqlserver|postgresql|mariadb]\n");
   return 2;
 }
 
@@ -55,8 +56,12 @@ int main(int argc, char** argv) {
     PrintCatalog();
     return 0;
   }
-  if (command == "schema" && argc == 2) {
-    const std::string script = zuna::sample::CreateTableScript();
+  if (command == "schema" &&
+      (argc == 2 || (argc == 4 && std::string_view(argv[2]) == "--dialect"))) {
+    const auto dialect = argc == 2 ? zuna::sample::SchemaDialect::kSqlServer
+                                   : zuna::sample::ParseSchemaDialect(argv[3]);
+    if (!dialect) return Usage();
+    const std::string script = zuna::sample::CreateTableScript(*dialect);
     std::fwrite(script.data(), 1, script.size(), stdout);
     return 0;
   }
