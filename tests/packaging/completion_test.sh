@@ -64,7 +64,9 @@ expect "catalog generate schema" _zuna_sample zuna-sample ""
 expect "--no-refused-rows --personnel-rows --rows" _zuna_sample zuna-sample generate --
 expect "" _zuna_sample zuna-sample generate --rows ""
 expect "$scratch/data $scratch/docs" _zuna_sample zuna-sample generate --rows 5 "$scratch/d"
-expect "" _zuna_sample zuna-sample schema --
+expect "--dialect" _zuna_sample zuna-sample schema --
+expect "mariadb postgresql sqlserver" _zuna_sample zuna-sample schema --dialect ""
+expect "" _zuna_sample zuna-sample schema --dialect mariadb ""
 
 # Every command and option of the programs' own usage is offered.
 offered_commands=" $(complete_words _zuna_transfer zuna-transfer "") "
@@ -84,9 +86,10 @@ for option in $(printf '%s\n' "$usage" | grep -o -- '--[a-z][a-z-]*' | sort -u);
   }
 done
 offered_generate=" $(complete_words _zuna_sample zuna-sample generate --) "
+offered_schema=" $(complete_words _zuna_sample zuna-sample schema --) "
 for option in $({ "$sample" 2>&1 || true; } | grep -o -- '--[a-z][a-z-]*' | sort -u); do
   case $option in --help | --version) continue ;; esac
-  [[ $offered_generate == *" $option "* ]] || {
+  [[ $offered_generate == *" $option "* || $offered_schema == *" $option "* ]] || {
     echo "FAIL: option $option of zuna-sample's usage is not completed" >&2
     failures=$((failures + 1))
   }

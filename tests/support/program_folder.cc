@@ -10,6 +10,7 @@ namespace fs = std::filesystem;
 
 ProgramFolder::ProgramFolder(const fs::path& sql_dir, const std::string& ini) {
   for (const auto& script : fs::directory_iterator(sql_dir)) {
+    if (!script.is_regular_file()) continue;  // postgresql/, mariadb/: other servers' scripts
     fs::copy_file(script.path(), folder_ / script.path().filename().string());
   }
   fs::create_directory(data());

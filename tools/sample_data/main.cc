@@ -1,6 +1,6 @@
 // zuna-sample: the bundled sample data and the table script derived from the same shapes.
 //   zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER
-//   zuna-sample schema
+//   zuna-sample schema [--dialect sqlserver|postgresql|mariadb]
 //   zuna-sample catalog            print the import's catalogs as JSON, for tests
 #include <charconv>
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "tools/sample_data/generator.h"
+#include "tools/sample_data/table_script.h"
 #include "tools/sample_data/table_shapes.h"
 
 namespace {
@@ -19,13 +20,14 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "usage: zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER\n"
-    "       zuna-sample schema\n"
+    "       zuna-sample schema [--dialect sqlserver|postgresql|mariadb]\n"
     "       zuna-sample catalog\n"
     "\n"
     "generate  writes the 67 sample FoxPro tables into FOLDER (created if missing; its parent\n"
     "          folder must exist): N rows in each table (default 20), N personnel rows\n"
     "          (default 200), at most 10000000 each\n"
-    "schema    prints the CreateTableScript.sql that matches the sample tables\n"
+    "schema    prints the CreateTableScript.sql that matches the sample tables, for SQL Server\n"
+    "          and the embedded engine or, with --dialect, for PostgreSQL or MariaDB\n"
     "catalog   prints the import's catalogs as JSON\n";
 
 int Usage() {
@@ -131,8 +133,12 @@ int main(int argc, char** argv) {
     PrintCatalog();
     return kExitDone;
   }
-  if (command == "schema" && argc == 2) {
-    const std::string script = zuna::sample::CreateTableScript();
+  if (command == "schema" &&
+      (argc == 2 || (argc == 4 && std::string_view(argv[2]) == "--dialect"))) {
+    const auto dialect = argc == 2 ? zuna::sample::SchemaDialect::kSqlServer
+                                   : zuna::sample::ParseSchemaDialect(argv[3]);
+    if (!dialect) return UsageError("unknown dialect '" + std::string(argv[3]) + "'");
+    const std::string script = zuna::sample::CreateTableScript(*dialect);
     std::fwrite(script.data(), 1, script.size(), stdout);
     return kExitDone;
   }

@@ -151,32 +151,6 @@ std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry) {
   return columns;
 }
 
-std::string SqlTypeOf(const ColumnSpec& column) {
-  switch (column.type) {
-    case 'C':
-      return "varchar(" + std::to_string(column.length) + ")";
-    case 'N':
-    case 'F':
-      if (column.decimals == 0) return column.length <= 9 ? "int" : "bigint";
-      return "decimal(" + std::to_string(column.length) + "," + std::to_string(column.decimals) +
-             ")";
-    case 'D':
-      return "datetime";
-    case 'T':
-      return "datetime";
-    case 'L':
-      return "bit";
-    case 'M':
-      return "text";
-    case 'I':
-      return "int";
-    case 'Y':
-      return "money";
-    default:
-      return "varchar(254)";
-  }
-}
-
 std::vector<const import::CatalogEntry*> AllCatalogEntries() {
   std::vector<const import::CatalogEntry*> entries;
   for (auto pass :
@@ -184,23 +158,6 @@ std::vector<const import::CatalogEntry*> AllCatalogEntries() {
     for (const import::CatalogEntry& entry : pass) entries.push_back(&entry);
   }
   return entries;
-}
-
-std::string CreateTableScript() {
-  std::string script =
-      "-- The tables of the FoxPro payroll data, one per catalogued table, with every column "
-      "the\r\n"
-      "-- import copies. Generated from the import's catalogs: zuna-sample schema.\r\n";
-  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
-    script += "CREATE TABLE [" + entry->table + "] (\r\n";
-    const std::vector<ColumnSpec> columns = ColumnsOf(*entry);
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      script += "    [" + columns[i].name + "] " + SqlTypeOf(columns[i]) +
-                (i + 1 < columns.size() ? ",\r\n" : "\r\n");
-    }
-    script += ");\r\nGO\r\n";
-  }
-  return script;
 }
 
 std::vector<std::string> PersonnelRow(std::uint64_t n) {

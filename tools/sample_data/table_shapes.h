@@ -17,15 +17,8 @@ ColumnSpec ShapeOf(std::string_view field);
 // gets a description column the import does not copy.
 std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry);
 
-// The SQL Server type that holds a column's values: varchar(n), int, decimal(w,d), datetime,
-// bit, or text for a memo.
-std::string SqlTypeOf(const ColumnSpec& column);
-
 // Every catalogued table, in pass order.
 std::vector<const import::CatalogEntry*> AllCatalogEntries();
-
-// The script that creates all 67 tables, one batch per table, batches separated by GO lines.
-std::string CreateTableScript();
 
 // The columns of the FoxPro personnel table: 81 fields of realistic types and widths.
 const std::vector<ColumnSpec>& PersonnelColumns();
