@@ -27,12 +27,12 @@ void DataTransferModel::DeleteDuplicateRecords() {
                                   operator_);
 }
 
-import::ImportSummary DataTransferModel::Import(import::ImportObserver* observer){
-    import::SkipLog skips;
-import::ImportContext context{
+transfer::ImportSummary DataTransferModel::Import(transfer::ImportObserver* observer){
+    transfer::SkipLog skips;
+transfer::ImportContext context{
     sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, state_,
     skips};
-return import::RunImport(context, *this, observer);
+return transfer::RunImport(context, *this, observer);
 }  // namespace zuna::app
 
 void DataTransferModel::ShowWaitLabel() {

@@ -19,7 +19,7 @@ namespace zuna::app {
 // state of its controls, the import's slots, and the handlers of its buttons. A front end shows
 // this state and calls the handlers; `on_change` tells it to repaint (the wait label must be
 // seen before the first table is copied).
-class DataTransferModel : public import::ImportWindow {
+class DataTransferModel : public transfer::ImportWindow {
  public:
   DataTransferModel(const sql::DataSources& sources, Operator& op);
 
@@ -38,15 +38,15 @@ class DataTransferModel : public import::ImportWindow {
   void CreateTable();
   void Alter();
   void DeleteDuplicateRecords();
-  import::ImportSummary Import(import::ImportObserver* observer = nullptr);
+  transfer::ImportSummary Import(transfer::ImportObserver* observer = nullptr);
 
-  import::ImportState& import_state() { return state_;
+  transfer::ImportState& import_state() { return state_;
 }
 
 std::function<void()>
     on_change;
 
-// import::ImportWindow
+// transfer::ImportWindow
 void ShowWaitLabel() override;
 void HideWaitLabel() override;
 void DisableImport() override;
@@ -59,7 +59,7 @@ void Changed() {
 
 const sql::DataSources& sources_;
 Operator& operator_;
-import::ImportState state_;
+transfer::ImportState state_;
 bool import_enabled_ = true;
 bool report_enabled_ = true;
 bool wait_label_visible_ = false;

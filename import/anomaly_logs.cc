@@ -1,6 +1,6 @@
 #include "import/anomaly_logs.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 Status LogSlot::Open(const std::filesystem::path& folder, std::string_view name) {
   const Status released = Release();
@@ -58,4 +58,4 @@ std::string PaybillLogLine(std::string_view pay_mon, std::string_view pay_year,
   return line;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

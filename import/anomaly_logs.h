@@ -8,7 +8,7 @@
 #include "platform/base/status.h"
 #include "platform/files/file_system.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 inline constexpr std::string_view kPersonnelLogName = "personnel_rpt";
 inline constexpr std::string_view kPaybillLogName = "paybill_rpt";
@@ -58,4 +58,4 @@ std::string PaybillLogLine(std::string_view pay_mon, std::string_view pay_year,
                            std::string_view dept_code, std::string_view estb_code,
                            std::string_view field, std::string_view value);
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -9,7 +9,7 @@
 #include "platform/sql/data_sources.h"
 #include "scripts/script_runner.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 constexpr std::string_view kInstallationTable = "installation";
@@ -166,4 +166,4 @@ ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObse
   return summary;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

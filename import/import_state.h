@@ -4,7 +4,7 @@
 
 #include "import/anomaly_logs.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 // What the main window keeps for the import and the column listing: the two select texts put
 // there just before each open (they keep the last texts between tables and passes) and the log
@@ -15,4 +15,4 @@ struct ImportState {
   LogSlot log;
 };
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

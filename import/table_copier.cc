@@ -16,7 +16,7 @@
 #include "scripts/schema_commands.h"
 #include "scripts/script_runner.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 constexpr std::size_t kTrimAndCutLength = 50;
@@ -347,4 +347,4 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
   return report;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

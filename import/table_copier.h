@@ -15,7 +15,7 @@ class DataSources;
 }
 }  // namespace zuna
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 // Everything a pass works with: the data sources, the folders, the server name as typed, the
 // operator, the main window's slots and the log of skipped failures.
@@ -62,4 +62,4 @@ struct TableReport {
 TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
                       const Status& run_stopped_by = Status::Ok());
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -40,7 +40,7 @@ std::string QuotedLiteral(std::string_view text) {
 }
 
 // The column entries of one table: target columns without a FoxPro column of the same name.
-Result<std::string> MissingColumns(const sql::DataSources& sources, import::ImportState& state,
+Result<std::string> MissingColumns(const sql::DataSources& sources, transfer::ImportState& state,
                                    const std::string& table) {
   const std::string select = "select * from " + sql::BracketName(table);
   state.target_select = select;
@@ -72,8 +72,8 @@ Result<std::string> MissingColumns(const sql::DataSources& sources, import::Impo
 
 }  // namespace
 
-Status WriteFieldListing(const sql::DataSources& sources, import::ImportState& state) {
-  RETURN_IF_ERROR(state.log.Open(sources.program_folder(), import::kFieldListingName));
+Status WriteFieldListing(const sql::DataSources& sources, transfer::ImportState& state) {
+  RETURN_IF_ERROR(state.log.Open(sources.program_folder(), transfer::kFieldListingName));
   const std::filesystem::path data_folder = sources.DataFolder();
   ASSIGN_OR_RETURN(auto tables, sources.OpenRecordset(kTableList, constants::kPayConnection));
   while (!tables->Eof()) {

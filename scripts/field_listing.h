@@ -8,7 +8,7 @@ namespace zuna {
 namespace sql {
 class DataSources;
 }
-namespace import {
+namespace transfer {
 struct ImportState;
 }
 }  // namespace zuna
@@ -21,6 +21,6 @@ namespace zuna::scripts {
 // block of four lines: the table name, 16 hyphens, the entries, 12 equals signs. The file goes
 // into the main window's log slot and stays open there. The first failing step ends the listing
 // and is returned; what was written before stays.
-Status WriteFieldListing(const sql::DataSources& sources, import::ImportState& state);
+Status WriteFieldListing(const sql::DataSources& sources, transfer::ImportState& state);
 
 }  // namespace zuna::scripts

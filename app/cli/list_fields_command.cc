@@ -15,7 +15,7 @@ int RunListFields(const CommandContext& context) {
     context.op.ShowError(sources.status());
     return kExitFailed;
   }
-  import::ImportState state;
+  transfer::ImportState state;
   const Status listed = scripts::WriteFieldListing(*sources, state);
   // The window would keep the listing open; the command ends here, so it closes the file and
   // only then knows that every line reached it.

@@ -62,9 +62,9 @@ class EnterPressesButtons : public QObject {
 };
 
 // Repaints the window between tables while the import runs; it takes no input meanwhile.
-class RepaintBetweenTables : public import::ImportObserver {
+class RepaintBetweenTables : public transfer::ImportObserver {
  public:
-  void TableDone(const import::TableReport&) override {
+  void TableDone(const transfer::TableReport&) override {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 };

@@ -10,16 +10,16 @@
 #include "tests/support/dbf_builder.h"
 #include "tests/support/program_folder.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
-using testing::Lines;
+using testkit::DbfBuilder;
+using testkit::Lines;
 
 // The complete lines (ended by CR LF) of a Unicode log as it is on disk now.
 Lines LinesOnDisk(const fs::path& path) {
-  const std::string bytes = testing::ReadFile(path);
+  const std::string bytes = testkit::ReadFile(path);
   if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0) return {"<no byte-order mark>"};
   std::string utf8;
   for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
@@ -43,7 +43,7 @@ const Status kRefused(ErrorKind::kRefused, 8152, "String or binary data would be
 
 class SkipLogTest : public ::testing::Test {
  protected:
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   files::FaultInjectingFileEnv env_;
   SkipLog log_{env_};
   fs::path path_ = folder_ / "import_errors";
@@ -118,7 +118,7 @@ TEST_F(SkipLogTest, ReopeningStartsAfresh) {
 
 class LogSlotTest : public ::testing::Test {
  protected:
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   files::FaultInjectingFileEnv env_;
   LogSlot slot_{env_};
 };
@@ -191,15 +191,15 @@ class ImportLogsTest : public ::testing::Test {
   }
 
   files::FaultInjectingFileEnv env_;
-  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
-  testing::RecordingOperator op_;
+  testkit::ProgramFolder folder_{ZUNA_SQL_DIR};
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(ImportLogsTest, AnomalyLogIsOnDiskWhileTheWindowKeepsItOpen) {
   Paybill();
   ImportState state;  // the window's slots, which keep the pay-bill log open after the import
   SkipLog skips;
-  testing::RecordingWindow window;
+  testkit::RecordingWindow window;
   ImportContext context{folder_.sources(), folder_.data(), folder_.path(), "", op_, state, skips};
   RunImport(context, window);
   EXPECT_TRUE(state.log.has_stream());
@@ -276,4 +276,4 @@ TEST_F(ImportLogsTest, AnomalyLogThatCannotBeCreatedIsListedWithEachLineItLacks)
 }
 
 }  // namespace
-}  // namespace zuna::import
+}  // namespace zuna::transfer

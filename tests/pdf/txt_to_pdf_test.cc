@@ -11,8 +11,8 @@
 namespace zuna::pdf {
 namespace {
 
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 class TxtToPdfTest : public ::testing::Test {
  protected:
@@ -62,7 +62,7 @@ class TxtToPdfTest : public ::testing::Test {
   // qpdf's own check must find neither errors nor warnings.
   void ExpectQpdfClean() {
     const auto [status, out] =
-        testing::RunCommand("qpdf --check '" + (folder_ / "report.pdf").string() + "'");
+        testkit::RunCommand("qpdf --check '" + (folder_ / "report.pdf").string() + "'");
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(out.find("WARNING"), std::string::npos) << out;
     EXPECT_NE(out.find("No syntax or stream encoding errors"), std::string::npos) << out;
@@ -71,7 +71,7 @@ class TxtToPdfTest : public ::testing::Test {
   // What pdfinfo reads back for `key` ("Title", "Author"...), in UTF-8, or "<none>".
   std::string InfoEntry(const std::string& key) {
     const std::string out =
-        "\n" + testing::RunCommand("pdfinfo -enc UTF-8 '" + (folder_ / "report.pdf").string() + "'")
+        "\n" + testkit::RunCommand("pdfinfo -enc UTF-8 '" + (folder_ / "report.pdf").string() + "'")
                    .second;
     const std::size_t at = out.find("\n" + key + ":");
     if (at == std::string::npos) return "<none>";
@@ -94,7 +94,7 @@ class TxtToPdfTest : public ::testing::Test {
   }
 
   std::string PdfToText() {
-    return testing::RunCommand("pdftotext -layout '" + (folder_ / "report.pdf").string() + "' -")
+    return testkit::RunCommand("pdftotext -layout '" + (folder_ / "report.pdf").string() + "' -")
         .second;
   }
 
@@ -107,8 +107,8 @@ class TxtToPdfTest : public ::testing::Test {
     return n;
   }
 
-  testing::TempFolder folder_;
-  testing::RecordingOperator operator_;
+  testkit::TempFolder folder_;
+  testkit::RecordingOperator operator_;
 };
 
 TEST_F(TxtToPdfTest, EmptyTextGivesOnePageWithOnlyItsNumberByteForByte) {
@@ -348,7 +348,7 @@ TEST_F(TxtToPdfTest, AFontNameIsWrittenAsAPdfName) {
   EXPECT_NE(pdf.find("/BaseFont /Courier#20Bold\r"), std::string::npos);
   ExpectQpdfClean();
   const std::string fonts =
-      testing::RunCommand("pdffonts '" + (folder_ / "report.pdf").string() + "'").second;
+      testkit::RunCommand("pdffonts '" + (folder_ / "report.pdf").string() + "'").second;
   EXPECT_NE(fonts.find("\nCourier Bold "), std::string::npos) << fonts;
   const std::string odd = ConvertWithInfo("", "", "", "", "", "A(b)/c#d%\xC3\xA9");
   EXPECT_NE(odd.find("/BaseFont /A#28b#29#2Fc#23d#25#E9\r"), std::string::npos);
@@ -374,7 +374,7 @@ TEST_F(TxtToPdfTest, ThePageNumberPositionIsAPlainNumberOnAWidePage) {
 
 TEST_F(TxtToPdfTest, ThePdfCommandEscapesWhatItIsGiven) {
   WriteFile(folder_ / "in", "text\r\n");
-  const auto [status, out] = testing::RunCommand(
+  const auto [status, out] = testkit::RunCommand(
       "ZUNA_NO_VIEWER=1 '" + std::string(ZUNA_TRANSFER) + "' pdf '" + (folder_ / "in").string() +
       "' '" + (folder_ / "report.pdf").string() +
       "' --title 'Q1 (draft' --font 'Courier Bold' --author 'a\\b' --subject 'Prämie'");

@@ -62,7 +62,7 @@ class EmbeddedEngineTest : public ::testing::Test {
     return out;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::unique_ptr<DataSources> sources_;
 };
 
@@ -241,7 +241,7 @@ class DataSourcesTest : public ::testing::Test {
   DataSources With(std::string ini, std::vector<std::string> odbc = {}) {
     return DataSources(folder_.path(), config::IniFile::Parse(ini), std::move(odbc));
   }
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(DataSourcesTest, DefaultsServeAFreshInstallation) {

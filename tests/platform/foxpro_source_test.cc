@@ -9,7 +9,7 @@
 namespace zuna::dbf {
 namespace {
 
-using testing::DbfBuilder;
+using testkit::DbfBuilder;
 
 class FoxProSourceTest : public ::testing::Test {
  protected:
@@ -30,7 +30,7 @@ class FoxProSourceTest : public ::testing::Test {
     return rs.ok() ? std::move(rs).value() : nullptr;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   FoxProSourceOptions options_;
 };
 
@@ -144,7 +144,7 @@ TEST_F(FoxProSourceTest, AFolderAPipeOrALinkNamedLikeATableIsFoundAndRefused) {
   for (const auto& [table, number] : cases) {
     EXPECT_FALSE(FindTableFile(folder_.path(), table).empty()) << table;
     // In a child, so that waiting on the pipe fails the test instead of hanging it.
-    const int opened = testing::ExitStatusWithin(5, [&, table = table] {
+    const int opened = testkit::ExitStatusWithin(5, [&, table = table] {
       auto rs = OpenFoxProRecordset("select * from " + table, options_);
       return rs.ok() ? 255 : static_cast<int>(rs.status().number());
     });

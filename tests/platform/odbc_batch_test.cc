@@ -93,7 +93,7 @@ class OdbcBatchTest : public ::testing::Test {
     return rows;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(OdbcBatchTest, RefusedRowsInArraysAreLostAloneAndNamedByTheirTags) {
@@ -252,8 +252,8 @@ TEST(ArrayReportTest, StatusesOrTheProcessedCountLocateTheFirstRefusedRow) {
 // PostgreSQL with its default date order.
 class ServerSessionTest : public ::testing::Test {
  protected:
-  std::shared_ptr<OdbcConnection> Connect(testing::TestServer server) {
-    const auto dsn = testing::TestServerDataSource(server);
+  std::shared_ptr<OdbcConnection> Connect(testkit::TestServer server) {
+    const auto dsn = testkit::TestServerDataSource(server);
     if (!dsn) return nullptr;
     auto connection = OdbcConnection::Open("DSN=" + *dsn);
     EXPECT_TRUE(connection.ok()) << connection.status().ToString();
@@ -272,7 +272,7 @@ class ServerSessionTest : public ::testing::Test {
 // Outside strict mode MariaDB stores "01/01/1900" in a date column as 0000-00-00, cuts a text to
 // its column and clips a number to its type, and its driver reports plain success.
 TEST_F(ServerSessionTest, MariaDbRefusesAValueItWouldChange) {
-  auto connection = Connect(testing::TestServer::kMariaDb);
+  auto connection = Connect(testkit::TestServer::kMariaDb);
   if (!connection) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
   ASSERT_EQ(One(*connection, "SELECT @@GLOBAL.sql_mode LIKE '%STRICT%'"), "0")
       << "the test server must run outside strict mode for this test to mean anything";
@@ -293,7 +293,7 @@ TEST_F(ServerSessionTest, MariaDbRefusesAValueItWouldChange) {
 
 // The embedded engine reads a text date day first, as the FoxPro data writes it.
 TEST_F(ServerSessionTest, PostgresReadsATextDateDayFirst) {
-  auto connection = Connect(testing::TestServer::kPostgres);
+  auto connection = Connect(testkit::TestServer::kPostgres);
   if (!connection) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
   ASSERT_TRUE(connection->Execute("DROP TABLE IF EXISTS dates").ok());
   ASSERT_TRUE(connection->Execute("CREATE TABLE dates (id int, born date)").ok());
@@ -321,9 +321,9 @@ class ParameterBufferTest : public ::testing::TestWithParam<Driver> {
         break;
       case Driver::kPostgres:
       case Driver::kMariaDb: {
-        const auto dsn = testing::TestServerDataSource(GetParam() == Driver::kPostgres
-                                                           ? testing::TestServer::kPostgres
-                                                           : testing::TestServer::kMariaDb);
+        const auto dsn = testkit::TestServerDataSource(GetParam() == Driver::kPostgres
+                                                           ? testkit::TestServer::kPostgres
+                                                           : testkit::TestServer::kMariaDb);
         if (!dsn) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
         connection_string_ = "DSN=" + *dsn;
         types = GetParam() == Driver::kPostgres
@@ -487,7 +487,7 @@ class ParameterBufferTest : public ::testing::TestWithParam<Driver> {
     return rows;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::string connection_string_;
   std::shared_ptr<OdbcConnection> reader_;
   SQLHENV env_ = SQL_NULL_HANDLE;

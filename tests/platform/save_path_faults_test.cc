@@ -117,7 +117,7 @@ class SavePathFaultsTest : public ::testing::Test {
     return saved;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(SavePathFaultsTest, ACommitBlockedByAReaderLosesItsGroupWholeAndTheNextGroupStartsFresh) {

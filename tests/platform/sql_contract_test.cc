@@ -31,7 +31,7 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
     switch (GetParam()) {
       case Engine::kEmbedded:
         ini = config::IniFile::Parse("[pay]\nDriver = sqlite\nDatabase = target.db\n");
-        testing::WriteFile(folder_ / "target.db", "");  // an empty file is an empty database
+        testkit::WriteFile(folder_ / "target.db", "");  // an empty file is an empty database
         break;
       case Engine::kOdbcRowByRow:
         ini = config::IniFile::Parse("[pay]\nDriver = odbc\nDSN = pay\nRowsPerBatch = 1\n");
@@ -42,9 +42,9 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
         break;
       case Engine::kPostgres:
       case Engine::kMariaDb: {
-        const auto server = GetParam() == Engine::kPostgres ? testing::TestServer::kPostgres
-                                                            : testing::TestServer::kMariaDb;
-        const auto dsn = testing::TestServerDataSource(server);
+        const auto server = GetParam() == Engine::kPostgres ? testkit::TestServer::kPostgres
+                                                            : testkit::TestServer::kMariaDb;
+        const auto dsn = testkit::TestServerDataSource(server);
         if (!dsn) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
         ini = config::IniFile::Parse("[pay]\nDriver = odbc\nDSN = " + *dsn + "\n");
         if (GetParam() == Engine::kPostgres) born_type = "timestamp";
@@ -93,7 +93,7 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
     return rows;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::unique_ptr<DataSources> sources_;
 };
 

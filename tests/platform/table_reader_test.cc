@@ -13,7 +13,7 @@
 namespace zuna::dbf {
 namespace {
 
-using testing::DbfBuilder;
+using testkit::DbfBuilder;
 using Rows = std::vector<std::vector<std::string>>;
 // A field failure as (column index, error number).
 using FieldFailures = std::vector<std::pair<int, long>>;
@@ -59,7 +59,7 @@ class TableReaderTest : public ::testing::Test {
     return reader.ok() ? Status() : reader.status();
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(TableReaderTest, CharacterValuesKeepTrailingBlanksAndNamesAreLowerCase) {
@@ -111,9 +111,9 @@ TEST_F(TableReaderTest, VisualFoxProBinaryTypesDecode) {
       .Field("B", 'B', 8)
       .Field("T", 'T', 8)
       .Field("T0", 'T', 8)
-      .RawRow(testing::Le32(-7) + testing::Le64(123456) + testing::LeDouble(2.75) +
-              testing::Le32(2451912) + testing::Le32((12 * 3600 + 30 * 60 + 15) * 1000 + 250) +
-              testing::Le32(2451912) + testing::Le32(0))
+      .RawRow(testkit::Le32(-7) + testkit::Le64(123456) + testkit::LeDouble(2.75) +
+              testkit::Le32(2451912) + testkit::Le32((12 * 3600 + 30 * 60 + 15) * 1000 + 250) +
+              testkit::Le32(2451912) + testkit::Le32(0))
       .Write(Table());
   auto reader = OpenOk();
   std::vector<Value> row;
@@ -144,16 +144,16 @@ TEST_F(TableReaderTest, NullFlagsAndVarlengthBitsAreHonoured) {
       .Field("V", 'V', 5, 0, 0x02)
       .Field("I", 'I', 4, 0, 0x02)
       .Field("_NullFlags", '0', 1, 0, 0x05)
-      .RawRow(record("x", short_v, testing::Le32(5), 0b0010))
-      .RawRow(record("", "", testing::Le32(0), 0b1101))
-      .RawRow(record("yz", "full5", testing::Le32(9), 0b0000))
+      .RawRow(record("x", short_v, testkit::Le32(5), 0b0010))
+      .RawRow(record("", "", testkit::Le32(0), 0b1101))
+      .RawRow(record("yz", "full5", testkit::Le32(9), 0b0000))
       .Write(Table());
   EXPECT_EQ(ReadAll(),
             (Rows{{"x  ", "ab", "5"}, {"<null>", "<null>", "<null>"}, {"yz ", "full5", "9"}}));
 }
 
 TEST_F(TableReaderTest, MemoBlockSizeComesFromTheFptHeader) {
-  const auto blocks = testing::WriteFptMemo(folder_ / "t.FPT", {"first remark", "zweite"}, 32);
+  const auto blocks = testkit::WriteFptMemo(folder_ / "t.FPT", {"first remark", "zweite"}, 32);
   DbfBuilder(0xF5)
       .Field("ID", 'N', 2)
       .Field("REMARKS", 'M', 10)
@@ -165,16 +165,16 @@ TEST_F(TableReaderTest, MemoBlockSizeComesFromTheFptHeader) {
 }
 
 TEST_F(TableReaderTest, FptBlockSizeZeroMeansOneByteBlocks) {
-  const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 0);
+  const auto blocks = testkit::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 0);
   DbfBuilder(0x30)
       .Field("M", 'M', 4)
-      .RawRow(testing::Le32(static_cast<std::int32_t>(blocks[0])))
+      .RawRow(testkit::Le32(static_cast<std::int32_t>(blocks[0])))
       .Write(Table());
   EXPECT_EQ(ReadAll(), (Rows{{"tiny"}}));
 }
 
 TEST_F(TableReaderTest, DBase3MemoEndsAtEndOfTextMarker) {
-  const auto blocks = testing::WriteDbt3Memo(folder_ / "t.dbt", {"one", "two\r\nlines"});
+  const auto blocks = testkit::WriteDbt3Memo(folder_ / "t.dbt", {"one", "two\r\nlines"});
   DbfBuilder(0x83)
       .Field("M", 'M', 10)
       .Row({std::to_string(blocks[0])})
@@ -204,7 +204,7 @@ TEST_F(TableReaderTest, TruncatedFileDeliversOnlyCompleteRows) {
   std::string bytes =
       DbfBuilder().Field("A", 'C', 4).Row({"one"}).Row({"two"}).Row({"three"}).Bytes();
   bytes.resize(bytes.size() - 1 - 3);  // drop the end marker and part of the last row
-  testing::WriteFile(Table(), bytes);
+  testkit::WriteFile(Table(), bytes);
   EXPECT_EQ(ReadAll(), (Rows{{"one "}, {"two "}}));
   auto reader = OpenOk();
   EXPECT_EQ(reader->statistics().header_row_count, 3u);
@@ -218,7 +218,7 @@ TEST_F(TableReaderTest, RowsBeyondAStaleHeaderCountAreDeliveredButTrailingBytesA
   // Junk after the last record that happens to fill a record's width is not a row.
   std::string bytes = DbfBuilder().Field("A", 'C', 2).Row({"a"}).Bytes();
   bytes += "xyz";
-  testing::WriteFile(Table(), bytes);
+  testkit::WriteFile(Table(), bytes);
   EXPECT_EQ(ReadAll(), (Rows{{"a "}}));
 }
 
@@ -248,7 +248,7 @@ TEST_F(TableReaderTest, CountWalksRowsWithoutDecoding) {
 // Damaged files: each gives an error that names the file and the fault.
 
 TEST_F(TableReaderTest, FileShorterThanAHeaderIsNotATable) {
-  testing::WriteFile(Table(), "\x03\x7E\x01");
+  testkit::WriteFile(Table(), "\x03\x7E\x01");
   const Status st = OpenError();
   EXPECT_EQ(st.number(), kErrNotATable);
   EXPECT_NE(st.description().find("t.dbf"), std::string::npos);
@@ -258,14 +258,14 @@ TEST_F(TableReaderTest, FileShorterThanAHeaderIsNotATable) {
 TEST_F(TableReaderTest, HeaderShorterThanStatedIsNotATable) {
   std::string bytes = DbfBuilder().Field("A", 'C', 1).Bytes();
   bytes.resize(40);
-  testing::WriteFile(Table(), bytes);
+  testkit::WriteFile(Table(), bytes);
   EXPECT_NE(OpenError().description().find("header is shorter than stated"), std::string::npos);
 }
 
 TEST_F(TableReaderTest, DescriptorsWithoutTerminatorAreNotATable) {
   std::string bytes = DbfBuilder().Field("A", 'C', 1).Row({"x"}).Bytes();
   bytes[64] = 'Z';  // overwrite the 0x0D terminator
-  testing::WriteFile(Table(), bytes);
+  testkit::WriteFile(Table(), bytes);
   EXPECT_NE(OpenError().description().find("no terminator"), std::string::npos);
 }
 
@@ -289,7 +289,7 @@ TEST_F(TableReaderTest, MissingMemoFileIsAnError) {
 }
 
 TEST_F(TableReaderTest, MemoBlockPastTheEndFailsThatFieldOnly) {
-  testing::WriteFptMemo(folder_ / "t.fpt", {"ok"}, 64);
+  testkit::WriteFptMemo(folder_ / "t.fpt", {"ok"}, 64);
   DbfBuilder(0xF5)
       .Field("ID", 'N', 2)
       .Field("M", 'M', 10)
@@ -312,8 +312,8 @@ TEST_F(TableReaderTest, MemoLengthRunningPastTheEndIsAnErrorNotARead) {
   std::string memo(512, '\0');
   memo[7] = 64;  // block size 64
   memo += std::string("\0\0\0\x01\x7F\xFF\xFF\xFF", 8) + "short";
-  testing::WriteFile(folder_ / "t.fpt", memo);
-  DbfBuilder(0x30).Field("M", 'M', 4).RawRow(testing::Le32(8)).Write(Table());
+  testkit::WriteFile(folder_ / "t.fpt", memo);
+  DbfBuilder(0x30).Field("M", 'M', 4).RawRow(testkit::Le32(8)).Write(Table());
   auto reader = OpenOk();
   std::vector<Value> row;
   ASSERT_TRUE(*reader->Next(row));
@@ -455,7 +455,7 @@ TEST_F(TableReaderTest, AFolderIsNotATable) {
 
 TEST_F(TableReaderTest, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
   ASSERT_EQ(::mkfifo(Table().c_str(), 0600), 0);
-  const int status = testing::ExitStatusWithin(5, [&] {
+  const int status = testkit::ExitStatusWithin(5, [&] {
     auto reader = TableReader::Open(Table());
     if (reader.ok()) return 1;
     if (reader.status().number() != kErrNotATable) return 2;
@@ -485,12 +485,12 @@ TEST_F(TableReaderTest, AnnouncedRowCountNeedsOnlyTheFixedHeader) {
   ASSERT_FALSE(TableReader::Open(Table()).ok());
   EXPECT_EQ(AnnouncedRowCount(Table()), 200u);
 
-  testing::WriteFile(Table(), std::string(31, '\x03'));
+  testkit::WriteFile(Table(), std::string(31, '\x03'));
   EXPECT_EQ(AnnouncedRowCount(Table()), std::nullopt);
   EXPECT_EQ(AnnouncedRowCount(folder_ / "absent.dbf"), std::nullopt);
   ASSERT_EQ(::mkfifo((folder_ / "pipe.dbf").c_str(), 0600), 0);
   EXPECT_EQ(
-      testing::ExitStatusWithin(5, [&] { return AnnouncedRowCount(folder_ / "pipe.dbf") ? 1 : 0; }),
+      testkit::ExitStatusWithin(5, [&] { return AnnouncedRowCount(folder_ / "pipe.dbf") ? 1 : 0; }),
       0);
 }
 
@@ -550,7 +550,7 @@ TEST_F(TableReaderTest, StoredBytesInAFailureAreShownEscaped) {
 
 TEST_F(TableReaderTest, MemoPointerIntoTheMemoHeaderIsAnError) {
   // 64-byte blocks: block 1 lies inside the 512-byte header, whose zeros read as an empty memo.
-  testing::WriteFptMemo(folder_ / "t.fpt", {"first"}, 64);
+  testkit::WriteFptMemo(folder_ / "t.fpt", {"first"}, 64);
   DbfBuilder(0xF5).Field("M", 'M', 10).Row({"1"}).Row({"8"}).Write(Table());
   auto reader = OpenOk();
   std::vector<Value> row;
@@ -565,12 +565,12 @@ TEST_F(TableReaderTest, MemoPointerIntoTheMemoHeaderIsAnError) {
 }
 
 TEST_F(TableReaderTest, MemoPointerIntoTheHeaderOfOneByteBlocksIsAnError) {
-  const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 1);
+  const auto blocks = testkit::WriteFptMemo(folder_ / "t.fpt", {"tiny"}, 1);
   ASSERT_EQ(blocks[0], 512u);
   DbfBuilder(0x30)
       .Field("M", 'M', 4)
-      .RawRow(testing::Le32(8))
-      .RawRow(testing::Le32(512))
+      .RawRow(testkit::Le32(8))
+      .RawRow(testkit::Le32(512))
       .Write(Table());
   EXPECT_EQ(ReadAll().size(), 2u);
   auto reader = OpenOk();
@@ -585,7 +585,7 @@ TEST_F(TableReaderTest, MemoPointerIntoTheMiddleOfAMemoIsAnError) {
   // Block 9 starts 56 bytes into the text of the memo at block 8, where this text happens to
   // look like a block header of length 2.
   const std::string text = std::string(56, 'a') + "TEXT" + std::string("\0\0\0\x02", 4) + "hi";
-  testing::WriteFptMemo(folder_ / "t.fpt", {text}, 64);
+  testkit::WriteFptMemo(folder_ / "t.fpt", {text}, 64);
   DbfBuilder(0xF5).Field("M", 'M', 10).Row({"9"}).Row({"8"}).Write(Table());
   auto reader = OpenOk();
   std::vector<Value> row;
@@ -602,11 +602,11 @@ TEST_F(TableReaderTest, AChangedMemoBlockSizeFailsTheMemosInsteadOfMovingThem) {
   // With 32-byte blocks, block 20 would be the memo stored at block 10 of 64 bytes.
   std::vector<std::string> memos;
   for (int i = 0; i < 12; ++i) memos.push_back("memo " + std::to_string(i));
-  const auto blocks = testing::WriteFptMemo(folder_ / "t.fpt", memos, 64);
+  const auto blocks = testkit::WriteFptMemo(folder_ / "t.fpt", memos, 64);
   ASSERT_EQ(blocks[11], 19u);
-  std::string memo = testing::ReadFile(folder_ / "t.fpt");
+  std::string memo = testkit::ReadFile(folder_ / "t.fpt");
   memo[7] = 32;
-  testing::WriteFile(folder_ / "t.fpt", memo);
+  testkit::WriteFile(folder_ / "t.fpt", memo);
   DbfBuilder(0xF5).Field("M", 'M', 10).Row({"20"}).Write(Table());
   auto reader = OpenOk();
   std::vector<Value> row;
@@ -618,7 +618,7 @@ TEST_F(TableReaderTest, AChangedMemoBlockSizeFailsTheMemosInsteadOfMovingThem) {
       << reader->field_errors()[0].second.description();
 
   memo[7] = static_cast<char>(128);
-  testing::WriteFile(folder_ / "t.fpt", memo);
+  testkit::WriteFile(folder_ / "t.fpt", memo);
   DbfBuilder(0xF5).Field("M", 'M', 10).Row({"8"}).Write(Table());
   reader = OpenOk();
   ASSERT_TRUE(*reader->Next(row));
@@ -626,7 +626,7 @@ TEST_F(TableReaderTest, AChangedMemoBlockSizeFailsTheMemosInsteadOfMovingThem) {
 }
 
 TEST_F(TableReaderTest, AMemoFileCutShortFailsItsMemos) {
-  testing::WriteFptMemo(folder_ / "t.fpt", {"first", std::string(300, 'x')}, 64);
+  testkit::WriteFptMemo(folder_ / "t.fpt", {"first", std::string(300, 'x')}, 64);
   std::filesystem::resize_file(folder_ / "t.fpt", 512 + 64 + 100);
   DbfBuilder(0xF5).Field("M", 'M', 10).Row({"8"}).Write(Table());
   auto reader = OpenOk();
@@ -636,7 +636,7 @@ TEST_F(TableReaderTest, AMemoFileCutShortFailsItsMemos) {
 }
 
 TEST_F(TableReaderTest, ADBase3MemoCutBeforeItsEndMarkerIsAnError) {
-  const auto blocks = testing::WriteDbt3Memo(folder_ / "t.dbt", {"whole", "cut short"});
+  const auto blocks = testkit::WriteDbt3Memo(folder_ / "t.dbt", {"whole", "cut short"});
   std::filesystem::resize_file(folder_ / "t.dbt", 512 * blocks[1] + 3);
   DbfBuilder(0x83)
       .Field("M", 'M', 10)
@@ -732,7 +732,7 @@ TEST(FieldValuesTest, DatesMustExist) {
 
 TEST(FieldValuesTest, DateTimesMustLieInTheYearsOneTo9999) {
   const auto stored = [](std::int32_t day, std::int32_t ms) {
-    return testing::Le32(day) + testing::Le32(ms);
+    return testkit::Le32(day) + testkit::Le32(ms);
   };
   EXPECT_EQ(Decode(DecodeDateTime, stored(2451912, 1000)), (Decoded{kOk, "02/01/2001 00:00:01"}));
   EXPECT_EQ(Decode(DecodeDateTime, stored(5373484, 0)), (Decoded{kOk, "31/12/9999"}));
@@ -753,10 +753,10 @@ TEST(FieldValuesTest, LogicalsAndDoubles) {
     EXPECT_EQ(Decode(DecodeLogical, unknown), (Decoded{kOk, "<null>"}));
   }
   EXPECT_EQ(Decode(DecodeLogical, 'X'), (Decoded{kMismatch, "<null>"}));
-  EXPECT_EQ(Decode(DecodeDouble, testing::LeDouble(2.5)), (Decoded{kOk, "2.5"}));
-  EXPECT_EQ(Decode(DecodeDouble, testing::LeDouble(std::numeric_limits<double>::quiet_NaN())),
+  EXPECT_EQ(Decode(DecodeDouble, testkit::LeDouble(2.5)), (Decoded{kOk, "2.5"}));
+  EXPECT_EQ(Decode(DecodeDouble, testkit::LeDouble(std::numeric_limits<double>::quiet_NaN())),
             (Decoded{kMismatch, "<null>"}));
-  EXPECT_EQ(Decode(DecodeDouble, testing::LeDouble(-HUGE_VAL)), (Decoded{kMismatch, "<null>"}));
+  EXPECT_EQ(Decode(DecodeDouble, testkit::LeDouble(-HUGE_VAL)), (Decoded{kMismatch, "<null>"}));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace zuna::scripts {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
+using testkit::DbfBuilder;
 using Lines = std::vector<std::string>;
 
 // A program folder with the target database zuna.db, whose tables each test creates, and the
@@ -22,7 +22,7 @@ class FieldListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(folder_ / "zuna");
-    testing::WriteFile(folder_ / "zuna.db", "");  // an empty file is an empty database
+    testkit::WriteFile(folder_ / "zuna.db", "");  // an empty file is an empty database
     auto database = sql::sqlite::SqliteConnection::OpenFile(folder_ / "zuna.db");
     ASSERT_TRUE(database.ok()) << database.status().ToString();
     database_ = std::move(database).value();
@@ -33,7 +33,7 @@ class FieldListingTest : public ::testing::Test {
   }
 
   Status List(files::FileEnv& env = files::FileEnv::Default()) {
-    import::ImportState state{"", "", import::LogSlot(env)};
+    transfer::ImportState state{"", "", transfer::LogSlot(env)};
     const Status listed = WriteFieldListing(sources_, state);
     release_ = state.log.Release();
     return listed;
@@ -41,7 +41,7 @@ class FieldListingTest : public ::testing::Test {
 
   // "fields" decoded from UTF-16, split at CR LF.
   Lines Listing() const {
-    const std::string bytes = testing::ReadFile(folder_ / "fields");
+    const std::string bytes = testkit::ReadFile(folder_ / "fields");
     std::string utf8;
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
       text::AppendUtf8(
@@ -56,7 +56,7 @@ class FieldListingTest : public ::testing::Test {
     return lines;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::shared_ptr<sql::sqlite::SqliteConnection> database_;
   sql::DataSources sources_{folder_.path(), config::IniFile(), {}};
   Status release_;

@@ -79,9 +79,9 @@ class SchemaCommandsTest : public ::testing::Test {
     return static_cast<int>(row[0].integer());
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::unique_ptr<sql::DataSources> sources_;
-  testing::RecordingOperator op_;
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(SchemaCommandsTest, CreateAlterShowTheirMessagesInOrder) {
@@ -116,7 +116,7 @@ TEST_F(SchemaCommandsTest, ConnectionFailsBeforeAMissingFileIsNoticed) {
 TEST_F(SchemaCommandsTest, WhatRanBeforeARejectedStatementStaysDone) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
   ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
-  testing::WriteFile(folder_ / "ALTER.sql",
+  testkit::WriteFile(folder_ / "ALTER.sql",
                      "ALTER TABLE personnel ADD first_added int;\r\n"
                      "ALTER TABLE no_such_table ADD never int;\r\n");
   const Status rejected = Run(SchemaCommand::kAlter);
@@ -129,7 +129,7 @@ TEST_F(SchemaCommandsTest, WhatRanBeforeARejectedStatementStaysDone) {
 TEST_F(SchemaCommandsTest, GoLinesSeparateBatchesOnlyWhereTheCommandSaysSo) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
   // CATEGORY and 'GOVT' would be corrupted by removing every upper-case GO.
-  testing::WriteFile(folder_ / "CreateTableScript.sql",
+  testkit::WriteFile(folder_ / "CreateTableScript.sql",
                      "CREATE TABLE grade (CATEGORY varchar(10))\r\nGO\r\n"
                      "INSERT INTO grade (CATEGORY) VALUES ('GOVT')\r\nGO 2\r\n");
   ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
@@ -142,7 +142,7 @@ TEST_F(SchemaCommandsTest, GoLinesSeparateBatchesOnlyWhereTheCommandSaysSo) {
   EXPECT_EQ(rows, 2);
 
   // Alter executes its text as it stands: a GO line in it is the engine's to reject.
-  testing::WriteFile(folder_ / "ALTER.sql", "ALTER TABLE grade ADD x int;\r\nGO\r\n");
+  testkit::WriteFile(folder_ / "ALTER.sql", "ALTER TABLE grade ADD x int;\r\nGO\r\n");
   EXPECT_FALSE(Run(SchemaCommand::kAlter).ok());
 }
 
@@ -167,7 +167,7 @@ TEST_F(SchemaCommandsTest, AnEmptyFixedServerIsTheBuiltInServerNotTheProgramFold
 
 TEST_F(SchemaCommandsTest, ARepeatCountAboveTheBoundRunsNothingOfTheScript) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
-  testing::WriteFile(folder_ / "CreateTableScript.sql",
+  testkit::WriteFile(folder_ / "CreateTableScript.sql",
                      "CREATE TABLE grade (code varchar(10))\r\nGO\r\n"
                      "INSERT INTO grade (code) VALUES ('A')\r\nGO 2000000000\r\n");
   const Status refused = Run(SchemaCommand::kCreateTable);

@@ -4,7 +4,7 @@
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 namespace fs = std::filesystem;
 
@@ -22,8 +22,8 @@ void ProgramFolder::set_ini(const std::string& ini) {
 }
 
 void ProgramFolder::UseFileEnv(files::FileEnv& env) {
-  state_.log = import::LogSlot(env);
-  skips_ = import::SkipLog(env);
+  state_.log = transfer::LogSlot(env);
+  skips_ = transfer::SkipLog(env);
 }
 
 void ProgramFolder::CreateDatabase() {
@@ -32,16 +32,16 @@ void ProgramFolder::CreateDatabase() {
   (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, *sources_, "", setup);
 }
 
-import::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
+transfer::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
                                             const std::string& server){op.messages.clear();
 RecordingWindow own;
 RecordingWindow& window = recording ? *recording : own;
-import::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
+transfer::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
                               skips_};
-import::ImportSummary summary = import::RunImport(context, window);
+transfer::ImportSummary summary = transfer::RunImport(context, window);
 (void)state_.log.Release();  // as when the window goes away: the open log is closed
 return summary;
-}  // namespace zuna::testing
+}  // namespace zuna::testkit
 
 Lines ProgramFolder::Rows(const std::string& query) {
   Lines rows;
@@ -74,4 +74,4 @@ Lines ProgramFolder::LogLines(const std::string& name) const {
   return lines;
 }
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -10,12 +10,12 @@
 #include "tests/support/dbf_builder.h"
 #include "tests/support/recording_operator.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 using Lines = std::vector<std::string>;
 
 // Records the import's effects on the main window.
-class RecordingWindow : public import::ImportWindow {
+class RecordingWindow : public transfer::ImportWindow {
  public:
   void ShowWaitLabel() override { calls.push_back("show label"); }
   void HideWaitLabel() override { calls.push_back("hide label"); }
@@ -42,7 +42,7 @@ class ProgramFolder {
   void CreateDatabase();
 
   // One import run, as the main window's button runs it; the log slot is released after it.
-  import::ImportSummary Import(RecordingOperator& op, RecordingWindow* window = nullptr,
+  transfer::ImportSummary Import(RecordingOperator& op, RecordingWindow* window = nullptr,
                                const std::string& server = "");
 
   // The rows of a query on "dsn=pay", each as "v1|v2", nulls as <null>.
@@ -54,8 +54,8 @@ class ProgramFolder {
  private:
   TempFolder folder_;
   std::unique_ptr<sql::DataSources> sources_;
-  import::ImportState state_;
-  import::SkipLog skips_;
+  transfer::ImportState state_;
+  transfer::SkipLog skips_;
 };
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -6,7 +6,7 @@
 
 #include "platform/operator/operator.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 // Records what the core tells the operator, one line per call, in the command line's format:
 // "Completed", "information: <text>", "critical (ZUNA): <text>", "error <n>: <text>".
@@ -31,4 +31,4 @@ class RecordingOperator : public Operator {
   int pointer_restored = 0;
 };
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

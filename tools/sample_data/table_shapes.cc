@@ -144,9 +144,9 @@ ColumnSpec ShapeOf(std::string_view field) {
   return column('C', 20);
 }
 
-std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry) {
+std::vector<ColumnSpec> ColumnsOf(const transfer::CatalogEntry& entry) {
   std::vector<ColumnSpec> columns;
-  for (const import::FieldOperation& op : entry.fields) columns.push_back(ShapeOf(op.field));
+  for (const transfer::FieldOperation& op : entry.fields) columns.push_back(ShapeOf(op.field));
   if (entry.column_walk) columns.push_back({"ddo_desc", 'C', 40});
   return columns;
 }
@@ -177,11 +177,11 @@ std::string SqlTypeOf(const ColumnSpec& column) {
   }
 }
 
-std::vector<const import::CatalogEntry*> AllCatalogEntries() {
-  std::vector<const import::CatalogEntry*> entries;
+std::vector<const transfer::CatalogEntry*> AllCatalogEntries() {
+  std::vector<const transfer::CatalogEntry*> entries;
   for (auto pass :
-       {import::FirstPassCatalog(), import::SecondPassCatalog(), import::ThirdPassCatalog()}) {
-    for (const import::CatalogEntry& entry : pass) entries.push_back(&entry);
+       {transfer::FirstPassCatalog(), transfer::SecondPassCatalog(), transfer::ThirdPassCatalog()}) {
+    for (const transfer::CatalogEntry& entry : pass) entries.push_back(&entry);
   }
   return entries;
 }
@@ -191,7 +191,7 @@ std::string CreateTableScript() {
       "-- The tables of the FoxPro payroll data, one per catalogued table, with every column "
       "the\r\n"
       "-- import copies. Generated from the import's catalogs: zuna-sample schema.\r\n";
-  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
+  for (const transfer::CatalogEntry* entry : AllCatalogEntries()) {
     script += "CREATE TABLE [" + entry->table + "] (\r\n";
     const std::vector<ColumnSpec> columns = ColumnsOf(*entry);
     for (std::size_t i = 0; i < columns.size(); ++i) {

@@ -15,14 +15,14 @@ ColumnSpec ShapeOf(std::string_view field);
 
 // The columns of a catalogued table as the sample data writes them, in catalog order; ddo also
 // gets a description column the import does not copy.
-std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry);
+std::vector<ColumnSpec> ColumnsOf(const transfer::CatalogEntry& entry);
 
 // The SQL Server type that holds a column's values: varchar(n), int, decimal(w,d), datetime,
 // bit, or text for a memo.
 std::string SqlTypeOf(const ColumnSpec& column);
 
 // Every catalogued table, in pass order.
-std::vector<const import::CatalogEntry*> AllCatalogEntries();
+std::vector<const transfer::CatalogEntry*> AllCatalogEntries();
 
 // The script that creates all 67 tables, one batch per table, batches separated by GO lines.
 std::string CreateTableScript();
