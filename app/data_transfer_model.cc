@@ -27,13 +27,13 @@ void DataTransferModel::DeleteDuplicateRecords() {
                                   operator_);
 }
 
-transfer::ImportSummary DataTransferModel::Import(transfer::ImportObserver* observer){
-    transfer::SkipLog skips;
-transfer::ImportContext context{
-    sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, state_,
-    skips};
-return transfer::RunImport(context, *this, observer);
-}  // namespace zuna::app
+transfer::ImportSummary DataTransferModel::Import(transfer::ImportObserver* observer) {
+  transfer::SkipLog skips;
+  transfer::ImportContext context{
+      sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, state_,
+      skips};
+  return transfer::RunImport(context, *this, observer);
+}
 
 void DataTransferModel::ShowWaitLabel() {
   wait_label_visible_ = true;

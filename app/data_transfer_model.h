@@ -40,29 +40,27 @@ class DataTransferModel : public transfer::ImportWindow {
   void DeleteDuplicateRecords();
   transfer::ImportSummary Import(transfer::ImportObserver* observer = nullptr);
 
-  transfer::ImportState& import_state() { return state_;
-}
+  transfer::ImportState& import_state() { return state_; }
 
-std::function<void()>
-    on_change;
+  std::function<void()> on_change;
 
-// transfer::ImportWindow
-void ShowWaitLabel() override;
-void HideWaitLabel() override;
-void DisableImport() override;
-void EnableReport() override;
+  // transfer::ImportWindow
+  void ShowWaitLabel() override;
+  void HideWaitLabel() override;
+  void DisableImport() override;
+  void EnableReport() override;
 
-private:
-void Changed() {
-  if (on_change) on_change();
-}
+ private:
+  void Changed() {
+    if (on_change) on_change();
+  }
 
-const sql::DataSources& sources_;
-Operator& operator_;
-transfer::ImportState state_;
-bool import_enabled_ = true;
-bool report_enabled_ = true;
-bool wait_label_visible_ = false;
-};  // namespace zuna::app
+  const sql::DataSources& sources_;
+  Operator& operator_;
+  transfer::ImportState state_;
+  bool import_enabled_ = true;
+  bool report_enabled_ = true;
+  bool wait_label_visible_ = false;
+};
 
 }  // namespace zuna::app

@@ -47,7 +47,8 @@ class ImportStorageTest : public ::testing::Test {
     folder_.sources().set_sqlite_options(options);
   }
 
-  const transfer::TableReport& Report(const transfer::ImportSummary& summary, std::string_view table) {
+  const transfer::TableReport& Report(const transfer::ImportSummary& summary,
+                                      std::string_view table) {
     return *std::find_if(summary.tables.begin(), summary.tables.end(),
                          [&](const transfer::TableReport& r) { return r.table == table; });
   }

@@ -33,15 +33,16 @@ void ProgramFolder::CreateDatabase() {
 }
 
 transfer::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
-                                            const std::string& server){op.messages.clear();
-RecordingWindow own;
-RecordingWindow& window = recording ? *recording : own;
-transfer::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
-                              skips_};
-transfer::ImportSummary summary = transfer::RunImport(context, window);
-(void)state_.log.Release();  // as when the window goes away: the open log is closed
-return summary;
-}  // namespace zuna::testkit
+                                              const std::string& server) {
+  op.messages.clear();
+  RecordingWindow own;
+  RecordingWindow& window = recording ? *recording : own;
+  transfer::ImportContext context{
+      *sources_, sources_->DataFolder(), folder_.path(), server, op, state_, skips_};
+  transfer::ImportSummary summary = transfer::RunImport(context, window);
+  (void)state_.log.Release();  // as when the window goes away: the open log is closed
+  return summary;
+}
 
 Lines ProgramFolder::Rows(const std::string& query) {
   Lines rows;

@@ -43,7 +43,7 @@ class ProgramFolder {
 
   // One import run, as the main window's button runs it; the log slot is released after it.
   transfer::ImportSummary Import(RecordingOperator& op, RecordingWindow* window = nullptr,
-                               const std::string& server = "");
+                                 const std::string& server = "");
 
   // The rows of a query on "dsn=pay", each as "v1|v2", nulls as <null>.
   Lines Rows(const std::string& query);

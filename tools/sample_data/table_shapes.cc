@@ -179,8 +179,8 @@ std::string SqlTypeOf(const ColumnSpec& column) {
 
 std::vector<const transfer::CatalogEntry*> AllCatalogEntries() {
   std::vector<const transfer::CatalogEntry*> entries;
-  for (auto pass :
-       {transfer::FirstPassCatalog(), transfer::SecondPassCatalog(), transfer::ThirdPassCatalog()}) {
+  for (auto pass : {transfer::FirstPassCatalog(), transfer::SecondPassCatalog(),
+                    transfer::ThirdPassCatalog()}) {
     for (const transfer::CatalogEntry& entry : pass) entries.push_back(&entry);
   }
   return entries;
