@@ -12,7 +12,6 @@ namespace zuna::transfer {
 
 inline constexpr std::string_view kPersonnelLogName = "personnel_rpt";
 inline constexpr std::string_view kPaybillLogName = "paybill_rpt";
-inline constexpr std::string_view kFieldListingName = "fields";
 
 // The main window's one slot for an open log: its file name and its stream. Putting a new stream
 // into it closes the one that was there; the last one stays open until the slot is released or

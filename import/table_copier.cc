@@ -4,7 +4,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "import/date_rule.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
@@ -83,8 +83,7 @@ void Copier::Run() {
   if (!run_stopped_by_.ok()) {
     target_failure_ = run_stopped_by_;
     report_.stopped_by = run_stopped_by_;
-  } else if (auto target =
-                 context_.sources.OpenRecordset(entry_.select_text, constants::kPayConnection);
+  } else if (auto target = context_.sources.OpenRecordset(entry_.select_text, core::kPayConnection);
              target.ok()) {
     target_ = std::move(target).value();
   } else {
@@ -92,7 +91,7 @@ void Copier::Run() {
     if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
   }
   context_.state.source_select = entry_.select_text;
-  auto source = context_.sources.OpenRecordset(entry_.select_text, constants::kFoxPayConnection);
+  auto source = context_.sources.OpenRecordset(entry_.select_text, core::kFoxPayConnection);
   if (!source.ok()) {
     SourceDidNotOpen(source.status());
   } else {
@@ -328,7 +327,7 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
                                run_stopped_by.WithContext("not run"));
     } else if (!entry.master_data_script.empty()) {
       report.outcome = TableReport::Outcome::kMasterDataScript;
-      const std::string connection = std::string(constants::kDatabasePrefix) +
+      const std::string connection = std::string(core::kDatabasePrefix) +
                                      std::string(scripts::TrimSpaces(context.server_name));
       if (Status ran =
               scripts::RunScriptFile(context.sources, connection, entry.master_data_script, true);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/file_names.h"
 #include "pdf/txt_to_pdf.h"
 #include "platform/files/file_system.h"
 #include "platform/text/ascii.h"
@@ -75,7 +76,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
 
 Result<ExportOutcome> ExportReport(const ReportGrid& grid, const std::filesystem::path& folder,
                                    Operator& op) {
-  const std::filesystem::path text_path = folder / std::string(kReportTextName);
+  const std::filesystem::path text_path = folder / std::string(core::kReportTextName);
   // An ordinary delete: a file the process may not remove stays, and creating it then fails.
   if (files::FileExists(text_path)) (void)files::DeleteFile(text_path);
   ASSIGN_OR_RETURN(auto writer, files::TextFileWriter::Create(
@@ -84,7 +85,7 @@ Result<ExportOutcome> ExportReport(const ReportGrid& grid, const std::filesystem
   RETURN_IF_ERROR(writer.Close());
 
   pdf::TxtToPdf writer_pdf(op);
-  writer_pdf.ConvertTextToPdf(text_path, folder / std::string(kReportPdfName), "",
+  writer_pdf.ConvertTextToPdf(text_path, folder / std::string(core::kReportPdfName), "",
                               "Quillotrane v1.1", "", "", "", "Courier", 8, 0, 15, 12);
   return ExportOutcome{writer_pdf.failure()};
 }

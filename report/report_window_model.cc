@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
 #include "platform/sql/data_sources.h"
@@ -63,7 +63,7 @@ void ReportWindowModel::SetGridHeader() {
 
 Status ReportWindowModel::Load() {
   if (!connection_) {
-    ASSIGN_OR_RETURN(connection_, sources_.OpenConnection(constants::kReportConnection));
+    ASSIGN_OR_RETURN(connection_, sources_.OpenConnection(core::kReportConnection));
   }
   ASSIGN_OR_RETURN(auto tables, sql::OpenSqlRecordset(connection_, kTableList));
   const std::filesystem::path data_folder = sources_.DataFolder();
@@ -84,7 +84,7 @@ Status ReportWindowModel::Load() {
     if (!sql_text.ok()) failure = sql_text.status();
 
     if (!dbf::FindTableFile(data_folder, name).empty()) {
-      auto fox_count = sources_.OpenRecordset(query, constants::kFoxPayConnection);
+      auto fox_count = sources_.OpenRecordset(query, core::kFoxPayConnection);
       Result<std::string> fox_text = fox_count.ok() ? FirstField(**fox_count) : fox_count.status();
       grid_.SetTextMatrix(row, 1, fox_text.ok() ? *fox_text : std::string(kCountFailed));
       if (!fox_text.ok() && failure.ok()) failure = fox_text.status();

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
+#include "core/file_names.h"
 #include "import/import_state.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/sql/data_sources.h"
@@ -44,9 +45,9 @@ Result<std::string> MissingColumns(const sql::DataSources& sources, transfer::Im
                                    const std::string& table) {
   const std::string select = "select * from " + sql::BracketName(table);
   state.target_select = select;
-  ASSIGN_OR_RETURN(auto target, sources.OpenRecordset(select, constants::kPayConnection));
+  ASSIGN_OR_RETURN(auto target, sources.OpenRecordset(select, core::kPayConnection));
   state.source_select = select;
-  ASSIGN_OR_RETURN(auto source, sources.OpenRecordset(select, constants::kFoxPayConnection));
+  ASSIGN_OR_RETURN(auto source, sources.OpenRecordset(select, core::kFoxPayConnection));
   std::string text;
   for (int i = 0; i < target->FieldCount(); ++i) {
     const std::string column(target->FieldName(i));
@@ -59,7 +60,7 @@ Result<std::string> MissingColumns(const sql::DataSources& sources, transfer::Im
     const std::string query = std::string(kColumnQuery) +
                               " WHERE column_name=" + QuotedLiteral(column) +
                               " and table_name = " + QuotedLiteral(table);
-    ASSIGN_OR_RETURN(auto details, sources.OpenRecordset(query, constants::kPayConnection));
+    ASSIGN_OR_RETURN(auto details, sources.OpenRecordset(query, core::kPayConnection));
     ASSIGN_OR_RETURN(const Value* type, details->Field(1));
     ASSIGN_OR_RETURN(const Value* length, details->Field(2));
     text += column + "-" + type->ToText() + "(" + length->ToText() + ")\r\n";
@@ -73,9 +74,9 @@ Result<std::string> MissingColumns(const sql::DataSources& sources, transfer::Im
 }  // namespace
 
 Status WriteFieldListing(const sql::DataSources& sources, transfer::ImportState& state) {
-  RETURN_IF_ERROR(state.log.Open(sources.program_folder(), transfer::kFieldListingName));
+  RETURN_IF_ERROR(state.log.Open(sources.program_folder(), core::kFieldListingName));
   const std::filesystem::path data_folder = sources.DataFolder();
-  ASSIGN_OR_RETURN(auto tables, sources.OpenRecordset(kTableList, constants::kPayConnection));
+  ASSIGN_OR_RETURN(auto tables, sources.OpenRecordset(kTableList, core::kPayConnection));
   while (!tables->Eof()) {
     ASSIGN_OR_RETURN(const Value* name, tables->FieldByName("name"));
     const std::string table = name->ToText();

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/operator/operator.h"
 #include "platform/sql/data_sources.h"
 #include "scripts/script_runner.h"
@@ -30,19 +30,19 @@ struct CommandEntry {
 constexpr CommandEntry kCommands[] = {
     {SchemaCommand::kCreateDatabase,
      ServerName::kTrimmed,
-     constants::kMasterPrefix,
+     core::kMasterPrefix,
      "CreateDatabaseScript.sql",
      true,
      {{"Database Created"}, {}}},
     {SchemaCommand::kCreateTable,
      ServerName::kTrimmed,
-     constants::kDatabasePrefix,
+     core::kDatabasePrefix,
      "CreateTableScript.sql",
      true,
      {{"Table Created"}, {}}},
     {SchemaCommand::kAlter,
      ServerName::kAsTyped,
-     constants::kDatabasePrefix,
+     core::kDatabasePrefix,
      "ALTER.sql",
      false,
      {{"Table Altered"},
@@ -50,7 +50,7 @@ constexpr CommandEntry kCommands[] = {
        MessageTitle::kZuna}}},
     {SchemaCommand::kDeleteDuplicates,
      ServerName::kFixed,
-     constants::kFixedServerPrefix,
+     core::kFixedServerPrefix,
      "DELETE.sql",
      false,
      {{"Duplicate Record Deleted"}, {}}},

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/cli/cli.h"
+#include "core/file_names.h"
 #include "import/import_state.h"
 #include "platform/sql/data_sources.h"
 #include "scripts/field_listing.h"
@@ -24,7 +25,7 @@ int RunListFields(const CommandContext& context) {
     context.op.ShowError(listed.ok() ? closed : listed);
     return kExitFailed;
   }
-  context.op.ShowProgress((context.program_folder / "fields").string());
+  context.op.ShowProgress((context.program_folder / std::string(core::kFieldListingName)).string());
   return kExitDone;
 }
 

@@ -18,7 +18,7 @@ struct Command {
 };
 
 int RunVersion(const CommandContext&) {
-  std::printf("zuna-transfer %s\n", std::string(constants::kVersion).c_str());
+  std::printf("zuna-transfer %s\n", std::string(app::kVersion).c_str());
   return kExitDone;
 }
 

@@ -28,8 +28,8 @@ class PrintingOperator : public zuna::ConsoleOperator {
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zuna-transfer-gui"));
-  QApplication::setApplicationVersion(QString::fromUtf8(
-      zuna::constants::kVersion.data(), static_cast<int>(zuna::constants::kVersion.size())));
+  QApplication::setApplicationVersion(
+      QString::fromUtf8(zuna::app::kVersion.data(), static_cast<int>(zuna::app::kVersion.size())));
   QCommandLineParser parser;
   parser.addHelpOption();
   parser.addVersionOption();

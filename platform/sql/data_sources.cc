@@ -2,7 +2,8 @@
 
 #include <charconv>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
+#include "core/file_names.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sql_recordset.h"
@@ -61,7 +62,7 @@ std::optional<std::string> ConnectionAttribute(std::string_view text, std::strin
 
 Result<DataSources> DataSources::Load(const fs::path& program_folder) {
   ASSIGN_OR_RETURN(config::IniFile ini,
-                   config::IniFile::Load(program_folder / std::string(constants::kConfigFileName)));
+                   config::IniFile::Load(program_folder / std::string(core::kConfigFileName)));
   return DataSources(program_folder, std::move(ini), odbc::ListDataSources());
 }
 
@@ -72,17 +73,17 @@ DataSources::DataSources(fs::path program_folder, config::IniFile ini,
       odbc_data_sources_(std::move(odbc_data_sources)) {}
 
 fs::path DataSources::DataFolder() const {
-  auto source = Resolve(constants::kFoxPayConnection);
+  auto source = Resolve(core::kFoxPayConnection);
   if (source.ok() && source->backend == Backend::kFoxPro) return source->foxpro.data_folder;
-  const auto configured = ini_.Get("foxpay", "SourceDB");
-  return program_folder_ / (configured ? *configured : std::string(constants::kDataFolderName));
+  const auto configured = ini_.Get(std::string(core::kFoxProDataSource), "SourceDB");
+  return program_folder_ / (configured ? *configured : std::string(core::kDataFolderName));
 }
 
 std::string DataSources::FixedServerName() const {
   // "FixedServer =" left empty, as zuna.ini is shipped, means the built-in server; an empty
   // name would be the program folder's own database.
   const auto configured = ini_.Get("server", "FixedServer");
-  if (!configured || configured->empty()) return std::string(constants::kFixedServerName);
+  if (!configured || configured->empty()) return std::string(core::kFixedServerName);
   return *configured;
 }
 
@@ -106,12 +107,12 @@ Result<odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view section,
 Result<DataSource> DataSources::FromSection(std::string_view name) const {
   DataSource source;
   source.origin = "zuna.ini [" + std::string(name) + "]";
-  const std::string driver =
-      LowerAscii(ini_.GetOr(name, "Driver", LowerAscii(name) == "foxpay" ? "dbf" : "sqlite"));
+  const std::string driver = LowerAscii(
+      ini_.GetOr(name, "Driver", LowerAscii(name) == core::kFoxProDataSource ? "dbf" : "sqlite"));
   if (driver == "dbf") {
     source.backend = Backend::kFoxPro;
     source.foxpro.data_folder =
-        program_folder_ / ini_.GetOr(name, "SourceDB", constants::kDataFolderName);
+        program_folder_ / ini_.GetOr(name, "SourceDB", core::kDataFolderName);
     if (auto page = ini_.Get(name, "CodePage"); page && !page->empty()) {
       try {
         source.foxpro.code_page = std::stoi(*page);
@@ -124,7 +125,8 @@ Result<DataSource> DataSources::FromSection(std::string_view name) const {
     source.path = source.foxpro.data_folder;
   } else if (driver == "sqlite") {
     source.backend = Backend::kSqlite;
-    source.path = program_folder_ / ini_.GetOr(name, "Database", "zuna.db");
+    source.path =
+        program_folder_ / ini_.GetOr(name, "Database", std::string(core::kTargetDatabaseFile));
   } else if (driver == "odbc") {
     source.backend = Backend::kOdbc;
     if (auto text = ini_.Get(name, "ConnectionString")) {
@@ -157,7 +159,7 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
     }
   }
   const std::string name = LowerAscii(*dsn);
-  if (name == "pay" || name == "foxpay") {
+  if (name == core::kTargetDataSource || name == core::kFoxProDataSource) {
     auto source = FromSection(name);  // an absent section gives the defaults
     if (source.ok()) source->origin = "built-in default for " + name;
     return source;
@@ -208,7 +210,7 @@ Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
   RETURN_IF_ERROR(ValidateServerName(server));
   const std::string catalog =
       ConnectionAttribute(connection_string.substr(0, at), "Initial Catalog")
-          .value_or(std::string(constants::kDatabaseName));
+          .value_or(std::string(core::kDatabaseName));
 
   const std::string driver = LowerAscii(ini_.GetOr("server", "Driver", "sqlite"));
   if (driver == "odbc") {

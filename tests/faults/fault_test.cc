@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/constants.h"
 #include "pdf/txt_to_pdf.h"
 #include "report/report_window_model.h"
 #include "scripts/schema_commands.h"

@@ -6,7 +6,6 @@
 #include <regex>
 #include <set>
 
-#include "app/constants.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
 #include "platform/sql/sqlite/storage_faults.h"
 #include "tests/support/program_folder.h"

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/constants.h"
 #include "app/gui/application.h"
+#include "core/connection_texts.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/recordset.h"
 #include "tests/support/comma_decimal_locale.h"
@@ -72,7 +72,7 @@ class GuiTest : public ::testing::Test {
 
   // The rows of a query on the target, each as "v1|v2".
   std::vector<std::string> Rows(const std::string& query) {
-    auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+    auto rs = sources_->OpenRecordset(query, core::kPayConnection);
     if (!rs.ok()) return {rs.status().ToString()};
     std::vector<std::string> rows;
     for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "import/import_run.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/sql_errors.h"
@@ -210,7 +210,7 @@ TEST_F(ImportTest, AFortyThousandRowInstallationWarnsInsteadOfWrappingIntoAMark)
 }
 
 TEST_F(ImportTest, AnInstallationThatCannotBeCountedIsNotMarked) {
-  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
+  auto connection = folder_.sources().OpenConnection(core::kDatabasePrefix);
   ASSERT_TRUE(connection.ok());
   ASSERT_TRUE((*connection)
                   ->Execute("INSERT INTO installation (ddo_code, dbf_type) VALUES ('D1', 'FoxPro')")
@@ -260,7 +260,7 @@ TEST_F(ImportTest, AMissingTargetColumnLosesThatFieldOnEveryRowAndIsListed) {
       .Field("GIS_DESC", 'C', 10)
       .Row({"G1", "one"})
       .Write(data_ / "gisgrp.dbf");
-  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
+  auto connection = folder_.sources().OpenConnection(core::kDatabasePrefix);
   ASSERT_TRUE(connection.ok());
   ASSERT_TRUE((*connection)->Execute("ALTER TABLE gisgrp DROP COLUMN gis_desc").ok());
   const ImportSummary summary = Import();

@@ -7,7 +7,6 @@
 #include <chrono>
 #include <thread>
 
-#include "app/constants.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/sqlite_connection.h"

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/statement.h"
 #include "report/export_report.h"
@@ -34,7 +34,7 @@ class ReportTest : public ::testing::Test {
     fs::create_directory(folder_ / "zuna");
     sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
                                                   std::vector<std::string>{});
-    auto connection = sources_->OpenConnection(constants::kPayConnection);
+    auto connection = sources_->OpenConnection(core::kPayConnection);
     ASSERT_TRUE(connection.ok());
     connection_ = *connection;
   }

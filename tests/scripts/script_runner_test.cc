@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/sql/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "scripts/batch_splitter.h"
@@ -121,7 +121,7 @@ TEST_F(SchemaCommandsTest, WhatRanBeforeARejectedStatementStaysDone) {
                      "ALTER TABLE no_such_table ADD never int;\r\n");
   const Status rejected = Run(SchemaCommand::kAlter);
   EXPECT_EQ(rejected.number(), sql::kErrInvalidObjectName);
-  auto rs = sources_->OpenRecordset("select * from personnel", constants::kPayConnection);
+  auto rs = sources_->OpenRecordset("select * from personnel", core::kPayConnection);
   ASSERT_TRUE(rs.ok());
   EXPECT_GE((*rs)->FindField("first_added"), 0);
 }
@@ -133,7 +133,7 @@ TEST_F(SchemaCommandsTest, GoLinesSeparateBatchesOnlyWhereTheCommandSaysSo) {
                      "CREATE TABLE grade (CATEGORY varchar(10))\r\nGO\r\n"
                      "INSERT INTO grade (CATEGORY) VALUES ('GOVT')\r\nGO 2\r\n");
   ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
-  auto rs = sources_->OpenRecordset("select * from grade", constants::kPayConnection);
+  auto rs = sources_->OpenRecordset("select * from grade", core::kPayConnection);
   ASSERT_TRUE(rs.ok());
   int rows = 0;
   for (; !(*rs)->Eof(); (void)(*rs)->MoveNext(), ++rows) {

@@ -1,6 +1,6 @@
 #include "tests/support/program_folder.h"
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 
@@ -46,7 +46,7 @@ transfer::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWi
 
 Lines ProgramFolder::Rows(const std::string& query) {
   Lines rows;
-  auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+  auto rs = sources_->OpenRecordset(query, core::kPayConnection);
   if (!rs.ok()) return {rs.status().ToString()};
   for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
     std::string line;
