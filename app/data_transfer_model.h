@@ -4,11 +4,11 @@
 #include <string>
 
 #include "import/import_run.h"
-#include "import/import_state.h"
+#include "platform/files/log_slot.h"
 
 namespace zuna {
 class Operator;
-namespace sql {
+namespace sources {
 class DataSources;
 }
 }  // namespace zuna
@@ -21,7 +21,7 @@ namespace zuna::app {
 // seen before the first table is copied).
 class DataTransferModel : public transfer::ImportWindow {
  public:
-  DataTransferModel(const sql::DataSources& sources, Operator& op);
+  DataTransferModel(const sources::DataSources& sources, Operator& op);
 
   // Text1: whatever the operator has typed.
   std::string server_name;
@@ -40,7 +40,8 @@ class DataTransferModel : public transfer::ImportWindow {
   void DeleteDuplicateRecords();
   transfer::ImportSummary Import(transfer::ImportObserver* observer = nullptr);
 
-  transfer::ImportState& import_state() { return state_; }
+  // The window's log slot: the last anomaly log stays open in it after an import.
+  files::LogSlot& log_slot() { return log_; }
 
   std::function<void()> on_change;
 
@@ -55,9 +56,9 @@ class DataTransferModel : public transfer::ImportWindow {
     if (on_change) on_change();
   }
 
-  const sql::DataSources& sources_;
+  const sources::DataSources& sources_;
   Operator& operator_;
-  transfer::ImportState state_;
+  files::LogSlot log_;
   bool import_enabled_ = true;
   bool report_enabled_ = true;
   bool wait_label_visible_ = false;

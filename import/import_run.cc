@@ -6,7 +6,7 @@
 #include "core/connection_texts.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/script_runner.h"
 
 namespace zuna::transfer {

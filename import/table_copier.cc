@@ -5,12 +5,13 @@
 #include <vector>
 
 #include "core/connection_texts.h"
+#include "import/anomaly_logs.h"
 #include "import/date_rule.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/recordset.h"
+#include "platform/recordset/recordset.h"
+#include "platform/sources/data_sources.h"
 #include "platform/text/ascii.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
@@ -56,8 +57,8 @@ class Copier {
   ImportContext& context_;
   TableReport& report_;
   const Status& run_stopped_by_;
-  std::unique_ptr<sql::Recordset> target_;
-  std::unique_ptr<sql::Recordset> source_;
+  std::unique_ptr<recordset::Recordset> target_;
+  std::unique_ptr<recordset::Recordset> source_;
   Status target_failure_;
   std::uint64_t stopped_at_row_ = 0;
   std::uint64_t rows_after_stop_ = 0;
@@ -74,12 +75,11 @@ void Copier::Run() {
   if (entry_.log != AnomalyLog::kNone) {
     const std::string_view name =
         entry_.log == AnomalyLog::kPersonnel ? kPersonnelLogName : kPaybillLogName;
-    if (Status opened = context_.state.log.Open(context_.program_folder, name); !opened.ok()) {
+    if (Status opened = context_.log.Open(context_.program_folder, name); !opened.ok()) {
       Skip(name, opened);
     }
   }
 
-  context_.state.target_select = entry_.select_text;
   if (!run_stopped_by_.ok()) {
     target_failure_ = run_stopped_by_;
     report_.stopped_by = run_stopped_by_;
@@ -90,7 +90,6 @@ void Copier::Run() {
     target_failure_ = target.status().WithContext("the target did not open");
     if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
   }
-  context_.state.source_select = entry_.select_text;
   auto source = context_.sources.OpenRecordset(entry_.select_text, core::kFoxPayConnection);
   if (!source.ok()) {
     SourceDidNotOpen(source.status());
@@ -201,9 +200,9 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   for (const BoundOperation& bound : operations) {
     if (bound.source >= 0 && bound.target >= 0) continue;
     report_.fields_unassigned += rows;
-    context_.skips.ColumnMissing(
-        entry_.table, bound.op->field, rows,
-        sql::ItemNotFound(bound.op->field).WithContext(bound.source < 0 ? "source" : "target"));
+    context_.skips.ColumnMissing(entry_.table, bound.op->field, rows,
+                                 recordset::ItemNotFound(bound.op->field)
+                                     .WithContext(bound.source < 0 ? "source" : "target"));
   }
 }
 
@@ -229,7 +228,7 @@ void Copier::CountRowsAfterStop() {
 // Rows the target accepted and refused later, when it sent their batch: each was counted saved.
 // The counts are read only once the table is done, so they are taken once, after Close.
 void Copier::CountLateRefusals() {
-  for (const sql::LateRefusal& late : target_->TakeLateRefusals()) {
+  for (const recordset::LateRefusal& late : target_->TakeLateRefusals()) {
     --report_.rows_saved;
     ++report_.rows_refused;
     context_.skips.RowLost(entry_.table, late.tag, late.status);
@@ -306,8 +305,8 @@ void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uin
           ? PersonnelLogLine(SourceText(p[0]), SourceText(p[1]), op.field, value.ToText())
           : PaybillLogLine(SourceText(p[0]), SourceText(p[1]), SourceText(p[2]), SourceText(p[3]),
                            op.field, value.ToText());
-  if (Status written = context_.state.log.WriteLine(line); !written.ok()) {
-    context_.skips.StepFailed(entry_.table, context_.state.log.name(),
+  if (Status written = context_.log.WriteLine(line); !written.ok()) {
+    context_.skips.StepFailed(entry_.table, context_.log.name(),
                               written.WithContext("row " + std::to_string(row)));
   }
 }

@@ -6,9 +6,9 @@
 #include "core/connection_texts.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_recordset.h"
-#include "platform/sql/statement.h"
 #include "report/export_report.h"
 
 namespace zuna::report {
@@ -18,11 +18,11 @@ constexpr std::string_view kTableList = "SELECT * FROM sys.Tables order by name"
 
 // "select count(*) from [NAME]", a ']' in the name doubled so every table can be counted.
 std::string CountQuery(std::string_view table) {
-  return "select count(*) from " + sql::BracketName(table);
+  return "select count(*) from " + recordset::BracketName(table);
 }
 
 // The first field of the first row of a count.
-Result<std::string> FirstField(sql::Recordset& recordset) {
+Result<std::string> FirstField(recordset::Recordset& recordset) {
   ASSIGN_OR_RETURN(const Value* value, recordset.Field(0));
   return value->ToText();
 }
@@ -49,7 +49,7 @@ std::string CountDifference(std::string_view first, std::string_view second) {
   return ec == std::errc() ? std::string(buffer.data(), end) : std::string(kCountFailed);
 }
 
-ReportWindowModel::ReportWindowModel(const sql::DataSources& sources, Operator& op)
+ReportWindowModel::ReportWindowModel(const sources::DataSources& sources, Operator& op)
     : sources_(sources), operator_(op) {}
 
 ReportWindowModel::~ReportWindowModel() = default;

@@ -4,10 +4,10 @@
 
 #include "core/connection_texts.h"
 #include "core/file_names.h"
-#include "import/import_state.h"
 #include "platform/dbf/foxpro_source.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/statement.h"
+#include "platform/files/log_slot.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/sources/data_sources.h"
 
 namespace zuna::scripts {
 namespace {
@@ -41,12 +41,9 @@ std::string QuotedLiteral(std::string_view text) {
 }
 
 // The column entries of one table: target columns without a FoxPro column of the same name.
-Result<std::string> MissingColumns(const sql::DataSources& sources, transfer::ImportState& state,
-                                   const std::string& table) {
-  const std::string select = "select * from " + sql::BracketName(table);
-  state.target_select = select;
+Result<std::string> MissingColumns(const sources::DataSources& sources, const std::string& table) {
+  const std::string select = "select * from " + recordset::BracketName(table);
   ASSIGN_OR_RETURN(auto target, sources.OpenRecordset(select, core::kPayConnection));
-  state.source_select = select;
   ASSIGN_OR_RETURN(auto source, sources.OpenRecordset(select, core::kFoxPayConnection));
   std::string text;
   for (int i = 0; i < target->FieldCount(); ++i) {
@@ -73,8 +70,8 @@ Result<std::string> MissingColumns(const sql::DataSources& sources, transfer::Im
 
 }  // namespace
 
-Status WriteFieldListing(const sql::DataSources& sources, transfer::ImportState& state) {
-  RETURN_IF_ERROR(state.log.Open(sources.program_folder(), core::kFieldListingName));
+Status WriteFieldListing(const sources::DataSources& sources, files::LogSlot& slot) {
+  RETURN_IF_ERROR(slot.Open(sources.program_folder(), core::kFieldListingName));
   const std::filesystem::path data_folder = sources.DataFolder();
   ASSIGN_OR_RETURN(auto tables, sources.OpenRecordset(kTableList, core::kPayConnection));
   while (!tables->Eof()) {
@@ -82,13 +79,13 @@ Status WriteFieldListing(const sql::DataSources& sources, transfer::ImportState&
     const std::string table = name->ToText();
     std::string text;
     if (!dbf::FindTableFile(data_folder, table).empty()) {
-      ASSIGN_OR_RETURN(text, MissingColumns(sources, state, table));
+      ASSIGN_OR_RETURN(text, MissingColumns(sources, table));
     }
     if (!text.empty()) {
-      RETURN_IF_ERROR(state.log.WriteLine(table));
-      RETURN_IF_ERROR(state.log.WriteLine(kHyphens));
-      RETURN_IF_ERROR(state.log.WriteLine(text));
-      RETURN_IF_ERROR(state.log.WriteLine(kEquals));
+      RETURN_IF_ERROR(slot.WriteLine(table));
+      RETURN_IF_ERROR(slot.WriteLine(kHyphens));
+      RETURN_IF_ERROR(slot.WriteLine(text));
+      RETURN_IF_ERROR(slot.WriteLine(kEquals));
     }
     RETURN_IF_ERROR(tables->MoveNext());
   }

@@ -4,7 +4,7 @@
 
 #include "core/connection_texts.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/script_runner.h"
 
 namespace zuna::scripts {
@@ -58,7 +58,7 @@ constexpr CommandEntry kCommands[] = {
 
 }  // namespace
 
-Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
+Status RunSchemaCommand(SchemaCommand command, const sources::DataSources& sources,
                         std::string_view server_name, Operator& op) {
   for (const CommandEntry& entry : kCommands) {
     if (entry.command != command) continue;

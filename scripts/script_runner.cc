@@ -5,12 +5,12 @@
 
 #include "platform/files/file_system.h"
 #include "platform/files/program_folder.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/batch_splitter.h"
 
 namespace zuna::scripts {
 
-Status RunScriptFile(const sql::DataSources& sources, std::string_view connection_string,
+Status RunScriptFile(const sources::DataSources& sources, std::string_view connection_string,
                      std::string_view file_name, bool separate_batches) {
   ASSIGN_OR_RETURN(std::shared_ptr<sql::Connection> connection,
                    sources.OpenConnection(connection_string));

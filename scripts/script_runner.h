@@ -4,7 +4,7 @@
 
 #include "platform/base/status.h"
 
-namespace zuna::sql {
+namespace zuna::sources {
 class DataSources;
 }
 
@@ -15,7 +15,7 @@ namespace zuna::scripts {
 // Windows-1252 text, executes it, and keeps nothing afterwards. With `separate_batches` the text
 // is cut at its GO lines and the batches run in order, the first failing one ending the run;
 // without it the text runs as it stands, as one command. What ran before a failure stays done.
-Status RunScriptFile(const sql::DataSources& sources, std::string_view connection_string,
+Status RunScriptFile(const sources::DataSources& sources, std::string_view connection_string,
                      std::string_view file_name, bool separate_batches);
 
 }  // namespace zuna::scripts

@@ -5,7 +5,7 @@
 
 #include "app/cli/cli.h"
 #include "app/data_transfer_model.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 
 namespace zuna::cli {
 namespace {
@@ -68,7 +68,7 @@ void PrintSummary(const transfer::ImportSummary& summary) {
 
 int RunImport(const CommandContext& context) {
   if (!context.invocation.arguments.empty()) return UsageError("import", "takes no arguments");
-  auto sources = sql::DataSources::Load(context.program_folder);
+  auto sources = sources::DataSources::Load(context.program_folder);
   if (!sources.ok()) {
     context.op.ShowError(sources.status());
     return kExitFailed;
@@ -79,7 +79,7 @@ int RunImport(const CommandContext& context) {
   const transfer::ImportSummary summary = window.Import(&progress);
   PrintSummary(summary);
   // The window would keep the last anomaly log open; the command ends here and closes it.
-  if (Status closed = window.import_state().log.Release(); !closed.ok()) {
+  if (Status closed = window.log_slot().Release(); !closed.ok()) {
     context.op.ShowError(closed);
     return kExitFailed;
   }

@@ -7,7 +7,7 @@
 #include "app/cli/cli.h"
 #include "core/file_names.h"
 #include "platform/files/file_system.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/text/encoding.h"
 #include "report/export_report.h"
 #include "report/report_window_model.h"
@@ -16,7 +16,7 @@ namespace zuna::cli {
 
 int RunReport(const CommandContext& context) {
   if (!context.invocation.arguments.empty()) return UsageError("report", "takes no arguments");
-  auto sources = sql::DataSources::Load(context.program_folder);
+  auto sources = sources::DataSources::Load(context.program_folder);
   if (!sources.ok()) {
     context.op.ShowError(sources.status());
     return kExitFailed;

@@ -1,6 +1,6 @@
 // zuna-transfer create-database | create-tables | alter | delete-duplicates
 #include "app/cli/cli.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/schema_commands.h"
 
 namespace zuna::cli {
@@ -10,7 +10,7 @@ int Run(const CommandContext& context, scripts::SchemaCommand command) {
   if (!context.invocation.arguments.empty()) {
     return UsageError(context.invocation.command, "takes no arguments");
   }
-  auto sources = sql::DataSources::Load(context.program_folder);
+  auto sources = sources::DataSources::Load(context.program_folder);
   if (!sources.ok()) {
     context.op.ShowError(sources.status());
     return kExitFailed;

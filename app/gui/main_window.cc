@@ -71,7 +71,7 @@ class RepaintBetweenTables : public transfer::ImportObserver {
 
 }  // namespace
 
-DataTransferWindow::DataTransferWindow(const sql::DataSources& sources, Operator& op,
+DataTransferWindow::DataTransferWindow(const sources::DataSources& sources, Operator& op,
                                        QWidget* parent)
     : QWidget(parent), model_(sources, op) {
   setObjectName(QStringLiteral("Data_Transfer"));

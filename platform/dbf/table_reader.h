@@ -10,7 +10,7 @@
 
 #include "platform/base/result.h"
 #include "platform/base/value.h"
-#include "platform/sql/recordset.h"
+#include "platform/recordset/recordset.h"
 #include "platform/text/code_page_decoder.h"
 
 namespace zuna::dbf {
@@ -70,7 +70,7 @@ class TableReader {
   // The field failures of the row that Next() delivered last, as (column index, error).
   const std::vector<std::pair<int, Status>>& field_errors() const { return field_errors_; }
 
-  const sql::ReadStatistics& statistics() const { return stats_; }
+  const recordset::ReadStatistics& statistics() const { return stats_; }
 
  private:
   TableReader() = default;
@@ -105,7 +105,7 @@ class TableReader {
 
   std::string scratch_;
   std::vector<std::pair<int, Status>> field_errors_;
-  sql::ReadStatistics stats_;
+  recordset::ReadStatistics stats_;
 };
 
 // The row count a table's header announces, read from its fixed 32-byte header alone: what a

@@ -6,10 +6,20 @@
 #include <utility>
 #include <vector>
 
+#include "platform/recordset/simple_select.h"
 #include "platform/sql/statement.h"
 
 namespace zuna::sql {
 namespace {
+
+using recordset::ItemNotFound;
+using recordset::LateRefusal;
+using recordset::NoCurrentRecord;
+using recordset::NotUpdatable;
+using recordset::ObjectClosed;
+using recordset::ParseSimpleSelect;
+using recordset::Recordset;
+using recordset::SimpleSelect;
 
 // Column lookup by name without case, as SQL Server compares names; no allocation per lookup.
 class ColumnIndex {

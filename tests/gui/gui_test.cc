@@ -13,8 +13,8 @@
 
 #include "app/gui/application.h"
 #include "core/connection_texts.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/recordset.h"
+#include "platform/recordset/recordset.h"
+#include "platform/sources/data_sources.h"
 #include "tests/support/comma_decimal_locale.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/recording_operator.h"
@@ -50,8 +50,8 @@ class GuiTest : public ::testing::Test {
         .Field("OPR_DATE", 'D', 8)
         .Row({"D1", "ACCOUNTS", "ADMIN", "DDO1", "20240101"})
         .Write(folder_ / "zuna" / "department.dbf");
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
-                                                  std::vector<std::string>{});
+    sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile(),
+                                                      std::vector<std::string>{});
     app_ = std::make_unique<Application>(*sources_, op_);
     app_->Start();
   }
@@ -85,7 +85,7 @@ class GuiTest : public ::testing::Test {
   }
 
   testkit::TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
+  std::unique_ptr<sources::DataSources> sources_;
   WatchingOperator op_;
   std::unique_ptr<Application> app_;
 };

@@ -4,7 +4,7 @@
 
 #include "core/connection_texts.h"
 #include "import/import_run.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"

@@ -3,12 +3,19 @@
 #include <unistd.h>
 
 #include "core/connection_texts.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/connection_string.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "tests/support/dbf_builder.h"
 
 namespace zuna::sql {
 namespace {
+
+using sources::Backend;
+using sources::ConnectionAttribute;
+using sources::DataSources;
+using sources::kErrBadArguments;
+using sources::ValidateServerName;
 
 namespace fs = std::filesystem;
 

@@ -20,6 +20,9 @@
 namespace zuna::sql::odbc {
 namespace {
 
+using recordset::LateRefusal;
+using recordset::Recordset;
+
 class OdbcBatchTest : public ::testing::Test {
  protected:
   std::shared_ptr<OdbcConnection> Connect(std::size_t rows_per_batch) {

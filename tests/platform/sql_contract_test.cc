@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
 #include "tests/support/dbf_builder.h"
@@ -13,6 +13,13 @@
 
 namespace zuna::sql {
 namespace {
+
+using recordset::kErrItemNotFound;
+using recordset::kErrNoCurrentRecord;
+using recordset::kErrObjectClosed;
+using recordset::LateRefusal;
+using recordset::Recordset;
+using sources::DataSources;
 
 enum class Engine { kEmbedded, kOdbc, kOdbcRowByRow, kPostgres, kMariaDb };
 

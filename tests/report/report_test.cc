@@ -3,8 +3,8 @@
 #include <cerrno>
 
 #include "core/connection_texts.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/statement.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/sources/data_sources.h"
 #include "report/export_report.h"
 #include "report/report_window_model.h"
 #include "tests/support/dbf_builder.h"
@@ -32,8 +32,8 @@ class ReportTest : public ::testing::Test {
   void SetUp() override {
     testkit::WriteFile(folder_ / "zuna.db", "");
     fs::create_directory(folder_ / "zuna");
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
-                                                  std::vector<std::string>{});
+    sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile(),
+                                                      std::vector<std::string>{});
     auto connection = sources_->OpenConnection(core::kPayConnection);
     ASSERT_TRUE(connection.ok());
     connection_ = *connection;
@@ -42,7 +42,7 @@ class ReportTest : public ::testing::Test {
   // A SQL Server table with `sql_rows` rows and, unless negative, a FoxPro table with
   // `fox_rows`.
   void Table(const std::string& name, int sql_rows, int fox_rows) {
-    const std::string bracketed = sql::BracketName(name);
+    const std::string bracketed = recordset::BracketName(name);
     ASSERT_TRUE(connection_->Execute("CREATE TABLE " + bracketed + " (a int)").ok());
     for (int i = 0; i < sql_rows; ++i) {
       ASSERT_TRUE(connection_->Execute("INSERT INTO " + bracketed + " VALUES (1)").ok());
@@ -96,7 +96,7 @@ class ReportTest : public ::testing::Test {
   }
 
   testkit::TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
+  std::unique_ptr<sources::DataSources> sources_;
   std::shared_ptr<sql::Connection> connection_;
   testkit::RecordingOperator op_;
   std::unique_ptr<ReportWindowModel> model_;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/connection_texts.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "scripts/batch_splitter.h"
 #include "scripts/schema_commands.h"
@@ -62,8 +62,8 @@ class SchemaCommandsTest : public ::testing::Test {
   }
 
   void Reload(const std::string& ini) {
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile::Parse(ini),
-                                                  std::vector<std::string>{});
+    sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile::Parse(ini),
+                                                      std::vector<std::string>{});
   }
 
   Status Run(SchemaCommand command, std::string_view server = "") {
@@ -80,7 +80,7 @@ class SchemaCommandsTest : public ::testing::Test {
   }
 
   testkit::TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
+  std::unique_ptr<sources::DataSources> sources_;
   testkit::RecordingOperator op_;
 };
 

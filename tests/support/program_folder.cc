@@ -1,8 +1,8 @@
 #include "tests/support/program_folder.h"
 
 #include "core/connection_texts.h"
-#include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
+#include "tests/support/unicode_lines.h"
 
 namespace zuna::testkit {
 
@@ -17,12 +17,12 @@ ProgramFolder::ProgramFolder(const fs::path& sql_dir, const std::string& ini) {
 }
 
 void ProgramFolder::set_ini(const std::string& ini) {
-  sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile::Parse(ini),
-                                                std::vector<std::string>{});
+  sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile::Parse(ini),
+                                                    std::vector<std::string>{});
 }
 
 void ProgramFolder::UseFileEnv(files::FileEnv& env) {
-  state_.log = transfer::LogSlot(env);
+  log_ = files::LogSlot(env);
   skips_ = transfer::SkipLog(env);
 }
 
@@ -38,9 +38,9 @@ transfer::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWi
   RecordingWindow own;
   RecordingWindow& window = recording ? *recording : own;
   transfer::ImportContext context{
-      *sources_, sources_->DataFolder(), folder_.path(), server, op, state_, skips_};
+      *sources_, sources_->DataFolder(), folder_.path(), server, op, log_, skips_};
   transfer::ImportSummary summary = transfer::RunImport(context, window);
-  (void)state_.log.Release();  // as when the window goes away: the open log is closed
+  (void)log_.Release();  // as when the window goes away: the open log is closed
   return summary;
 }
 
@@ -60,19 +60,7 @@ Lines ProgramFolder::Rows(const std::string& query) {
 }
 
 Lines ProgramFolder::LogLines(const std::string& name) const {
-  const std::string bytes = ReadFile(folder_ / name);
-  std::string utf8;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    text::AppendUtf8(
-        static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8),
-        utf8);
-  }
-  Lines lines;
-  for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    lines.push_back(utf8.substr(start, end - start));
-  }
-  return lines;
+  return UnicodeLines(folder_ / name);
 }
 
 }  // namespace zuna::testkit

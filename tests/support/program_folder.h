@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "import/import_run.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/recording_operator.h"
 
@@ -32,7 +32,7 @@ class ProgramFolder {
 
   const std::filesystem::path& path() const { return folder_.path(); }
   std::filesystem::path data() const { return folder_ / "zuna"; }
-  sql::DataSources& sources() { return *sources_; }
+  sources::DataSources& sources() { return *sources_; }
   void set_ini(const std::string& ini);
   // The logs of later imports are written through `env` (a FaultInjectingFileEnv), which must
   // outlive this folder's imports.
@@ -53,8 +53,8 @@ class ProgramFolder {
 
  private:
   TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
-  transfer::ImportState state_;
+  std::unique_ptr<sources::DataSources> sources_;
+  files::LogSlot log_;
   transfer::SkipLog skips_;
 };
 

@@ -8,9 +8,11 @@
 #include <optional>
 #include <utility>
 
+#include "platform/recordset/quoted_name.h"
 #include "platform/sql/odbc/array_report.h"
 #include "platform/sql/odbc/parameter_batch.h"
 #include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql::odbc {
 namespace {
@@ -228,7 +230,7 @@ Status PrepareSession(SQLHDBC dbc) {
   SQLCHAR name[128] = {};
   SQLSMALLINT length = 0;
   if (!Succeeded(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length))) return Status::Ok();
-  const std::string dbms = LowerAscii(reinterpret_cast<char*>(name));
+  const std::string dbms = text::LowerAscii(reinterpret_cast<char*>(name));
   for (const SessionSetting& setting : kSessionSettings) {
     if (dbms != setting.dbms) continue;
     Handle stmt = NewStatement(dbc);
@@ -336,11 +338,11 @@ Result<std::unique_ptr<Cursor>> OdbcConnection::Query(std::string_view text) {
 }
 
 Result<std::vector<ColumnInfo>> OdbcConnection::TableColumns(std::string_view table) {
-  const std::string key = LowerAscii(table);
+  const std::string key = text::LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
   // Describing an empty result gives the columns in table order on every driver.
   ASSIGN_OR_RETURN(std::unique_ptr<Cursor> cursor,
-                   Query("SELECT * FROM " + BracketName(table) + " WHERE 1=0"));
+                   Query("SELECT * FROM " + recordset::BracketName(table) + " WHERE 1=0"));
   std::vector<ColumnInfo> columns = cursor->columns();
   table_columns_[key] = columns;
   return columns;
@@ -356,7 +358,7 @@ Result<OdbcConnection::PreparedInsert*> OdbcConnection::Prepare(
   if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
   std::vector<std::string_view> names;
   for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  std::string sql = InsertText(table, names, BracketName);
+  std::string sql = InsertText(table, names, recordset::BracketName);
   if (!Succeeded(SQLPrepare(prepared->stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                             static_cast<SQLINTEGER>(sql.size())))) {
     return Diagnose(SQL_HANDLE_STMT, prepared->stmt.get(),
@@ -541,7 +543,9 @@ Status OdbcConnection::SendRow(PreparedInsert& insert, std::size_t row) {
   return result;
 }
 
-std::vector<LateRefusal> OdbcConnection::TakeLateRefusals() { return std::exchange(late_, {}); }
+std::vector<recordset::LateRefusal> OdbcConnection::TakeLateRefusals() {
+  return std::exchange(late_, {});
+}
 
 std::vector<std::string> ListDataSources() {
   std::vector<std::string> names;

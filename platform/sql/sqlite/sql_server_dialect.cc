@@ -1,6 +1,7 @@
 #include "platform/sql/sqlite/sql_server_dialect.h"
 
-#include "platform/sql/statement.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql::sqlite {
 namespace {
@@ -21,7 +22,7 @@ bool MatchesQualifiedName(std::string_view text, std::size_t pos, std::string_vi
     if (bracketed) ++p;
     const std::size_t start = p;
     while (p < text.size() && IsNameChar(text[p])) ++p;
-    if (LowerAscii(text.substr(start, p - start)) != wanted) return false;
+    if (text::LowerAscii(text.substr(start, p - start)) != wanted) return false;
     if (bracketed) {
       if (p >= text.size() || text[p] != ']') return false;
       ++p;
@@ -157,7 +158,7 @@ std::optional<DatabaseCommand> ParseDatabaseCommand(std::string_view text) {
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     const std::size_t start = pos;
     while (pos < text.size() && IsNameChar(text[pos])) ++pos;
-    if (LowerAscii(text.substr(start, pos - start)) == wanted) return true;
+    if (text::LowerAscii(text.substr(start, pos - start)) == wanted) return true;
     pos = start;
     return false;
   };

@@ -10,6 +10,7 @@
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/sqlite/storage_faults.h"
 #include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql::sqlite {
 
@@ -180,7 +181,7 @@ Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenCatalog(
                       server_folder.string() + ").");
   }
   std::shared_ptr<SqliteConnection> connection(new SqliteConnection(server_folder, options));
-  if (LowerAscii(catalog) == kMasterCatalog) {
+  if (text::LowerAscii(catalog) == kMasterCatalog) {
     RETURN_IF_ERROR(connection->OpenDatabase(":memory:"));
   } else {
     const fs::path file = DatabaseFile(server_folder, catalog);
@@ -277,7 +278,7 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
   std::error_code ec;
   switch (command->kind) {
     case DatabaseCommand::Kind::kCreate: {
-      if (LowerAscii(command->database) == kMasterCatalog || fs::exists(file, ec)) {
+      if (text::LowerAscii(command->database) == kMasterCatalog || fs::exists(file, ec)) {
         return Status(ErrorKind::kDatabase, kErrDatabaseExists,
                       "Database '" + command->database +
                           "' already exists. Choose a different database name.");
@@ -293,7 +294,7 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
       return made;
     }
     case DatabaseCommand::Kind::kDrop: {
-      if (LowerAscii(command->database) == kMasterCatalog || !fs::exists(file, ec)) {
+      if (text::LowerAscii(command->database) == kMasterCatalog || !fs::exists(file, ec)) {
         return Status(ErrorKind::kDatabase, kErrCannotDropDatabase,
                       "Cannot drop the database '" + command->database +
                           "', because it does not exist or you do not have permission.");
@@ -306,7 +307,7 @@ Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& 
     }
     case DatabaseCommand::Kind::kUse: {
       RETURN_IF_ERROR(Flush());
-      if (LowerAscii(command->database) == kMasterCatalog) return OpenDatabase(":memory:");
+      if (text::LowerAscii(command->database) == kMasterCatalog) return OpenDatabase(":memory:");
       if (!fs::is_regular_file(file, ec)) {
         return Status(ErrorKind::kNotFound, kErrCannotOpenDatabase,
                       "Database '" + command->database +
@@ -402,7 +403,7 @@ Result<std::unique_ptr<Cursor>> SqliteConnection::Query(std::string_view text) {
 }
 
 Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view table) {
-  const std::string key = LowerAscii(table);
+  const std::string key = text::LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
   sqlite3_stmt* raw = nullptr;
   const char* sql = "SELECT name, type FROM pragma_table_info(?1)";
@@ -578,6 +579,8 @@ Status SqliteConnection::Flush() {
   return Status::Ok();
 }
 
-std::vector<LateRefusal> SqliteConnection::TakeLateRefusals() { return std::exchange(late_, {}); }
+std::vector<recordset::LateRefusal> SqliteConnection::TakeLateRefusals() {
+  return std::exchange(late_, {});
+}
 
 }  // namespace zuna::sql::sqlite

@@ -61,7 +61,7 @@ class SqliteConnection final : public Connection {
                 const std::vector<int>& assigned, const std::vector<const Value*>& values,
                 std::uint64_t tag) override;
   Status Flush() override;
-  std::vector<LateRefusal> TakeLateRefusals() override;
+  std::vector<recordset::LateRefusal> TakeLateRefusals() override;
 
  private:
   struct DbCloser {
@@ -105,7 +105,7 @@ class SqliteConnection final : public Connection {
   bool rollback_pending_ = false;  // a lost group's ROLLBACK failed: retried before the next
   std::size_t rows_in_group_ = 0;
   std::vector<std::uint64_t> group_tags_;  // the rows saved in the open group
-  std::vector<LateRefusal> late_;
+  std::vector<recordset::LateRefusal> late_;
   std::chrono::steady_clock::time_point group_started_;
 };
 
