@@ -110,7 +110,7 @@ void Copier::Run() {
       // the name ignored, case kept); a source without one adds nothing.
       const FieldOperation& ddo_code = entry_.fields.front();
       for (int i = 0; i < source_->FieldCount(); ++i) {
-        if (text::TrimSpaces(source_->FieldName(i)) != ddo_code.field) continue;
+        if (text::Trim(source_->FieldName(i)) != ddo_code.field) continue;
         BoundOperation bound{&ddo_code, i, target_ ? target_->FindField(ddo_code.field) : -1};
         RowLoop({bound});
       }
@@ -267,7 +267,7 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
     case FieldRule::kTrimAndCut: {
       if (value.is_null()) break;
       const std::string untrimmed = value.ToText();
-      const std::string_view trimmed = text::TrimSpaces(untrimmed);
+      const std::string_view trimmed = text::Trim(untrimmed);
       scratch_.SetText(text::CodePointCount(trimmed) < kTrimAndCutLength
                            ? trimmed
                            : text::FirstCodePoints(untrimmed, kTrimAndCutLength));
@@ -326,8 +326,8 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
                                run_stopped_by.WithContext("not run"));
     } else if (!entry.master_data_script.empty()) {
       report.outcome = TableReport::Outcome::kMasterDataScript;
-      const std::string connection = std::string(core::kDatabasePrefix) +
-                                     std::string(scripts::TrimSpaces(context.server_name));
+      const std::string connection =
+          std::string(core::kDatabasePrefix) + std::string(text::Trim(context.server_name));
       if (Status ran =
               scripts::RunScriptFile(context.sources, connection, entry.master_data_script, true);
           !ran.ok()) {

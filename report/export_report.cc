@@ -37,8 +37,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
   std::array<std::size_t, ReportGrid::kColumns> widths = kFieldWidths;
   for (int row = 1; row < grid.rows(); ++row) {
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
-      const std::size_t needed =
-          1 + text::CodePointCount(text::TrimSpaces(grid.TextMatrix(row, column)));
+      const std::size_t needed = 1 + text::CodePointCount(text::Trim(grid.TextMatrix(row, column)));
       widths[static_cast<std::size_t>(column)] =
           std::max(widths[static_cast<std::size_t>(column)], needed);
     }
@@ -60,7 +59,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
     std::array<std::string, ReportGrid::kColumns> cells;
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
       cells[static_cast<std::size_t>(column)] =
-          Padded(" " + std::string(text::TrimSpaces(grid.TextMatrix(row, column))),
+          Padded(" " + std::string(text::Trim(grid.TextMatrix(row, column))),
                  widths[static_cast<std::size_t>(column)]);
     }
     lines.push_back(Row(cells));

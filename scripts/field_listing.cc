@@ -8,6 +8,7 @@
 #include "platform/files/log_slot.h"
 #include "platform/recordset/quoted_name.h"
 #include "platform/sources/data_sources.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::scripts {
 namespace {
@@ -18,16 +19,6 @@ constexpr std::string_view kColumnQuery =
     "'Maximum Length'From information_schema.Columns ";
 constexpr std::string_view kHyphens = "----------------";
 constexpr std::string_view kEquals = "============";
-
-std::string Canonical(std::string_view name) {
-  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-  while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-  std::string out(name);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return out;
-}
 
 // `text` as a SQL string literal: a name holding an apostrophe must not end the literal early.
 std::string QuotedLiteral(std::string_view text) {
@@ -48,10 +39,10 @@ Result<std::string> MissingColumns(const sources::DataSources& sources, const st
   std::string text;
   for (int i = 0; i < target->FieldCount(); ++i) {
     const std::string column(target->FieldName(i));
-    const std::string wanted = Canonical(column);
+    const std::string_view wanted = text::Trim(column);
     bool found = false;
     for (int j = 0; j < source->FieldCount() && !found; ++j) {
-      found = Canonical(source->FieldName(j)) == wanted;
+      found = text::EqualsIgnoringCase(text::Trim(source->FieldName(j)), wanted);
     }
     if (found) continue;
     const std::string query = std::string(kColumnQuery) +

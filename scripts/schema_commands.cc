@@ -5,6 +5,7 @@
 #include "core/connection_texts.h"
 #include "platform/operator/operator.h"
 #include "platform/sources/data_sources.h"
+#include "platform/text/ascii.h"
 #include "scripts/script_runner.h"
 
 namespace zuna::scripts {
@@ -65,7 +66,7 @@ Status RunSchemaCommand(SchemaCommand command, const sources::DataSources& sourc
     std::string connection(entry.prefix);
     switch (entry.server) {
       case ServerName::kTrimmed:
-        connection += TrimSpaces(server_name);
+        connection += text::Trim(server_name);
         break;
       case ServerName::kAsTyped:
         connection += server_name;

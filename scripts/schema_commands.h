@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "platform/base/status.h"
-#include "platform/text/ascii.h"
 
 namespace zuna {
 class Operator;
@@ -22,8 +21,5 @@ enum class SchemaCommand { kCreateDatabase, kCreateTable, kAlter, kDeleteDuplica
 // A failure stops the command and is shown by its number and description; it is also returned.
 Status RunSchemaCommand(SchemaCommand command, const sources::DataSources& sources,
                         std::string_view server_name, Operator& op);
-
-// Leading and trailing spaces removed; tabs and inner spaces stay.
-using text::TrimSpaces;
 
 }  // namespace zuna::scripts

@@ -8,41 +8,19 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/base/byte_order.h"
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/dbf_format.h"
 #include "platform/dbf/field_values.h"
 #include "platform/dbf/memo_file.h"
 #include "platform/files/file_system.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::dbf {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::uint16_t Le16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t Le32(const unsigned char* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
-std::int32_t LeInt32(const char* p) {
-  std::int32_t v;
-  std::memcpy(&v, p, sizeof v);  // the tables and this machine are both little-endian
-  return v;
-}
-std::int64_t LeInt64(const char* p) {
-  std::int64_t v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-  return s;
-}
 
 // A table file is a regular file: a folder, a named pipe or a device of that name is not read
 // (a pipe would block the import until something wrote to it).
@@ -233,7 +211,7 @@ std::optional<std::uint64_t> AnnouncedRowCount(const fs::path& path) {
                     ::pread(fd, fixed, sizeof fixed, 0) == static_cast<ssize_t>(sizeof fixed);
   ::close(fd);
   if (!read) return std::nullopt;
-  return Le32(fixed + format::kRecordCountOffset);
+  return ReadLe32(fixed + format::kRecordCountOffset);
 }
 
 TableReader::~TableReader() {
@@ -274,7 +252,7 @@ Result<std::unique_ptr<TableReader>> TableReader::Open(const fs::path& path,
   if (::pread(reader->fd_, fixed, sizeof fixed, 0) != static_cast<ssize_t>(sizeof fixed)) {
     return files::ErrnoStatus(errno ? errno : EIO, path);
   }
-  const std::uint32_t header_length = Le16(fixed + format::kHeaderLengthOffset);
+  const std::uint32_t header_length = ReadLe16(fixed + format::kHeaderLengthOffset);
   if (header_length < format::kHeaderSize + 1) {
     return NotATable(
         path, "the header length " + std::to_string(header_length) + " is shorter than a header");
@@ -308,8 +286,8 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
   const auto* bytes = reinterpret_cast<const unsigned char*>(header.data());
   version_ = bytes[format::kVersionOffset];
   header_length_ = static_cast<std::uint32_t>(header.size());
-  record_length_ = Le16(bytes + format::kRecordLengthOffset);
-  const std::uint32_t record_count = Le32(bytes + format::kRecordCountOffset);
+  record_length_ = ReadLe16(bytes + format::kRecordLengthOffset);
+  const std::uint32_t record_count = ReadLe32(bytes + format::kRecordCountOffset);
 
   std::size_t pos = format::kHeaderSize;
   std::uint32_t offset = 1;  // after the deletion flag
@@ -323,13 +301,10 @@ Status TableReader::ParseHeader(const std::string& header, std::uint64_t file_si
     const unsigned char* d = bytes + pos;
     Field field;
     for (std::size_t i = 0; i < format::kFieldNameSize && d[i] != 0; ++i) {
-      char c = static_cast<char>(d[i]);
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-      field.name.push_back(c);
+      field.name.push_back(text::LowerAscii(static_cast<char>(d[i])));
     }
     while (!field.name.empty() && field.name.back() == ' ') field.name.pop_back();
-    field.type = static_cast<char>(d[format::kFieldTypeOffset]);
-    if (field.type >= 'a' && field.type <= 'z') field.type = static_cast<char>(field.type - 32);
+    field.type = text::UpperAscii(static_cast<char>(d[format::kFieldTypeOffset]));
     field.length = d[format::kFieldLengthOffset];
     field.decimals = d[format::kFieldDecimalsOffset];
     field.flags = d[format::kFieldFlagsOffset];
@@ -591,10 +566,10 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
       fault = DecodeLogical(raw[0], out);
       break;
     case 'I':
-      out.SetInteger(LeInt32(data));
+      out.SetInteger(ReadLeInt32(data));
       return;
     case 'Y':
-      out.SetDecimal(LeInt64(data), format::kCurrencyScale);
+      out.SetDecimal(ReadLeInt64(data), format::kCurrencyScale);
       return;
     case 'B':
       if (format::IsVisualFoxPro(version_)) {
@@ -623,9 +598,9 @@ void TableReader::DecodeField(int index, const Field& field, const char* data,
 void TableReader::DecodeMemo(int index, const Field& field, std::string_view raw, Value& out) {
   std::uint32_t block = 0;
   if (raw.size() == 4) {
-    block = Le32(reinterpret_cast<const unsigned char*>(raw.data()));
+    block = ReadLe32(raw.data());
   } else {
-    const std::string_view digits = TrimBlanks(raw);
+    const std::string_view digits = text::Trim(raw, format::kFieldPadding);
     for (char c : digits) {
       if (c < '0' || c > '9') {
         out.SetNull();

@@ -3,16 +3,6 @@
 #include "platform/text/ascii.h"
 
 namespace zuna::sources {
-namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
-
 Status ValidateServerName(std::string_view name) {
   for (const char c : name) {
     const auto byte = static_cast<unsigned char>(c);
@@ -33,8 +23,9 @@ std::optional<std::string> ConnectionAttribute(std::string_view text, std::strin
     const std::size_t end = text.find(';');
     const std::string_view pair = text.substr(0, end);
     const std::size_t eq = pair.find('=');
-    if (eq != std::string_view::npos && text::LowerAscii(Trim(pair.substr(0, eq))) == wanted) {
-      return std::string(Trim(pair.substr(eq + 1)));
+    if (eq != std::string_view::npos &&
+        text::LowerAscii(text::Trim(pair.substr(0, eq), text::kSpacesAndTabs)) == wanted) {
+      return std::string(text::Trim(pair.substr(eq + 1), text::kSpacesAndTabs));
     }
     if (end == std::string_view::npos) break;
     text.remove_prefix(end + 1);

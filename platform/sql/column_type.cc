@@ -12,14 +12,8 @@
 namespace zuna::sql {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 bool ParseInt(std::string_view s, int& out) {
-  s = Trim(s);
+  s = text::Trim(s, text::kSpacesAndTabs);
   auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
   return ec == std::errc() && end == s.data() + s.size();
 }
@@ -53,7 +47,7 @@ Int128 Rescale(const Decimal& d, int scale) {
 }
 
 bool ParseDecimalText(std::string_view s, Decimal& out) {
-  s = Trim(s);
+  s = text::Trim(s, text::kSpacesAndTabs);
   if (s.empty()) return false;
   bool negative = false;
   if (s.front() == '-' || s.front() == '+') {
@@ -163,7 +157,7 @@ Result<Value> ToInteger(const Value& value, const ColumnType& type) {
       n = static_cast<Int128>(std::trunc(value.number()));
       break;
     case ValueKind::kText: {
-      const std::string_view t = Trim(value.text());
+      const std::string_view t = text::Trim(value.text(), text::kSpacesAndTabs);
       std::int64_t parsed = 0;
       const char* begin = t.data() + (!t.empty() && t.front() == '+' ? 1 : 0);
       auto [end, ec] = std::from_chars(begin, t.data() + t.size(), parsed);
@@ -224,7 +218,7 @@ Result<Value> ToFloat(const Value& value, const ColumnType& type) {
     case ValueKind::kText: {
       // Read as in the C locale; a number beyond a double's range is refused, as SQL Server
       // refuses it, rather than stored as an infinity or a zero.
-      std::string_view text = Trim(value.text());
+      std::string_view text = text::Trim(value.text(), text::kSpacesAndTabs);
       const bool plus = text.starts_with('+');
       if (plus) text.remove_prefix(1);
       double d = 0;
@@ -250,7 +244,7 @@ Result<Value> ToBit(const Value& value, const ColumnType& type) {
     case ValueKind::kDouble:
       return Value::Integer(value.AsDouble() != 0 ? 1 : 0);
     case ValueKind::kText: {
-      const std::string t = text::LowerAscii(Trim(value.text()));
+      const std::string t = text::LowerAscii(text::Trim(value.text(), text::kSpacesAndTabs));
       if (t == "true" || t == "1") return Value::Integer(1);
       if (t == "false" || t == "0") return Value::Integer(0);
       return ConversionFailed(value, type);
@@ -270,7 +264,7 @@ Result<Value> ToDate(const Value& value, const ColumnType& type) {
       time = value.time();
       break;
     case ValueKind::kText:
-      if (Trim(value.text()).empty()) {
+      if (text::Trim(value.text(), text::kSpacesAndTabs).empty()) {
         date = {1900, 1, 1};  // SQL Server reads an empty text as its base date
       } else if (!ParseDateText(value.text(), date, time)) {
         return Refused(kErrDateConversion,
@@ -331,9 +325,10 @@ bool ParseTime(std::string_view t, CivilTime& time) {
 
 ColumnType ParseColumnType(std::string_view declared) {
   ColumnType type;
-  const std::string lower = text::LowerAscii(Trim(declared));
+  const std::string lower = text::LowerAscii(text::Trim(declared, text::kSpacesAndTabs));
   const std::size_t open = lower.find('(');
-  type.name = std::string(Trim(std::string_view(lower).substr(0, open)));
+  type.name =
+      std::string(text::Trim(std::string_view(lower).substr(0, open), text::kSpacesAndTabs));
   std::string_view args;
   if (open != std::string::npos) {
     const std::size_t close = lower.find(')', open);
@@ -494,13 +489,13 @@ bool StoresUnchanged(const Value& value, const ColumnType& type) {
 }
 
 bool ParseDateText(std::string_view text, CivilDate& date, CivilTime& time) {
-  text = Trim(text);
+  text = text::Trim(text, text::kSpacesAndTabs);
   time = {};
   std::string_view day_part = text, time_part;
   const std::size_t split = text.find_first_of(" T");
   if (split != std::string_view::npos) {
     day_part = text.substr(0, split);
-    time_part = Trim(text.substr(split + 1));
+    time_part = text::Trim(text.substr(split + 1), text::kSpacesAndTabs);
     if (!ParseTime(time_part, time)) return false;
   }
   int a = 0, b = 0, c = 0;

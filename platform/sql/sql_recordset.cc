@@ -8,6 +8,7 @@
 
 #include "platform/recordset/simple_select.h"
 #include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql {
 namespace {
@@ -45,23 +46,18 @@ class ColumnIndex {
   }
 
  private:
-  static char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
   struct Hash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const {
       std::size_t h = 1469598103934665603ull;
-      for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
+      for (char c : s) h = (h ^ static_cast<unsigned char>(text::LowerAscii(c))) * 1099511628211ull;
       return h;
     }
   };
   struct Equal {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const {
-      if (a.size() != b.size()) return false;
-      for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i])) return false;
-      }
-      return true;
+      return text::EqualsIgnoringCase(a, b);
     }
   };
   std::unordered_map<std::string, int, Hash, Equal> index_;

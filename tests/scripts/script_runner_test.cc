@@ -185,10 +185,5 @@ TEST_F(SchemaCommandsTest, CreatingTheDatabaseAgainReportsTheEnginesError) {
   EXPECT_EQ(op_.messages, (std::vector<std::string>{"Database Created", again.ToString()}));
 }
 
-TEST(TrimSpacesTest, OnlySpacesGo) {
-  EXPECT_EQ(TrimSpaces("  srv  "), "srv");
-  EXPECT_EQ(TrimSpaces("\tsrv a "), "\tsrv a");
-}
-
 }  // namespace
 }  // namespace zuna::scripts
