@@ -6,6 +6,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/recordset/quoted_name.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/sqlite/storage_faults.h"
@@ -39,16 +40,6 @@ bool IsStorageFailure(int code) {
     default:
       return false;
   }
-}
-
-std::string QuoteIdentifier(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out.push_back(c);
-    if (c == '"') out.push_back('"');
-  }
-  out.push_back('"');
-  return out;
 }
 
 // The table and column of "NOT NULL constraint failed: t.c".
@@ -436,7 +427,7 @@ Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
   if (sqlite3_stmt* cached = inserts_.Find(table, assigned)) return cached;
   std::vector<std::string_view> names;
   for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  const std::string sql = InsertText(table, names, QuoteIdentifier);
+  const std::string sql = InsertText(table, names, recordset::DoubleQuoteName);
   sqlite3_stmt* raw = nullptr;
   const int rc =
       sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
