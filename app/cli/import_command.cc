@@ -5,7 +5,6 @@
 
 #include "app/cli/cli.h"
 #include "app/data_transfer_model.h"
-#include "platform/sources/data_sources.h"
 
 namespace zuna::cli {
 namespace {
@@ -67,13 +66,7 @@ void PrintSummary(const transfer::ImportSummary& summary) {
 }  // namespace
 
 int RunImport(const CommandContext& context) {
-  if (!context.invocation.arguments.empty()) return UsageError("import", "takes no arguments");
-  auto sources = sources::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
-  app::DataTransferModel window(*sources, context.op);
+  app::DataTransferModel window(*context.sources, context.op);
   window.server_name = context.invocation.server;
   ProgressLines progress(context.op);
   const transfer::ImportSummary summary = window.Import(&progress);

@@ -4,20 +4,13 @@
 #include "app/cli/cli.h"
 #include "core/file_names.h"
 #include "platform/files/log_slot.h"
-#include "platform/sources/data_sources.h"
 #include "scripts/field_listing.h"
 
 namespace zuna::cli {
 
 int RunListFields(const CommandContext& context) {
-  if (!context.invocation.arguments.empty()) return UsageError("list-fields", "takes no arguments");
-  auto sources = sources::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
   files::LogSlot slot;
-  const Status listed = scripts::WriteFieldListing(*sources, slot);
+  const Status listed = scripts::WriteFieldListing(*context.sources, slot);
   // The window would keep the listing open; the command ends here, so it closes the file and
   // only then knows that every line reached it.
   const Status closed = slot.Release();

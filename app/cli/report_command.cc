@@ -7,7 +7,6 @@
 #include "app/cli/cli.h"
 #include "core/file_names.h"
 #include "platform/files/file_system.h"
-#include "platform/sources/data_sources.h"
 #include "platform/text/encoding.h"
 #include "report/export_report.h"
 #include "report/report_window_model.h"
@@ -15,13 +14,7 @@
 namespace zuna::cli {
 
 int RunReport(const CommandContext& context) {
-  if (!context.invocation.arguments.empty()) return UsageError("report", "takes no arguments");
-  auto sources = sources::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
-  report::ReportWindowModel model(*sources, context.op);
+  report::ReportWindowModel model(*context.sources, context.op);
   if (Status loaded = model.Load(); !loaded.ok()) {
     context.op.ShowError(loaded);
     return kExitFailed;
