@@ -13,12 +13,7 @@ namespace zuna::testkit {
 class RecordingOperator : public Operator {
  public:
   void ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) override {
-    std::string line;
-    if (icon == MessageIcon::kInformation) line = "information";
-    if (icon == MessageIcon::kCritical) line = "critical";
-    if (title == MessageTitle::kZuna) line += line.empty() ? "message (ZUNA)" : " (ZUNA)";
-    if (!line.empty()) line += ": ";
-    messages.push_back(line + std::string(text));
+    messages.push_back(MessageLine(text, icon, title));
   }
   void ShowError(const Status& status) override { messages.push_back(status.ToString()); }
   void ShowProgress(std::string_view text) override { progress.emplace_back(text); }
