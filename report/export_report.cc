@@ -84,8 +84,9 @@ Result<ExportOutcome> ExportReport(const ReportGrid& grid, const std::filesystem
   RETURN_IF_ERROR(writer.Close());
 
   pdf::TxtToPdf writer_pdf(op);
-  writer_pdf.ConvertTextToPdf(text_path, folder / std::string(core::kReportPdfName), "",
-                              "Quillotrane v1.1", "", "", "", "Courier", 8, 0, 15, 12);
+  // The report's PDF: Courier 8 on 15 by 12 inches, created by "Quillotrane v1.1".
+  writer_pdf.ConvertTextToPdf(text_path, folder / std::string(core::kReportPdfName),
+                              pdf::PdfOptions{});
   return ExportOutcome{writer_pdf.failure()};
 }
 

@@ -131,8 +131,9 @@ TEST_F(FaultTest, MissingMemoFileFailsThatTableOnly) {
 TEST_F(FaultTest, DiskFullWhileWritingThePdfIsReportedOnce) {
   testkit::WriteFile(folder_.path() / "text", std::string(100000, 'x') + "\r\n");
   pdf::TxtToPdf writer(op_);
-  writer.ConvertTextToPdf(folder_.path() / "text", "/dev/full", "", "", "", "", "", "Courier", 8, 0,
-                          15, 12);
+  pdf::PdfOptions options;
+  options.creator.clear();
+  writer.ConvertTextToPdf(folder_.path() / "text", "/dev/full", options);
   ASSERT_EQ(op_.messages.size(), 1u);
   EXPECT_NE(op_.messages[0].find("No space left on device"), std::string::npos);
   EXPECT_TRUE(writer.failed());
