@@ -56,7 +56,8 @@ double Ours(const fs::path& folder, const std::string& text) {
   if (!FreshDatabase(folder)) return -1;
   const zuna::sources::DataSources sources(folder, {}, {});
   const auto start = Clock::now();
-  const zuna::Status ran = zuna::scripts::RunScriptFile(sources, kConnection, kScriptName, true);
+  const zuna::Status ran = zuna::scripts::RunScriptFile(sources, kConnection, kScriptName,
+                                                        zuna::scripts::GoLines::kSeparateBatches);
   const double seconds = Seconds(start);
   if (!ran.ok()) std::fprintf(stderr, "%s\n", ran.ToString().c_str());
   return ran.ok() ? seconds : -1;

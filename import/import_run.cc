@@ -126,7 +126,8 @@ void MarkInstallation(ImportContext& context) {
 Status ApplyKeys(ImportContext& context) {
   const std::string connection =
       std::string(core::kDatabasePrefix) + context.server_name;  // as typed, not trimmed
-  Status ran = scripts::RunScriptFile(context.sources, connection, kKeyScript, true);
+  Status ran = scripts::RunScriptFile(context.sources, connection, kKeyScript,
+                                      scripts::GoLines::kSeparateBatches);
   if (!ran.ok()) context.skips.StepFailed(kKeyScript, "", ran);
   return ran;
 }

@@ -328,8 +328,8 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
       report.outcome = TableReport::Outcome::kMasterDataScript;
       const std::string connection =
           std::string(core::kDatabasePrefix) + std::string(text::Trim(context.server_name));
-      if (Status ran =
-              scripts::RunScriptFile(context.sources, connection, entry.master_data_script, true);
+      if (Status ran = scripts::RunScriptFile(context.sources, connection, entry.master_data_script,
+                                              scripts::GoLines::kSeparateBatches);
           !ran.ok()) {
         context.skips.StepFailed(entry.table, entry.master_data_script, ran);
       }

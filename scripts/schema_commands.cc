@@ -24,7 +24,7 @@ struct CommandEntry {
   ServerName server;
   std::string_view prefix;
   std::string_view script;
-  bool separate_batches;
+  GoLines go_lines;
   Message messages[2];
 };
 
@@ -33,19 +33,19 @@ constexpr CommandEntry kCommands[] = {
      ServerName::kTrimmed,
      core::kMasterPrefix,
      "CreateDatabaseScript.sql",
-     true,
+     GoLines::kSeparateBatches,
      {{"Database Created"}, {}}},
     {SchemaCommand::kCreateTable,
      ServerName::kTrimmed,
      core::kDatabasePrefix,
      "CreateTableScript.sql",
-     true,
+     GoLines::kSeparateBatches,
      {{"Table Created"}, {}}},
     {SchemaCommand::kAlter,
      ServerName::kAsTyped,
      core::kDatabasePrefix,
      "ALTER.sql",
-     false,
+     GoLines::kKeepInText,
      {{"Table Altered"},
       {"Create DSN 'pay' for SQL Server,Otherwise error occure!!!", MessageIcon::kInformation,
        MessageTitle::kZuna}}},
@@ -53,7 +53,7 @@ constexpr CommandEntry kCommands[] = {
      ServerName::kFixed,
      core::kFixedServerPrefix,
      "DELETE.sql",
-     false,
+     GoLines::kKeepInText,
      {{"Duplicate Record Deleted"}, {}}},
 };
 
@@ -75,7 +75,7 @@ Status RunSchemaCommand(SchemaCommand command, const sources::DataSources& sourc
         connection += sources.FixedServerName();
         break;
     }
-    const Status status = RunScriptFile(sources, connection, entry.script, entry.separate_batches);
+    const Status status = RunScriptFile(sources, connection, entry.script, entry.go_lines);
     if (!status.ok()) {
       op.ShowError(status);
       return status;
