@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/base/byte_order.h"
 #include "platform/base/value.h"
 #include "platform/config/ini_file.h"
@@ -105,6 +107,37 @@ TEST(CodePageDecoderTest, MultiBytePageUsesIconv) {
   std::string out;
   EXPECT_EQ(decoder->Decode("\x93\xFA\x96\x7B", out), 0u);
   EXPECT_EQ(out, "日本");
+}
+
+TEST(CodePageDecoderTest, ACopyDecodesOnItsOwnAfterTheOriginalIsGone) {
+  auto original = std::make_unique<text::CodePageDecoder>(
+      std::move(text::CodePageDecoder::ForCodePage(932)).value());
+  text::CodePageDecoder copy = *original;
+  text::CodePageDecoder assigned = *text::CodePageDecoder::ForCodePage(1251);
+  assigned = copy;
+  original.reset();  // its iconv handle is closed: the copies have their own
+  std::string out;
+  EXPECT_EQ(copy.Decode("\x93\xFA\x96\x7B", out), 0u);
+  EXPECT_EQ(assigned.Decode("\x93\xFA", out), 0u);
+  EXPECT_EQ(out, "日本日");
+  EXPECT_EQ(assigned.code_page(), 932);
+  // An incomplete sequence in one copy does not reach the other's next call.
+  std::string first, second;
+  EXPECT_EQ(copy.Decode("\x93", first), 1u);
+  EXPECT_EQ(assigned.Decode("\x96\x7B", second), 0u);
+  EXPECT_EQ(second, "本");
+}
+
+TEST(CodePageDecoderTest, ACopyOfASingleBytePageKeepsItsTable) {
+  text::CodePageDecoder copy;
+  {
+    const auto original = text::CodePageDecoder::ForCodePage(866);
+    ASSERT_TRUE(original.ok());
+    copy = *original;
+  }
+  std::string out;
+  EXPECT_EQ(copy.Decode("\x8F\xE0", out), 0u);
+  EXPECT_EQ(out, "Пр");
 }
 
 TEST(CodePageDecoderTest, UnknownCodePageIsNotFound) {
