@@ -6,6 +6,7 @@
 
 #include "platform/recordset/simple_select.h"
 #include "platform/sql/column_type.h"
+#include "platform/sql/date_text.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/statement.h"
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <charconv>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // ASCII helpers: names of tables, fields, fonts and keywords compare without case, and each text
 // is trimmed of the blanks its own format allows, never more (the system trims spaces only: tabs
@@ -39,6 +41,14 @@ inline std::string_view Trim(std::string_view text, std::string_view blanks = kS
   const std::size_t first = text.find_first_not_of(blanks);
   if (first == std::string_view::npos) return text.substr(text.size());
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+// A decimal integer with blanks and tabs around it allowed; false when the text holds none or
+// it does not fit.
+inline bool ParseInt(std::string_view text, int& out) {
+  text = Trim(text, kSpacesAndTabs);
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return error == std::errc() && end == text.data() + text.size();
 }
 
 }  // namespace zuna::text

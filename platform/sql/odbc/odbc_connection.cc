@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/recordset/quoted_name.h"
+#include "platform/sql/date_text.h"
 #include "platform/sql/odbc/array_report.h"
 #include "platform/sql/odbc/parameter_batch.h"
 #include "platform/sql/statement.h"

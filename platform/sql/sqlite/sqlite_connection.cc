@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/recordset/quoted_name.h"
+#include "platform/sql/date_text.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/sqlite/storage_faults.h"
