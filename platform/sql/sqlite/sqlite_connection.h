@@ -91,7 +91,6 @@ class SqliteConnection final : public Connection {
   // Ends a group that can no longer be committed: rolls back what the engine left open and
   // lists the group's rows as refused with `cause`.
   void LoseGroup(const Status& cause);
-  Status ErrorStatus(int rc, std::string_view table = {}) const;
 
   std::filesystem::path server_folder_;
   SqliteOptions options_;
@@ -108,9 +107,5 @@ class SqliteConnection final : public Connection {
   std::vector<recordset::LateRefusal> late_;
   std::chrono::steady_clock::time_point group_started_;
 };
-
-// Database X of a server folder: the file X.db in it.
-std::filesystem::path DatabaseFile(const std::filesystem::path& server_folder,
-                                   std::string_view catalog);
 
 }  // namespace zuna::sql::sqlite
