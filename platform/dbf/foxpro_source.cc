@@ -19,8 +19,8 @@ namespace {
 
 using recordset::ItemNotFound;
 using recordset::NoCurrentRecord;
-using recordset::NotUpdatable;
 using recordset::ObjectClosed;
+using recordset::ReadOnlyRecordset;
 using recordset::ReadStatistics;
 using recordset::Recordset;
 
@@ -32,7 +32,7 @@ Status Unrecognized(std::string_view text) {
 }
 
 // Rows of one table, decoded as the cursor moves.
-class TableRecordset final : public Recordset {
+class TableRecordset final : public ReadOnlyRecordset {
  public:
   explicit TableRecordset(std::unique_ptr<TableReader> reader) : reader_(std::move(reader)) {
     for (std::size_t i = 0; i < reader_->fields().size(); ++i) {
@@ -69,9 +69,6 @@ class TableRecordset final : public Recordset {
     }
     return &row_[static_cast<std::size_t>(index)];
   }
-  Status AddNew() override { return NotUpdatable(); }
-  Status Set(int, const Value&) override { return NotUpdatable(); }
-  Status Update() override { return NotUpdatable(); }
   Status Close() override {
     if (!reader_) return ObjectClosed();
     statistics_ = reader_->statistics();
@@ -102,7 +99,7 @@ class TableRecordset final : public Recordset {
 };
 
 // The one-row answer of a count query.
-class CountRecordset final : public Recordset {
+class CountRecordset final : public ReadOnlyRecordset {
  public:
   explicit CountRecordset(std::int64_t count) : value_(Value::Integer(count)) {}
 
@@ -124,9 +121,6 @@ class CountRecordset final : public Recordset {
     if (moved_) return NoCurrentRecord();
     return &value_;
   }
-  Status AddNew() override { return NotUpdatable(); }
-  Status Set(int, const Value&) override { return NotUpdatable(); }
-  Status Update() override { return NotUpdatable(); }
   Status Close() override {
     if (closed_) return ObjectClosed();
     closed_ = true;

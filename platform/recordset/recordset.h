@@ -104,4 +104,13 @@ class Recordset {
   Status SetByName(std::string_view name, const Value& value);
 };
 
+// A recordset that only reads rows: adding one fails with NotUpdatable, as ADO's read-only
+// recordsets do.
+class ReadOnlyRecordset : public Recordset {
+ public:
+  Status AddNew() override { return NotUpdatable(); }
+  Status Set(int, const Value&) override { return NotUpdatable(); }
+  Status Update() override { return NotUpdatable(); }
+};
+
 }  // namespace zuna::recordset

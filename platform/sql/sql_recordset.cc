@@ -19,6 +19,7 @@ using recordset::NoCurrentRecord;
 using recordset::NotUpdatable;
 using recordset::ObjectClosed;
 using recordset::ParseSimpleSelect;
+using recordset::ReadOnlyRecordset;
 using recordset::Recordset;
 using recordset::SimpleSelect;
 
@@ -264,7 +265,7 @@ class TableRecordset final : public ReadingRecordset {
 };
 
 // What opening an update statement leaves: no rows, nothing to read.
-class ExecutedRecordset final : public Recordset {
+class ExecutedRecordset final : public ReadOnlyRecordset {
  public:
   bool Eof() const override { return true; }
   Status MoveNext() override { return closed_ ? ObjectClosed() : NoCurrentRecord(); }
@@ -274,9 +275,6 @@ class ExecutedRecordset final : public Recordset {
   Result<const Value*> Field(int index) const override {
     return ItemNotFound(std::to_string(index));
   }
-  Status AddNew() override { return NotUpdatable(); }
-  Status Set(int, const Value&) override { return NotUpdatable(); }
-  Status Update() override { return NotUpdatable(); }
   Status Close() override {
     if (closed_) return ObjectClosed();
     closed_ = true;
