@@ -15,8 +15,9 @@ import re
 import sys
 from collections import defaultdict
 
-# The layers, lowest first. A folder is the directory of a file; platform/sql/sqlite is a folder
-# of its own, beside platform/sql.
+# The layers, lowest first. A file belongs to the longest folder of these that holds it:
+# platform/sql/sqlite is a folder of its own beside platform/sql, and a subfolder of
+# tools/sample_data is part of tools/sample_data.
 LAYERS = [
     ["core", "platform/base"],
     ["platform/text", "platform/operator"],
@@ -43,8 +44,13 @@ SOURCE_SUFFIXES = (".cc", ".h", ".h.in")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
-def folder_of(path):
-    return os.path.dirname(path)
+def folder_of(path, layers):
+    """The declared folder that holds `path`, else the directory of `path`."""
+    directory = os.path.dirname(path)
+    for folder in sorted(layers, key=len, reverse=True):
+        if directory == folder or directory.startswith(folder + "/"):
+            return folder
+    return directory
 
 
 def layer_of():
@@ -84,13 +90,13 @@ def check(root):
     edges = defaultdict(int)
     problems = []
     for path in source_files(root, PRODUCT_ROOTS + CHECK_ROOTS):
-        source = folder_of(path)
+        source = folder_of(path, layers)
         product = within(source, PRODUCT_ROOTS)
         if product and source not in layers:
             problems.append(f"{path}: folder {source} stands in no layer of tools/check_layers.py")
             continue
         for number, included in includes(root, path):
-            target = folder_of(included)
+            target = folder_of(included, layers)
             where = f"{path}:{number}: includes {included}"
             if within(target, ["app"]) and not within(source, ["app"] + APP_TESTS):
                 problems.append(f"{where}: only app/ and its tests include app/ headers")

@@ -71,6 +71,14 @@ class CheckLayersTest(unittest.TestCase):
         [problem] = self.problems()
         self.assertIn("platform/cache stands in no layer", problem)
 
+    def test_a_subfolder_belongs_to_the_folder_that_holds_it(self):
+        self.write("tools/sample_data/servers/postgres.cc", '#include "import/catalog.h"\n')
+        self.write("platform/sql/sqlite/dialect/names.cc", '#include "platform/sql/connection.h"\n')
+        edges, problems = check_layers.check(self.root)
+        self.assertEqual(problems, [])
+        self.assertEqual(edges[("tools/sample_data", "import")], 1)
+        self.assertEqual(edges[("platform/sql/sqlite", "platform/sql")], 1)
+
     def test_cycles_are_found_whatever_their_length(self):
         edges = {("a", "b"): 1, ("b", "c"): 1, ("c", "a"): 2, ("c", "d"): 1, ("e", "e"): 1}
         self.assertEqual(sorted(check_layers.cycles(edges)), [["a", "b", "c"], ["e"]])
