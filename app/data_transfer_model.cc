@@ -1,11 +1,11 @@
 #include "app/data_transfer_model.h"
 
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/schema_commands.h"
 
 namespace zuna::app {
 
-DataTransferModel::DataTransferModel(const sql::DataSources& sources, Operator& op)
+DataTransferModel::DataTransferModel(const sources::DataSources& sources, Operator& op)
     : sources_(sources), operator_(op) {}
 
 void DataTransferModel::CreateDatabase() {
@@ -27,13 +27,13 @@ void DataTransferModel::DeleteDuplicateRecords() {
                                   operator_);
 }
 
-import::ImportSummary DataTransferModel::Import(import::ImportObserver* observer){
-    import::SkipLog skips;
-import::ImportContext context{
-    sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, state_,
-    skips};
-return import::RunImport(context, *this, observer);
-}  // namespace zuna::app
+transfer::ImportSummary DataTransferModel::Import(transfer::ImportObserver* observer) {
+  transfer::SkipLog skips;
+  transfer::ImportContext context{
+      sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, log_,
+      skips};
+  return transfer::RunImport(context, *this, observer);
+}
 
 void DataTransferModel::ShowWaitLabel() {
   wait_label_visible_ = true;

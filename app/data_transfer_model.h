@@ -4,11 +4,11 @@
 #include <string>
 
 #include "import/import_run.h"
-#include "import/import_state.h"
+#include "platform/files/log_slot.h"
 
 namespace zuna {
 class Operator;
-namespace sql {
+namespace sources {
 class DataSources;
 }
 }  // namespace zuna
@@ -19,9 +19,9 @@ namespace zuna::app {
 // state of its controls, the import's slots, and the handlers of its buttons. A front end shows
 // this state and calls the handlers; `on_change` tells it to repaint (the wait label must be
 // seen before the first table is copied).
-class DataTransferModel : public import::ImportWindow {
+class DataTransferModel : public transfer::ImportWindow {
  public:
-  DataTransferModel(const sql::DataSources& sources, Operator& op);
+  DataTransferModel(const sources::DataSources& sources, Operator& op);
 
   // Text1: whatever the operator has typed.
   std::string server_name;
@@ -38,31 +38,30 @@ class DataTransferModel : public import::ImportWindow {
   void CreateTable();
   void Alter();
   void DeleteDuplicateRecords();
-  import::ImportSummary Import(import::ImportObserver* observer = nullptr);
+  transfer::ImportSummary Import(transfer::ImportObserver* observer = nullptr);
 
-  import::ImportState& import_state() { return state_;
-}
+  // The window's log slot: the last anomaly log stays open in it after an import.
+  files::LogSlot& log_slot() { return log_; }
 
-std::function<void()>
-    on_change;
+  std::function<void()> on_change;
 
-// import::ImportWindow
-void ShowWaitLabel() override;
-void HideWaitLabel() override;
-void DisableImport() override;
-void EnableReport() override;
+  // transfer::ImportWindow
+  void ShowWaitLabel() override;
+  void HideWaitLabel() override;
+  void DisableImport() override;
+  void EnableReport() override;
 
-private:
-void Changed() {
-  if (on_change) on_change();
-}
+ private:
+  void Changed() {
+    if (on_change) on_change();
+  }
 
-const sql::DataSources& sources_;
-Operator& operator_;
-import::ImportState state_;
-bool import_enabled_ = true;
-bool report_enabled_ = true;
-bool wait_label_visible_ = false;
-};  // namespace zuna::app
+  const sources::DataSources& sources_;
+  Operator& operator_;
+  files::LogSlot log_;
+  bool import_enabled_ = true;
+  bool report_enabled_ = true;
+  bool wait_label_visible_ = false;
+};
 
 }  // namespace zuna::app

@@ -55,8 +55,7 @@ int main(int argc, char** argv) {
   SilentOperator op;
   zuna::pdf::TxtToPdf writer(op);
   auto start = Clock::now();
-  writer.ConvertTextToPdf(text, folder / "ours.pdf", "", "Quillotrane v1.1", "", "", "", "Courier",
-                          8, 0, 15, 12);
+  writer.ConvertTextToPdf(text, folder / "ours.pdf", zuna::pdf::PdfOptions{});
   const double ours = Seconds(start);
 
   start = Clock::now();

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_recordset.h"
 #include "tools/sample_data/table_shapes.h"
@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
   // Each pass saves into a fresh database through the layer, with the engine's own commit
   // groups (the crash bound the README gives).
   const auto layer = [&](const char* database, bool by_name) -> double {
-    zuna::sql::DataSources sources(folder, zuna::config::IniFile(), {});
+    zuna::sources::DataSources sources(folder, zuna::config::IniFile(), {});
     const std::string prefix = "Provider=SQLOLEDB.1;Initial Catalog=";
     const std::string suffix = ";Integrated Security=SSPI;Data Source=";
     {

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/script_runner.h"
 
 namespace {
@@ -54,9 +54,10 @@ bool FreshDatabase(const fs::path& folder) {
 double Ours(const fs::path& folder, const std::string& text) {
   std::ofstream(folder / kScriptName, std::ios::binary) << text;
   if (!FreshDatabase(folder)) return -1;
-  const zuna::sql::DataSources sources(folder, {}, {});
+  const zuna::sources::DataSources sources(folder, {}, {});
   const auto start = Clock::now();
-  const zuna::Status ran = zuna::scripts::RunScriptFile(sources, kConnection, kScriptName, true);
+  const zuna::Status ran = zuna::scripts::RunScriptFile(sources, kConnection, kScriptName,
+                                                        zuna::scripts::GoLines::kSeparateBatches);
   const double seconds = Seconds(start);
   if (!ran.ok()) std::fprintf(stderr, "%s\n", ran.ToString().c_str());
   return ran.ok() ? seconds : -1;

@@ -139,8 +139,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Silent op;
   zuna::pdf::TxtToPdf writer(op);
   writer.set_clock([] { return std::string("D:20261208000000"); });
-  writer.ConvertTextToPdf(folder / "in.txt", folder / "out.pdf", author, creator, keywords, subject,
-                          title, font, font_size, 0, width, height);
+  zuna::pdf::PdfOptions options;
+  options.author = author;
+  options.creator = creator;
+  options.keywords = keywords;
+  options.subject = subject;
+  options.title = title;
+  options.font_name = font;
+  options.font_size = font_size;
+  options.width_inches = width;
+  options.height_inches = height;
+  writer.ConvertTextToPdf(folder / "in.txt", folder / "out.pdf", options);
   if (writer.failed()) return 0;
   const std::string pdf = Read(folder / "out.pdf");
   if (static_cast<std::int64_t>(pdf.size()) != writer.running_offset()) std::abort();

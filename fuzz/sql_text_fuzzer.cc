@@ -4,13 +4,15 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/recordset/simple_select.h"
 #include "platform/sql/column_type.h"
+#include "platform/sql/date_text.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/statement.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  (void)zuna::sql::ParseSimpleSelect(text);
+  (void)zuna::recordset::ParseSimpleSelect(text);
   (void)zuna::sql::IsQuery(text);
   bool translated = false;
   (void)zuna::sql::sqlite::TranslateCatalogNames(text, &translated);

@@ -1,43 +1,6 @@
 #include "import/anomaly_logs.h"
 
-namespace zuna::import {
-
-Status LogSlot::Open(const std::filesystem::path& folder, std::string_view name) {
-  const Status released = Release();
-  name_ = std::string(name);
-  auto stream = files::TextFileWriter::Create(folder / name_,
-                                              files::TextFileWriter::Encoding::kUnicode, *env_);
-  // Each line is handed to the system as it is written: the window keeps the log open, and the
-  // operator reads the file meanwhile.
-  failure_ = stream.status();
-  if (failure_.ok()) failure_ = stream->Flush();
-  if (!failure_.ok()) {
-    if (stream.ok()) (void)stream->Close();  // the failure is kept; the file is incomplete
-    return failure_;
-  }
-  stream_.emplace(std::move(stream).value());
-  return released;
-}
-
-Status LogSlot::WriteLine(std::string_view line) {
-  if (!stream_) return failure_;
-  Status written = stream_->WriteLine(line);
-  if (written.ok()) written = stream_->Flush();
-  if (!written.ok()) {
-    failure_ = written;
-    (void)stream_->Close();  // the failure is kept and returned for every later line
-    stream_.reset();
-  }
-  return written;
-}
-
-Status LogSlot::Release() {
-  Status closed;
-  if (stream_) closed = stream_->Close();
-  stream_.reset();
-  failure_ = Status::Ok();
-  return closed;
-}
+namespace zuna::transfer {
 
 std::string PersonnelLogLine(std::string_view emp_code, std::string_view id_no,
                              std::string_view field, std::string_view value) {
@@ -58,4 +21,4 @@ std::string PaybillLogLine(std::string_view pay_mon, std::string_view pay_year,
   return line;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -1,51 +1,12 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
-#include "platform/base/status.h"
-#include "platform/files/file_system.h"
-
-namespace zuna::import {
+namespace zuna::transfer {
 
 inline constexpr std::string_view kPersonnelLogName = "personnel_rpt";
 inline constexpr std::string_view kPaybillLogName = "paybill_rpt";
-inline constexpr std::string_view kFieldListingName = "fields";
-
-// The main window's one slot for an open log: its file name and its stream. Putting a new stream
-// into it closes the one that was there; the last one stays open until the slot is released or
-// goes away. Each line is handed to the system as it is written, so the file on disk holds every
-// line while the log stays open, and a killed program loses none.
-//
-// A log that could not be created or written is broken for good: nothing more is written to it
-// (no line goes in after a hole), and every later line is refused with the first failure, so the
-// caller can account for each line the log lacks.
-class LogSlot {
- public:
-  explicit LogSlot(files::FileEnv& env = files::FileEnv::Default()) : env_(&env) {}
-
-  // Creates `name` in `folder` as a new Unicode file and puts it into the slot, after closing the
-  // stream held there before. Returns the failure to create the new file, else the failure to
-  // close the old one (the new log is open then), else Ok.
-  Status Open(const std::filesystem::path& folder, std::string_view name);
-  // Writes a line to the open log. Without a log (none opened yet) the line is dropped; after a
-  // failure of the log it is refused with that failure.
-  Status WriteLine(std::string_view line);
-  // Closes the log held in the slot and empties it. Ok when there was none or when every line
-  // written since the last failure reported reached the file.
-  Status Release();
-
-  const std::string& name() const { return name_; }
-  bool has_stream() const { return stream_.has_value(); }
-
- private:
-  files::FileEnv* env_;
-  std::string name_;
-  std::optional<files::TextFileWriter> stream_;
-  Status failure_;
-};
 
 // One line of the personnel log: emp_code(id_no)(FIELD -value), values in their text form,
 // character values with their trailing blanks, a null as nothing.
@@ -58,4 +19,4 @@ std::string PaybillLogLine(std::string_view pay_mon, std::string_view pay_year,
                            std::string_view dept_code, std::string_view estb_code,
                            std::string_view field, std::string_view value);
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

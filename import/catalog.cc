@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 // A catalog row as written in the source: the table, the message for a missing file (or the
@@ -278,4 +278,4 @@ std::span<const CatalogEntry> ThirdPassCatalog() {
   return entries;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 // How one field of a new target row is assigned from the current source row.
 enum class FieldRule {
@@ -46,4 +46,4 @@ std::span<const CatalogEntry> ThirdPassCatalog();
 // "select * from NAME", the name in brackets when it holds a hyphen.
 std::string SelectText(std::string_view table);
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 std::string YearText(const Value& value) {
   if (value.kind() == ValueKind::kDate || value.kind() == ValueKind::kDateTime) {
@@ -36,4 +36,4 @@ DateRuleOutcome ApplyDateRule(const Value& value, bool with_null_test) {
   return {true, true};
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -5,7 +5,7 @@
 
 #include "platform/base/value.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 // The date every out-of-range or null date becomes, assigned as text.
 inline constexpr std::string_view kReplacementDate = "01/01/1900";
@@ -30,4 +30,4 @@ struct DateRuleOutcome {
 // without it, a null is out of range like any other and is logged.
 DateRuleOutcome ApplyDateRule(const Value& value, bool with_null_test);
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

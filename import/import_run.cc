@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <string>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/script_runner.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 constexpr std::string_view kInstallationTable = "installation";
@@ -102,7 +102,7 @@ void MarkInstallation(ImportContext& context) {
   // The count is read as a 64-bit number: a large table must warn, never wrap into a mark.
   // A count that could not be read marks nothing: 0 rows would mark the installation of a table
   // nobody has counted. The failure is listed, and the statements that depend on it are skipped.
-  auto source = context.sources.OpenRecordset(kInstallationCount, constants::kFoxPayConnection);
+  auto source = context.sources.OpenRecordset(kInstallationCount, core::kFoxPayConnection);
   if (!source.ok()) {
     context.skips.StepFailed(kInstallationTable, "count", source.status());
     return;
@@ -115,7 +115,7 @@ void MarkInstallation(ImportContext& context) {
   const auto count = static_cast<std::int64_t>((*value)->AsDouble());
   if (count < kMarkBelow) {
     (void)(*source)->Close();
-    auto marked = context.sources.OpenRecordset(kMarkInstallation, constants::kPayConnection);
+    auto marked = context.sources.OpenRecordset(kMarkInstallation, core::kPayConnection);
     if (!marked.ok()) context.skips.StepFailed(kInstallationTable, "dbf_type", marked.status());
     return;
   }
@@ -125,8 +125,9 @@ void MarkInstallation(ImportContext& context) {
 
 Status ApplyKeys(ImportContext& context) {
   const std::string connection =
-      std::string(constants::kDatabasePrefix) + context.server_name;  // as typed, not trimmed
-  Status ran = scripts::RunScriptFile(context.sources, connection, kKeyScript, true);
+      std::string(core::kDatabasePrefix) + context.server_name;  // as typed, not trimmed
+  Status ran = scripts::RunScriptFile(context.sources, connection, kKeyScript,
+                                      scripts::GoLines::kSeparateBatches);
   if (!ran.ok()) context.skips.StepFailed(kKeyScript, "", ran);
   return ran;
 }
@@ -166,4 +167,4 @@ ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObse
   return summary;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

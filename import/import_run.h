@@ -6,7 +6,7 @@
 
 #include "import/table_copier.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 // What the import changes on the main window: the wait label and two buttons.
 class ImportWindow {
@@ -61,4 +61,4 @@ void MarkInstallation(ImportContext& context);
 // Runs pk.sql; a failure is written to the skip log and returned.
 Status ApplyKeys(ImportContext& context);
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

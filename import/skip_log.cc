@@ -1,6 +1,6 @@
 #include "import/skip_log.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 // Appends `text` as one column of a line. Drivers' messages hold line breaks (psqlODBC's do), and
@@ -97,4 +97,4 @@ void SkipLog::StepFailed(std::string_view table, std::string_view step, const St
   Write(table, 0, step, status);
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -9,7 +9,7 @@
 #include "platform/base/status.h"
 #include "platform/files/file_system.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 inline constexpr std::string_view kSkipLogName = "import_errors";
 
@@ -70,4 +70,4 @@ class SkipLog {
   std::string line_;
 };
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

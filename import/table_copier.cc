@@ -4,19 +4,20 @@
 #include <memory>
 #include <vector>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
+#include "import/anomaly_logs.h"
 #include "import/date_rule.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/recordset.h"
+#include "platform/recordset/recordset.h"
+#include "platform/sources/data_sources.h"
 #include "platform/text/ascii.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 #include "scripts/script_runner.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 constexpr std::size_t kTrimAndCutLength = 50;
@@ -56,8 +57,8 @@ class Copier {
   ImportContext& context_;
   TableReport& report_;
   const Status& run_stopped_by_;
-  std::unique_ptr<sql::Recordset> target_;
-  std::unique_ptr<sql::Recordset> source_;
+  std::unique_ptr<recordset::Recordset> target_;
+  std::unique_ptr<recordset::Recordset> source_;
   Status target_failure_;
   std::uint64_t stopped_at_row_ = 0;
   std::uint64_t rows_after_stop_ = 0;
@@ -74,25 +75,22 @@ void Copier::Run() {
   if (entry_.log != AnomalyLog::kNone) {
     const std::string_view name =
         entry_.log == AnomalyLog::kPersonnel ? kPersonnelLogName : kPaybillLogName;
-    if (Status opened = context_.state.log.Open(context_.program_folder, name); !opened.ok()) {
+    if (Status opened = context_.log.Open(context_.program_folder, name); !opened.ok()) {
       Skip(name, opened);
     }
   }
 
-  context_.state.target_select = entry_.select_text;
   if (!run_stopped_by_.ok()) {
     target_failure_ = run_stopped_by_;
     report_.stopped_by = run_stopped_by_;
-  } else if (auto target =
-                 context_.sources.OpenRecordset(entry_.select_text, constants::kPayConnection);
+  } else if (auto target = context_.sources.OpenRecordset(entry_.select_text, core::kPayConnection);
              target.ok()) {
     target_ = std::move(target).value();
   } else {
     target_failure_ = target.status().WithContext("the target did not open");
     if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
   }
-  context_.state.source_select = entry_.select_text;
-  auto source = context_.sources.OpenRecordset(entry_.select_text, constants::kFoxPayConnection);
+  auto source = context_.sources.OpenRecordset(entry_.select_text, core::kFoxPayConnection);
   if (!source.ok()) {
     SourceDidNotOpen(source.status());
   } else {
@@ -112,7 +110,7 @@ void Copier::Run() {
       // the name ignored, case kept); a source without one adds nothing.
       const FieldOperation& ddo_code = entry_.fields.front();
       for (int i = 0; i < source_->FieldCount(); ++i) {
-        if (text::TrimSpaces(source_->FieldName(i)) != ddo_code.field) continue;
+        if (text::Trim(source_->FieldName(i)) != ddo_code.field) continue;
         BoundOperation bound{&ddo_code, i, target_ ? target_->FindField(ddo_code.field) : -1};
         RowLoop({bound});
       }
@@ -202,9 +200,9 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   for (const BoundOperation& bound : operations) {
     if (bound.source >= 0 && bound.target >= 0) continue;
     report_.fields_unassigned += rows;
-    context_.skips.ColumnMissing(
-        entry_.table, bound.op->field, rows,
-        sql::ItemNotFound(bound.op->field).WithContext(bound.source < 0 ? "source" : "target"));
+    context_.skips.ColumnMissing(entry_.table, bound.op->field, rows,
+                                 recordset::ItemNotFound(bound.op->field)
+                                     .WithContext(bound.source < 0 ? "source" : "target"));
   }
 }
 
@@ -230,7 +228,7 @@ void Copier::CountRowsAfterStop() {
 // Rows the target accepted and refused later, when it sent their batch: each was counted saved.
 // The counts are read only once the table is done, so they are taken once, after Close.
 void Copier::CountLateRefusals() {
-  for (const sql::LateRefusal& late : target_->TakeLateRefusals()) {
+  for (const recordset::LateRefusal& late : target_->TakeLateRefusals()) {
     --report_.rows_saved;
     ++report_.rows_refused;
     context_.skips.RowLost(entry_.table, late.tag, late.status);
@@ -269,7 +267,7 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
     case FieldRule::kTrimAndCut: {
       if (value.is_null()) break;
       const std::string untrimmed = value.ToText();
-      const std::string_view trimmed = text::TrimSpaces(untrimmed);
+      const std::string_view trimmed = text::Trim(untrimmed);
       scratch_.SetText(text::CodePointCount(trimmed) < kTrimAndCutLength
                            ? trimmed
                            : text::FirstCodePoints(untrimmed, kTrimAndCutLength));
@@ -307,8 +305,8 @@ void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uin
           ? PersonnelLogLine(SourceText(p[0]), SourceText(p[1]), op.field, value.ToText())
           : PaybillLogLine(SourceText(p[0]), SourceText(p[1]), SourceText(p[2]), SourceText(p[3]),
                            op.field, value.ToText());
-  if (Status written = context_.state.log.WriteLine(line); !written.ok()) {
-    context_.skips.StepFailed(entry_.table, context_.state.log.name(),
+  if (Status written = context_.log.WriteLine(line); !written.ok()) {
+    context_.skips.StepFailed(entry_.table, context_.log.name(),
                               written.WithContext("row " + std::to_string(row)));
   }
 }
@@ -328,10 +326,10 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
                                run_stopped_by.WithContext("not run"));
     } else if (!entry.master_data_script.empty()) {
       report.outcome = TableReport::Outcome::kMasterDataScript;
-      const std::string connection = std::string(constants::kDatabasePrefix) +
-                                     std::string(scripts::TrimSpaces(context.server_name));
-      if (Status ran =
-              scripts::RunScriptFile(context.sources, connection, entry.master_data_script, true);
+      const std::string connection =
+          std::string(core::kDatabasePrefix) + std::string(text::Trim(context.server_name));
+      if (Status ran = scripts::RunScriptFile(context.sources, connection, entry.master_data_script,
+                                              scripts::GoLines::kSeparateBatches);
           !ran.ok()) {
         context.skips.StepFailed(entry.table, entry.master_data_script, ran);
       }
@@ -347,4 +345,4 @@ TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
   return report;
 }
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -5,27 +5,27 @@
 #include <string>
 
 #include "import/catalog.h"
-#include "import/import_state.h"
 #include "import/skip_log.h"
+#include "platform/files/log_slot.h"
 
 namespace zuna {
 class Operator;
-namespace sql {
+namespace sources {
 class DataSources;
 }
 }  // namespace zuna
 
-namespace zuna::import {
+namespace zuna::transfer {
 
 // Everything a pass works with: the data sources, the folders, the server name as typed, the
 // operator, the main window's slots and the log of skipped failures.
 struct ImportContext {
-  const sql::DataSources& sources;
+  const sources::DataSources& sources;
   std::filesystem::path data_folder;
   std::filesystem::path program_folder;
   std::string server_name;
   Operator& op;
-  ImportState& state;
+  files::LogSlot& log;  // the main window's log slot, which the anomaly logs go into
   SkipLog& skips;
 };
 
@@ -62,4 +62,4 @@ struct TableReport {
 TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
                       const Status& run_stopped_by = Status::Ok());
 
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -53,8 +53,11 @@ std::string TxtToPdf::ReplaceAll(std::string_view text, std::string_view find,
   return out;
 }
 
-Status TxtToPdf::SetPdfOptions(std::string_view font_name, std::int16_t font_size,
-                               std::int16_t rotation, float width_inches, float height_inches) {
+Status TxtToPdf::SetPdfOptions(const PdfOptions& options) {
+  const std::string_view font_name = options.font_name;
+  const std::int16_t font_size = options.font_size;
+  const float width_inches = options.width_inches;
+  const float height_inches = options.height_inches;
   const double height = RoundHalfEven(static_cast<double>(height_inches) * 72.0);
   const double width = RoundHalfEven(static_cast<double>(width_inches) * 72.0);
   if (!(height >= 1 && width >= 1 && height <= std::numeric_limits<std::int32_t>::max() &&
@@ -76,7 +79,7 @@ Status TxtToPdf::SetPdfOptions(std::string_view font_name, std::int16_t font_siz
   font_name_ = text::Utf8ToCp1252(font_name);
   font_size_units_ = std::int64_t{font_size} * kFixedPointOne;
   leading_units_ = font_size_units_ * 12 / 10;
-  rotation_ = rotation;
+  rotation_ = options.rotation;
 
   const std::string font = text::LowerAscii(font_name_);
   const double factor = font == "courier" ? 1.5 : font == "arial" ? 2.0 : 2.2;
@@ -133,11 +136,7 @@ void TxtToPdf::FlushIfDue(bool flush) {
 }
 
 void TxtToPdf::ConvertTextToPdf(const std::filesystem::path& text_path,
-                                const std::filesystem::path& pdf_path, std::string_view author,
-                                std::string_view creator, std::string_view keywords,
-                                std::string_view subject, std::string_view title,
-                                std::string_view font_name, std::int16_t font_size,
-                                std::int16_t rotation, float width_inches, float height_inches) {
+                                const std::filesystem::path& pdf_path, const PdfOptions& options) {
   failure_ = Status::Ok();
   if (FileHasContent(pdf_path)) {
     if (Status removed = files::DeleteFile(pdf_path); !removed.ok()) {
@@ -146,17 +145,16 @@ void TxtToPdf::ConvertTextToPdf(const std::filesystem::path& text_path,
       return;
     }
   }
-  if (Status options = SetPdfOptions(font_name, font_size, rotation, width_inches, height_inches);
-      !options.ok()) {
+  if (Status set = SetPdfOptions(options); !set.ok()) {
     operator_.RestorePointer();
-    ReportFailure(options);
+    ReportFailure(set);
     return;
   }
-  author_ = text::Utf8ToCp1252(author);
-  creator_ = text::Utf8ToCp1252(creator);
-  keywords_ = text::Utf8ToCp1252(keywords);
-  subject_ = text::Utf8ToCp1252(subject);
-  title_ = text::Utf8ToCp1252(title);
+  author_ = text::Utf8ToCp1252(options.author);
+  creator_ = text::Utf8ToCp1252(options.creator);
+  keywords_ = text::Utf8ToCp1252(options.keywords);
+  subject_ = text::Utf8ToCp1252(options.subject);
+  title_ = text::Utf8ToCp1252(options.title);
   text_path_ = text_path;
   pdf_path_ = pdf_path;
 

@@ -15,6 +15,22 @@ class Operator;
 
 namespace zuna::pdf {
 
+// What a document is asked for: the strings of its information dictionary (UTF-8), its font
+// (a standard Type 1 font's name), its rotation and its paper. The defaults are the command
+// line's.
+struct PdfOptions {
+  std::string author;
+  std::string creator = "Quillotrane v1.1";
+  std::string keywords;
+  std::string subject;
+  std::string title;
+  std::string font_name = "Courier";
+  std::int16_t font_size = 8;
+  std::int16_t rotation = 0;
+  float width_inches = 15;
+  float height_inches = 12;
+};
+
 // Turns a plain text file into a PDF 1.2 document set in a standard Type 1 font: one text line
 // per PDF line, a new page at each form feed and whenever the page is full, long lines wrapped at
 // break characters, the page number at the foot of every page. The writer keeps the state of one
@@ -33,16 +49,12 @@ class TxtToPdf {
   // The whole conversion: replaces an existing PDF, writes header, information, resources, the
   // pages and the closing objects, opens the PDF in the viewer and restores the pointer.
   void ConvertTextToPdf(const std::filesystem::path& text_path,
-                        const std::filesystem::path& pdf_path, std::string_view author,
-                        std::string_view creator, std::string_view keywords,
-                        std::string_view subject, std::string_view title,
-                        std::string_view font_name, std::int16_t font_size, std::int16_t rotation,
-                        float width_inches, float height_inches);
+                        const std::filesystem::path& pdf_path, const PdfOptions& options);
 
-  // Turns font and paper into page geometry and resets the counters. Fails for a font size
-  // below 1 and for paper too small to hold two characters of a line or too large to measure.
-  Status SetPdfOptions(std::string_view font_name, std::int16_t font_size, std::int16_t rotation,
-                       float width_inches, float height_inches);
+  // Turns the options' font, rotation and paper into page geometry and resets the counters.
+  // Fails for a font size below 1, a font name holding NUL, and paper too small to hold two
+  // characters of a line or too large to measure.
+  Status SetPdfOptions(const PdfOptions& options);
 
   // Appends one line and its CR to the output buffer; the buffer goes to the file once it holds
   // more than 32,000 characters or when `flush` is set.

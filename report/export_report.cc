@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/file_names.h"
 #include "pdf/txt_to_pdf.h"
 #include "platform/files/file_system.h"
 #include "platform/text/ascii.h"
@@ -36,8 +37,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
   std::array<std::size_t, ReportGrid::kColumns> widths = kFieldWidths;
   for (int row = 1; row < grid.rows(); ++row) {
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
-      const std::size_t needed =
-          1 + text::CodePointCount(text::TrimSpaces(grid.TextMatrix(row, column)));
+      const std::size_t needed = 1 + text::CodePointCount(text::Trim(grid.TextMatrix(row, column)));
       widths[static_cast<std::size_t>(column)] =
           std::max(widths[static_cast<std::size_t>(column)], needed);
     }
@@ -59,7 +59,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
     std::array<std::string, ReportGrid::kColumns> cells;
     for (int column = 0; column < ReportGrid::kColumns; ++column) {
       cells[static_cast<std::size_t>(column)] =
-          Padded(" " + std::string(text::TrimSpaces(grid.TextMatrix(row, column))),
+          Padded(" " + std::string(text::Trim(grid.TextMatrix(row, column))),
                  widths[static_cast<std::size_t>(column)]);
     }
     lines.push_back(Row(cells));
@@ -75,7 +75,7 @@ std::vector<std::string> ReportLines(const ReportGrid& grid) {
 
 Result<ExportOutcome> ExportReport(const ReportGrid& grid, const std::filesystem::path& folder,
                                    Operator& op) {
-  const std::filesystem::path text_path = folder / std::string(kReportTextName);
+  const std::filesystem::path text_path = folder / std::string(core::kReportTextName);
   // An ordinary delete: a file the process may not remove stays, and creating it then fails.
   if (files::FileExists(text_path)) (void)files::DeleteFile(text_path);
   ASSIGN_OR_RETURN(auto writer, files::TextFileWriter::Create(
@@ -84,8 +84,9 @@ Result<ExportOutcome> ExportReport(const ReportGrid& grid, const std::filesystem
   RETURN_IF_ERROR(writer.Close());
 
   pdf::TxtToPdf writer_pdf(op);
-  writer_pdf.ConvertTextToPdf(text_path, folder / std::string(kReportPdfName), "",
-                              "Quillotrane v1.1", "", "", "", "Courier", 8, 0, 15, 12);
+  // The report's PDF: Courier 8 on 15 by 12 inches, created by "Quillotrane v1.1".
+  writer_pdf.ConvertTextToPdf(text_path, folder / std::string(core::kReportPdfName),
+                              pdf::PdfOptions{});
   return ExportOutcome{writer_pdf.failure()};
 }
 

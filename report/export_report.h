@@ -15,8 +15,6 @@ class Operator;
 
 namespace zuna::report {
 
-inline constexpr std::string_view kReportTextName = "data_transfer_rpt";
-inline constexpr std::string_view kReportPdfName = "report.pdf";
 inline constexpr int kRowsPerPage = 50;
 
 // The lines of the boxed text table for the grid's data rows: two empty lines, the three header

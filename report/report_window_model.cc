@@ -3,12 +3,12 @@
 #include <array>
 #include <charconv>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_recordset.h"
-#include "platform/sql/statement.h"
 #include "report/export_report.h"
 
 namespace zuna::report {
@@ -18,11 +18,11 @@ constexpr std::string_view kTableList = "SELECT * FROM sys.Tables order by name"
 
 // "select count(*) from [NAME]", a ']' in the name doubled so every table can be counted.
 std::string CountQuery(std::string_view table) {
-  return "select count(*) from " + sql::BracketName(table);
+  return "select count(*) from " + recordset::BracketName(table);
 }
 
 // The first field of the first row of a count.
-Result<std::string> FirstField(sql::Recordset& recordset) {
+Result<std::string> FirstField(recordset::Recordset& recordset) {
   ASSIGN_OR_RETURN(const Value* value, recordset.Field(0));
   return value->ToText();
 }
@@ -49,7 +49,7 @@ std::string CountDifference(std::string_view first, std::string_view second) {
   return ec == std::errc() ? std::string(buffer.data(), end) : std::string(kCountFailed);
 }
 
-ReportWindowModel::ReportWindowModel(const sql::DataSources& sources, Operator& op)
+ReportWindowModel::ReportWindowModel(const sources::DataSources& sources, Operator& op)
     : sources_(sources), operator_(op) {}
 
 ReportWindowModel::~ReportWindowModel() = default;
@@ -63,7 +63,7 @@ void ReportWindowModel::SetGridHeader() {
 
 Status ReportWindowModel::Load() {
   if (!connection_) {
-    ASSIGN_OR_RETURN(connection_, sources_.OpenConnection(constants::kReportConnection));
+    ASSIGN_OR_RETURN(connection_, sources_.OpenConnection(core::kReportConnection));
   }
   ASSIGN_OR_RETURN(auto tables, sql::OpenSqlRecordset(connection_, kTableList));
   const std::filesystem::path data_folder = sources_.DataFolder();
@@ -84,7 +84,7 @@ Status ReportWindowModel::Load() {
     if (!sql_text.ok()) failure = sql_text.status();
 
     if (!dbf::FindTableFile(data_folder, name).empty()) {
-      auto fox_count = sources_.OpenRecordset(query, constants::kFoxPayConnection);
+      auto fox_count = sources_.OpenRecordset(query, core::kFoxPayConnection);
       Result<std::string> fox_text = fox_count.ok() ? FirstField(**fox_count) : fox_count.status();
       grid_.SetTextMatrix(row, 1, fox_text.ok() ? *fox_text : std::string(kCountFailed));
       if (!fox_text.ok() && failure.ok()) failure = fox_text.status();

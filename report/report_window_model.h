@@ -10,8 +10,10 @@ namespace zuna {
 class Operator;
 namespace sql {
 class Connection;
+}
+namespace sources {
 class DataSources;
-}  // namespace sql
+}
 }  // namespace zuna
 
 namespace zuna::report {
@@ -29,7 +31,7 @@ inline constexpr std::string_view kCountFailed = "Error";
 // is opened on the first load and kept for the model's life.
 class ReportWindowModel {
  public:
-  ReportWindowModel(const sql::DataSources& sources, Operator& op);
+  ReportWindowModel(const sources::DataSources& sources, Operator& op);
   ~ReportWindowModel();
 
   // The Load handler: the connection, the table list in SQL Server's name order, one grid row
@@ -51,7 +53,7 @@ class ReportWindowModel {
   const ReportGrid& grid() const { return grid_; }
 
  private:
-  const sql::DataSources& sources_;
+  const sources::DataSources& sources_;
   Operator& operator_;
   std::shared_ptr<sql::Connection> connection_;
   ReportGrid grid_;

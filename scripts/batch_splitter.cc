@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/text/ascii.h"
+
 namespace zuna::scripts {
 namespace {
 
@@ -11,23 +13,17 @@ constexpr std::uint64_t kNoSeparator = 0;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
 // The repeat count of a separator line ("GO", "go 3"), or kNoSeparator when the line is no
 // separator. A count too large for 64 bits comes back as the largest number.
 std::uint64_t SeparatorCount(std::string_view line) {
-  line = TrimBlanks(line);
+  line = text::Trim(line, text::kSpacesAndTabs);
   if (line.size() < 2) return kNoSeparator;
   const char g = line[0], o = line[1];
   if ((g != 'G' && g != 'g') || (o != 'O' && o != 'o')) return kNoSeparator;
   std::string_view rest = line.substr(2);
   if (rest.empty()) return 1;
   if (!IsBlank(rest.front())) return kNoSeparator;
-  rest = TrimBlanks(rest);
+  rest = text::Trim(rest, text::kSpacesAndTabs);
   std::uint64_t count = 0;
   auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), count);
   if (end != rest.data() + rest.size()) return kNoSeparator;
@@ -63,8 +59,9 @@ Result<std::vector<Batch>> SplitBatches(std::string_view text) {
     if (const std::uint64_t count = SeparatorCount(line); count > kMaxBatchRepeat) {
       return Status(ErrorKind::kInvalidArgument, kErrOverflow,
                     "Overflow: line " + std::to_string(line_number) + " \"" +
-                        std::string(TrimBlanks(line)) + "\" asks for more than " +
-                        std::to_string(kMaxBatchRepeat) + " runs of its batch");
+                        std::string(text::Trim(line, text::kSpacesAndTabs)) +
+                        "\" asks for more than " + std::to_string(kMaxBatchRepeat) +
+                        " runs of its batch");
     } else if (count != kNoSeparator) {
       if (!OnlyBlanks(batch)) batches.push_back({batch, static_cast<int>(count)});
       batch.clear();

@@ -5,11 +5,11 @@
 #include "platform/base/status.h"
 
 namespace zuna {
-namespace sql {
+namespace sources {
 class DataSources;
 }
-namespace import {
-struct ImportState;
+namespace files {
+class LogSlot;
 }
 }  // namespace zuna
 
@@ -21,6 +21,6 @@ namespace zuna::scripts {
 // block of four lines: the table name, 16 hyphens, the entries, 12 equals signs. The file goes
 // into the main window's log slot and stays open there. The first failing step ends the listing
 // and is returned; what was written before stays.
-Status WriteFieldListing(const sql::DataSources& sources, import::ImportState& state);
+Status WriteFieldListing(const sources::DataSources& sources, files::LogSlot& slot);
 
 }  // namespace zuna::scripts

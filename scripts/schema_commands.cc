@@ -2,9 +2,10 @@
 
 #include <string>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "platform/operator/operator.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
+#include "platform/text/ascii.h"
 #include "scripts/script_runner.h"
 
 namespace zuna::scripts {
@@ -23,49 +24,49 @@ struct CommandEntry {
   ServerName server;
   std::string_view prefix;
   std::string_view script;
-  bool separate_batches;
+  GoLines go_lines;
   Message messages[2];
 };
 
 constexpr CommandEntry kCommands[] = {
     {SchemaCommand::kCreateDatabase,
      ServerName::kTrimmed,
-     constants::kMasterPrefix,
+     core::kMasterPrefix,
      "CreateDatabaseScript.sql",
-     true,
+     GoLines::kSeparateBatches,
      {{"Database Created"}, {}}},
     {SchemaCommand::kCreateTable,
      ServerName::kTrimmed,
-     constants::kDatabasePrefix,
+     core::kDatabasePrefix,
      "CreateTableScript.sql",
-     true,
+     GoLines::kSeparateBatches,
      {{"Table Created"}, {}}},
     {SchemaCommand::kAlter,
      ServerName::kAsTyped,
-     constants::kDatabasePrefix,
+     core::kDatabasePrefix,
      "ALTER.sql",
-     false,
+     GoLines::kKeepInText,
      {{"Table Altered"},
       {"Create DSN 'pay' for SQL Server,Otherwise error occure!!!", MessageIcon::kInformation,
        MessageTitle::kZuna}}},
     {SchemaCommand::kDeleteDuplicates,
      ServerName::kFixed,
-     constants::kFixedServerPrefix,
+     core::kFixedServerPrefix,
      "DELETE.sql",
-     false,
+     GoLines::kKeepInText,
      {{"Duplicate Record Deleted"}, {}}},
 };
 
 }  // namespace
 
-Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
+Status RunSchemaCommand(SchemaCommand command, const sources::DataSources& sources,
                         std::string_view server_name, Operator& op) {
   for (const CommandEntry& entry : kCommands) {
     if (entry.command != command) continue;
     std::string connection(entry.prefix);
     switch (entry.server) {
       case ServerName::kTrimmed:
-        connection += TrimSpaces(server_name);
+        connection += text::Trim(server_name);
         break;
       case ServerName::kAsTyped:
         connection += server_name;
@@ -74,7 +75,7 @@ Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
         connection += sources.FixedServerName();
         break;
     }
-    const Status status = RunScriptFile(sources, connection, entry.script, entry.separate_batches);
+    const Status status = RunScriptFile(sources, connection, entry.script, entry.go_lines);
     if (!status.ok()) {
       op.ShowError(status);
       return status;

@@ -3,11 +3,10 @@
 #include <string_view>
 
 #include "platform/base/status.h"
-#include "platform/text/ascii.h"
 
 namespace zuna {
 class Operator;
-namespace sql {
+namespace sources {
 class DataSources;
 }
 }  // namespace zuna
@@ -20,10 +19,7 @@ enum class SchemaCommand { kCreateDatabase, kCreateTable, kAlter, kDeleteDuplica
 // Runs `command` with the server name as the operator typed it: builds the command's connection
 // string (trimming the name where the command does), runs its script, and shows its messages.
 // A failure stops the command and is shown by its number and description; it is also returned.
-Status RunSchemaCommand(SchemaCommand command, const sql::DataSources& sources,
+Status RunSchemaCommand(SchemaCommand command, const sources::DataSources& sources,
                         std::string_view server_name, Operator& op);
-
-// Leading and trailing spaces removed; tabs and inner spaces stay.
-using text::TrimSpaces;
 
 }  // namespace zuna::scripts

@@ -5,18 +5,18 @@
 
 #include "platform/files/file_system.h"
 #include "platform/files/program_folder.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "scripts/batch_splitter.h"
 
 namespace zuna::scripts {
 
-Status RunScriptFile(const sql::DataSources& sources, std::string_view connection_string,
-                     std::string_view file_name, bool separate_batches) {
+Status RunScriptFile(const sources::DataSources& sources, std::string_view connection_string,
+                     std::string_view file_name, GoLines go_lines) {
   ASSIGN_OR_RETURN(std::shared_ptr<sql::Connection> connection,
                    sources.OpenConnection(connection_string));
   ASSIGN_OR_RETURN(const std::string text,
                    files::ReadAllAnsi(files::ScriptPath(sources.program_folder(), file_name)));
-  if (!separate_batches) return connection->Execute(text);
+  if (go_lines == GoLines::kKeepInText) return connection->Execute(text);
   const auto batches = SplitBatches(text);
   if (!batches.ok()) return batches.status().WithContext(file_name);
   for (std::size_t b = 0; b < batches->size(); ++b) {

@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config       # the toolchain
+  clang-format git                       # the format check of the tests
   libgtest-dev                           # tests
   libsqlite3-dev                         # the embedded SQL engine
   unixodbc-dev libsqliteodbc             # ODBC, and a real driver for its tests

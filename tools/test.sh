@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the project needs, builds it from nothing with AddressSanitizer and
-# UndefinedBehaviorSanitizer (warnings are errors) and runs every test.
+# UndefinedBehaviorSanitizer (warnings are errors), the benchmarks included (compiled, not run:
+# tools/bench.sh runs them), and runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -9,7 +10,7 @@ tools/install-deps.sh
 build=build/sanitize
 rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DZUNA_SANITIZE=ON -DZUNA_WERROR=ON \
-  -DZUNA_BUILD_BENCH=OFF
+  -DZUNA_BUILD_BENCH=ON
 cmake --build "$build" -j2
 
 export ZUNA_NO_VIEWER=1 QT_QPA_PLATFORM=offscreen

@@ -8,6 +8,10 @@
 
 #include "platform/operator/operator.h"
 
+namespace zuna::sources {
+class DataSources;
+}
+
 // The command line's shared pieces: what was typed, where the program folder is, and the exit
 // statuses every command uses.
 namespace zuna::cli {
@@ -29,6 +33,9 @@ struct CommandContext {
   const Invocation& invocation;
   std::filesystem::path program_folder;
   ConsoleOperator& op;
+  // The data sources of the program folder, loaded once by main for the commands that use them;
+  // null for the others.
+  const sources::DataSources* sources = nullptr;
 };
 
 // Prints a usage error for `command` on standard error; returns kExitUsage.

@@ -5,16 +5,15 @@
 
 #include "app/cli/cli.h"
 #include "app/data_transfer_model.h"
-#include "platform/sql/data_sources.h"
 
 namespace zuna::cli {
 namespace {
 
-class ProgressLines : public import::ImportObserver {
+class ProgressLines : public transfer::ImportObserver {
  public:
   explicit ProgressLines(Operator& op) : op_(op) {}
-  void TableDone(const import::TableReport& r) override {
-    if (r.outcome != import::TableReport::Outcome::kCopied) return;
+  void TableDone(const transfer::TableReport& r) override {
+    if (r.outcome != transfer::TableReport::Outcome::kCopied) return;
     char line[256];
     const double rate = r.seconds > 0 ? static_cast<double>(r.rows_saved) / r.seconds : 0;
     std::snprintf(line, sizeof line, "%s: %llu rows copied, %.0f rows/s", r.table.c_str(),
@@ -26,11 +25,11 @@ class ProgressLines : public import::ImportObserver {
   Operator& op_;
 };
 
-void PrintSummary(const import::ImportSummary& summary) {
+void PrintSummary(const transfer::ImportSummary& summary) {
   std::fprintf(stderr, "\n%-18s %9s %9s %8s %8s %8s %8s  %s\n", "table", "read", "saved", "refused",
                "fields", "deleted", "bad text", "header/found");
-  for (const import::TableReport& r : summary.tables) {
-    using Outcome = import::TableReport::Outcome;
+  for (const transfer::TableReport& r : summary.tables) {
+    using Outcome = transfer::TableReport::Outcome;
     if (r.outcome != Outcome::kCopied) {
       std::fprintf(stderr, "%-18s %s%s\n", r.table.c_str(),
                    r.outcome == Outcome::kMissing ? "not found" : "master-data script",
@@ -51,7 +50,7 @@ void PrintSummary(const import::ImportSummary& summary) {
                  static_cast<unsigned long long>(r.undecodable_fields), counts.c_str());
   }
   std::size_t unreadable = 0;
-  for (const import::TableReport& r : summary.tables) unreadable += r.rows_unknown ? 1 : 0;
+  for (const transfer::TableReport& r : summary.tables) unreadable += r.rows_unknown ? 1 : 0;
   const std::string unknown =
       unreadable == 0 ? ""
                       : " and an unknown number from " + std::to_string(unreadable) +
@@ -67,19 +66,13 @@ void PrintSummary(const import::ImportSummary& summary) {
 }  // namespace
 
 int RunImport(const CommandContext& context) {
-  if (!context.invocation.arguments.empty()) return UsageError("import", "takes no arguments");
-  auto sources = sql::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
-  app::DataTransferModel window(*sources, context.op);
+  app::DataTransferModel window(*context.sources, context.op);
   window.server_name = context.invocation.server;
   ProgressLines progress(context.op);
-  const import::ImportSummary summary = window.Import(&progress);
+  const transfer::ImportSummary summary = window.Import(&progress);
   PrintSummary(summary);
   // The window would keep the last anomaly log open; the command ends here and closes it.
-  if (Status closed = window.import_state().log.Release(); !closed.ok()) {
+  if (Status closed = window.log_slot().Release(); !closed.ok()) {
     context.op.ShowError(closed);
     return kExitFailed;
   }

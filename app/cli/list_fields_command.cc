@@ -2,29 +2,23 @@
 #include <cstdio>
 
 #include "app/cli/cli.h"
-#include "import/import_state.h"
-#include "platform/sql/data_sources.h"
+#include "core/file_names.h"
+#include "platform/files/log_slot.h"
 #include "scripts/field_listing.h"
 
 namespace zuna::cli {
 
 int RunListFields(const CommandContext& context) {
-  if (!context.invocation.arguments.empty()) return UsageError("list-fields", "takes no arguments");
-  auto sources = sql::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
-  import::ImportState state;
-  const Status listed = scripts::WriteFieldListing(*sources, state);
+  files::LogSlot slot;
+  const Status listed = scripts::WriteFieldListing(*context.sources, slot);
   // The window would keep the listing open; the command ends here, so it closes the file and
   // only then knows that every line reached it.
-  const Status closed = state.log.Release();
+  const Status closed = slot.Release();
   if (!listed.ok() || !closed.ok()) {
     context.op.ShowError(listed.ok() ? closed : listed);
     return kExitFailed;
   }
-  context.op.ShowProgress((context.program_folder / "fields").string());
+  context.op.ShowProgress((context.program_folder / std::string(core::kFieldListingName)).string());
   return kExitDone;
 }
 

@@ -7,6 +7,7 @@
 #include "app/cli/cli.h"
 #include "app/version.h"
 #include "platform/files/program_folder.h"
+#include "platform/sources/data_sources.h"
 
 namespace zuna::cli {
 namespace {
@@ -15,10 +16,12 @@ struct Command {
   std::string_view name;
   std::string_view synopsis;
   int (*run)(const CommandContext&);
+  // The commands that work on the databases take no arguments and get the data sources.
+  bool uses_data_sources = true;
 };
 
 int RunVersion(const CommandContext&) {
-  std::printf("zuna-transfer %s\n", std::string(constants::kVersion).c_str());
+  std::printf("zuna-transfer %s\n", std::string(app::kVersion).c_str());
   return kExitDone;
 }
 
@@ -36,8 +39,8 @@ constexpr Command kCommands[] = {
      "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"
      "                     [--height INCHES] [--title T] [--author A] [--subject S]\n"
      "                     [--keywords K] [--creator C]   convert a text file to PDF",
-     RunPdf},
-    {"version", "print the version", RunVersion},
+     RunPdf, false},
+    {"version", "print the version", RunVersion, false},
 };
 
 void PrintUsage(std::FILE* out) {
@@ -110,10 +113,19 @@ int main(int argc, char** argv) {
   }
   for (const Command& command : kCommands) {
     if (command.name != invocation.command) continue;
+    if (command.uses_data_sources && !invocation.arguments.empty()) {
+      return UsageError(invocation.command, "takes no arguments");
+    }
     zuna::ConsoleOperator op(stdout, stderr);
     op.set_open_documents(invocation.open_documents);
-    const CommandContext context{invocation, zuna::files::ResolveProgramFolder(invocation.home),
-                                 op};
+    CommandContext context{invocation, zuna::files::ResolveProgramFolder(invocation.home), op};
+    if (!command.uses_data_sources) return command.run(context);
+    const auto sources = zuna::sources::DataSources::Load(context.program_folder);
+    if (!sources.ok()) {
+      op.ShowError(sources.status());
+      return kExitFailed;
+    }
+    context.sources = &*sources;
     return command.run(context);
   }
   if (invocation.command.empty()) {

@@ -20,9 +20,8 @@ bool ParseNumber(const std::string& text, Number& out) {
 int RunPdf(const CommandContext& context) {
   const auto& args = context.invocation.arguments;
   std::vector<std::string> files;
-  std::string font = "Courier", title, author, subject, keywords, creator = "Quillotrane v1.1";
-  int size = 8, rotate = 0;
-  float width = 15, height = 12;
+  pdf::PdfOptions options;
+  int size = options.font_size, rotate = options.rotation;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!arg.starts_with("--")) {
@@ -33,25 +32,25 @@ int RunPdf(const CommandContext& context) {
     const std::string& value = args[++i];
     bool good = true;
     if (arg == "--font") {
-      font = value;
+      options.font_name = value;
     } else if (arg == "--size") {
       good = ParseNumber(value, size) && size >= -32768 && size <= 32767;
     } else if (arg == "--rotate") {
       good = ParseNumber(value, rotate) && rotate >= -32768 && rotate <= 32767;
     } else if (arg == "--width") {
-      good = ParseNumber(value, width);
+      good = ParseNumber(value, options.width_inches);
     } else if (arg == "--height") {
-      good = ParseNumber(value, height);
+      good = ParseNumber(value, options.height_inches);
     } else if (arg == "--title") {
-      title = value;
+      options.title = value;
     } else if (arg == "--author") {
-      author = value;
+      options.author = value;
     } else if (arg == "--subject") {
-      subject = value;
+      options.subject = value;
     } else if (arg == "--keywords") {
-      keywords = value;
+      options.keywords = value;
     } else if (arg == "--creator") {
-      creator = value;
+      options.creator = value;
     } else {
       return UsageError("pdf", "unknown option " + arg);
     }
@@ -60,9 +59,9 @@ int RunPdf(const CommandContext& context) {
   if (files.size() != 2) return UsageError("pdf", "needs TEXTFILE and PDFFILE");
 
   pdf::TxtToPdf writer(context.op);
-  writer.ConvertTextToPdf(files[0], files[1], author, creator, keywords, subject, title, font,
-                          static_cast<std::int16_t>(size), static_cast<std::int16_t>(rotate), width,
-                          height);
+  options.font_size = static_cast<std::int16_t>(size);
+  options.rotation = static_cast<std::int16_t>(rotate);
+  writer.ConvertTextToPdf(files[0], files[1], options);
   return writer.failed() ? kExitFailed : kExitDone;
 }
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "app/cli/cli.h"
+#include "core/file_names.h"
 #include "platform/files/file_system.h"
-#include "platform/sql/data_sources.h"
 #include "platform/text/encoding.h"
 #include "report/export_report.h"
 #include "report/report_window_model.h"
@@ -14,18 +14,12 @@
 namespace zuna::cli {
 
 int RunReport(const CommandContext& context) {
-  if (!context.invocation.arguments.empty()) return UsageError("report", "takes no arguments");
-  auto sources = sql::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
-  report::ReportWindowModel model(*sources, context.op);
+  report::ReportWindowModel model(*context.sources, context.op);
   if (Status loaded = model.Load(); !loaded.ok()) {
     context.op.ShowError(loaded);
     return kExitFailed;
   }
-  const auto text_path = context.program_folder / std::string(report::kReportTextName);
+  const auto text_path = context.program_folder / std::string(core::kReportTextName);
   if (auto text = files::ReadAllAnsi(text_path); text.ok()) {
     std::string shown;
     for (char c : *text) {
@@ -36,7 +30,7 @@ int RunReport(const CommandContext& context) {
   context.op.ShowProgress(text_path.string());
   // The writer has shown its failure already; the exit status says the PDF is not to be trusted.
   if (!model.pdf_status().ok()) return kExitFailed;
-  context.op.ShowProgress((context.program_folder / std::string(report::kReportPdfName)).string());
+  context.op.ShowProgress((context.program_folder / std::string(core::kReportPdfName)).string());
   return model.failed_counts() > 0 ? kExitSkippedFailures : kExitDone;
 }
 

@@ -1,22 +1,13 @@
 // zuna-transfer create-database | create-tables | alter | delete-duplicates
 #include "app/cli/cli.h"
-#include "platform/sql/data_sources.h"
 #include "scripts/schema_commands.h"
 
 namespace zuna::cli {
 namespace {
 
 int Run(const CommandContext& context, scripts::SchemaCommand command) {
-  if (!context.invocation.arguments.empty()) {
-    return UsageError(context.invocation.command, "takes no arguments");
-  }
-  auto sources = sql::DataSources::Load(context.program_folder);
-  if (!sources.ok()) {
-    context.op.ShowError(sources.status());
-    return kExitFailed;
-  }
   const Status status =
-      scripts::RunSchemaCommand(command, *sources, context.invocation.server, context.op);
+      scripts::RunSchemaCommand(command, *context.sources, context.invocation.server, context.op);
   return status.ok() ? kExitDone : kExitFailed;
 }
 

@@ -2,7 +2,7 @@
 
 namespace zuna::gui {
 
-Application::Application(const sql::DataSources& sources, Operator& op)
+Application::Application(const sources::DataSources& sources, Operator& op)
     : sources_(sources), operator_(op) {}
 
 void Application::Start() { ShowMainWindow(); }

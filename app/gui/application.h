@@ -17,7 +17,7 @@ class Application : public QObject {
   Q_OBJECT
 
  public:
-  Application(const sql::DataSources& sources, Operator& op);
+  Application(const sources::DataSources& sources, Operator& op);
 
   void Start();
 
@@ -32,7 +32,7 @@ class Application : public QObject {
  private:
   DataTransferWindow* ShowMainWindow();
 
-  const sql::DataSources& sources_;
+  const sources::DataSources& sources_;
   Operator& operator_;
   QPointer<DataTransferWindow> main_;
   QPointer<ReportWindow> report_;

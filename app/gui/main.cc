@@ -13,7 +13,7 @@
 #include "app/gui/qt_operator.h"
 #include "app/version.h"
 #include "platform/files/program_folder.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ class PrintingOperator : public zuna::ConsoleOperator {
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("zuna-transfer-gui"));
-  QApplication::setApplicationVersion(QString::fromUtf8(
-      zuna::constants::kVersion.data(), static_cast<int>(zuna::constants::kVersion.size())));
+  QApplication::setApplicationVersion(
+      QString::fromUtf8(zuna::app::kVersion.data(), static_cast<int>(zuna::app::kVersion.size())));
   QCommandLineParser parser;
   parser.addHelpOption();
   parser.addVersionOption();
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> home_folder;
   if (parser.isSet(home)) home_folder = parser.value(home).toStdString();
   const auto program_folder = zuna::files::ResolveProgramFolder(home_folder);
-  auto sources = zuna::sql::DataSources::Load(program_folder);
+  auto sources = zuna::sources::DataSources::Load(program_folder);
 
   zuna::gui::QtOperator boxes;
   PrintingOperator printing;

@@ -62,16 +62,16 @@ class EnterPressesButtons : public QObject {
 };
 
 // Repaints the window between tables while the import runs; it takes no input meanwhile.
-class RepaintBetweenTables : public import::ImportObserver {
+class RepaintBetweenTables : public transfer::ImportObserver {
  public:
-  void TableDone(const import::TableReport&) override {
+  void TableDone(const transfer::TableReport&) override {
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   }
 };
 
 }  // namespace
 
-DataTransferWindow::DataTransferWindow(const sql::DataSources& sources, Operator& op,
+DataTransferWindow::DataTransferWindow(const sources::DataSources& sources, Operator& op,
                                        QWidget* parent)
     : QWidget(parent), model_(sources, op) {
   setObjectName(QStringLiteral("Data_Transfer"));

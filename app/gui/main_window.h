@@ -22,7 +22,7 @@ class DataTransferWindow : public QWidget {
   Q_OBJECT
 
  public:
-  DataTransferWindow(const sql::DataSources& sources, Operator& op, QWidget* parent = nullptr);
+  DataTransferWindow(const sources::DataSources& sources, Operator& op, QWidget* parent = nullptr);
   ~DataTransferWindow() override;
 
   // Controls by their names: Text1, Label2, lbl_msg, cmd_db, cmd_tb, Command3, Command1,

@@ -26,7 +26,7 @@ Qt::Alignment ToQt(report::ReportGrid::Alignment alignment) {
 
 }  // namespace
 
-ReportWindow::ReportWindow(const sql::DataSources& sources, Operator& op, QWidget* parent)
+ReportWindow::ReportWindow(const sources::DataSources& sources, Operator& op, QWidget* parent)
     : QWidget(parent), model_(sources, op) {
   setObjectName(QStringLiteral("frm_rpt"));
   setWindowTitle(QStringLiteral("REPORT"));

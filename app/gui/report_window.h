@@ -15,7 +15,7 @@ class ReportWindow : public QWidget {
   Q_OBJECT
 
  public:
-  ReportWindow(const sql::DataSources& sources, Operator& op, QWidget* parent = nullptr);
+  ReportWindow(const sources::DataSources& sources, Operator& op, QWidget* parent = nullptr);
 
   // The Load handler: computes the report and exports it, then shows the grid.
   Status Load();

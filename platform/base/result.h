@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cassert>
 #include <optional>
 #include <utility>
 
@@ -8,28 +7,47 @@
 
 namespace zuna {
 
-// A value or the failure that prevented it.
+namespace internal {
+// Ends the program with a message naming `status`: the value of a Result that holds a failure
+// was asked for. That is a bug of the caller, who must check ok() first, so it stops every
+// build, release included, instead of reading a value that is not there.
+[[noreturn]] void DieOnValueOfFailure(const Status& status);
+// Ends the program: a Result was made from an Ok status, so it holds neither value nor failure.
+[[noreturn]] void DieOnResultWithoutValue();
+}  // namespace internal
+
+// A value or the failure that prevented it. value(), operator* and operator-> may be used only
+// after ok() said true; on a failure they end the program (internal::DieOnValueOfFailure).
 template <typename T>
 class [[nodiscard]] Result {
  public:
   Result(T value) : value_(std::move(value)) {}         // NOLINT: implicit by design
   Result(Status status) : status_(std::move(status)) {  // NOLINT: implicit by design
-    assert(!status_.ok());
+    if (status_.ok()) internal::DieOnResultWithoutValue();
   }
 
   bool ok() const { return status_.ok(); }
   const Status& status() const { return status_; }
 
-  T& value() & { return *value_; }
-  const T& value() const& { return *value_; }
-  T&& value() && { return std::move(*value_); }
+  T& value() & { return Checked(); }
+  const T& value() const& { return Checked(); }
+  T&& value() && { return std::move(Checked()); }
 
-  T& operator*() & { return *value_; }
-  const T& operator*() const& { return *value_; }
-  T* operator->() { return &*value_; }
-  const T* operator->() const { return &*value_; }
+  T& operator*() & { return Checked(); }
+  const T& operator*() const& { return Checked(); }
+  T* operator->() { return &Checked(); }
+  const T* operator->() const { return &Checked(); }
 
  private:
+  T& Checked() {
+    if (!value_) internal::DieOnValueOfFailure(status_);
+    return *value_;
+  }
+  const T& Checked() const {
+    if (!value_) internal::DieOnValueOfFailure(status_);
+    return *value_;
+  }
+
   Status status_;
   std::optional<T> value_;
 };

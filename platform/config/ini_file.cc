@@ -2,19 +2,13 @@
 
 #include <cerrno>
 
+#include "platform/base/byte_order.h"
 #include "platform/files/file_system.h"
 #include "platform/text/ascii.h"
 #include "platform/text/encoding.h"
 
 namespace zuna::config {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 std::string_view StripComment(std::string_view line) {
   for (std::size_t i = 0; i < line.size(); ++i) {
@@ -41,9 +35,7 @@ Result<std::string> Utf16ToUtf8(std::string_view bytes, bool big_endian,
                                 const std::filesystem::path& path) {
   if (bytes.size() % 2 != 0) return NotText(path, "UTF-16 text with an odd number of bytes");
   const auto unit = [&](std::size_t i) -> char32_t {
-    const auto first = static_cast<unsigned char>(bytes[i]);
-    const auto second = static_cast<unsigned char>(bytes[i + 1]);
-    return big_endian ? (first << 8) | second : (second << 8) | first;
+    return big_endian ? ReadBe16(bytes.data() + i) : ReadLe16(bytes.data() + i);
   };
   std::string utf8;
   for (std::size_t i = 0; i < bytes.size(); i += 2) {
@@ -91,17 +83,17 @@ IniFile IniFile::Parse(std::string_view text) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    line = Trim(StripComment(line));
+    line = text::Trim(StripComment(line), text::kWhitespace);
     if (line.empty()) continue;
     if (line.front() == '[' && line.back() == ']') {
-      section = text::LowerAscii(Trim(line.substr(1, line.size() - 2)));
+      section = text::LowerAscii(text::Trim(line.substr(1, line.size() - 2), text::kWhitespace));
       ini.sections_[section];
       continue;
     }
     const std::size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    ini.sections_[section][text::LowerAscii(Trim(line.substr(0, eq)))] =
-        std::string(Trim(line.substr(eq + 1)));
+    ini.sections_[section][text::LowerAscii(text::Trim(line.substr(0, eq), text::kWhitespace))] =
+        std::string(text::Trim(line.substr(eq + 1), text::kWhitespace));
   }
   return ini;
 }

@@ -5,6 +5,20 @@
 
 namespace zuna::dbf {
 
+std::string ShownBytes(std::string_view raw) {
+  std::string shown;
+  for (unsigned char c : raw) {
+    if (c >= 0x20 && c < 0x7F && c != '\\') {
+      shown.push_back(static_cast<char>(c));
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+      shown += escaped;
+    }
+  }
+  return shown;
+}
+
 Status NotATable(const std::filesystem::path& file, std::string_view what) {
   return Status(ErrorKind::kCorrupt, kErrNotATable,
                 file.string() + ": not a table: " + std::string(what));
@@ -32,19 +46,9 @@ Status UndecodableValue(const std::filesystem::path& file, ValueFault fault, std
       text = "date/datetime evaluated to an invalid value";
       break;
   }
-  std::string shown;
-  for (unsigned char c : raw) {
-    if (c >= 0x20 && c < 0x7F && c != '\\') {
-      shown.push_back(static_cast<char>(c));
-    } else {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      shown += escaped;
-    }
-  }
   return Status(ErrorKind::kCorrupt, number,
                 file.string() + ": " + std::string(text) + ": field " + std::string(field) +
-                    " holds '" + shown + "'");
+                    " holds '" + ShownBytes(raw) + "'");
 }
 
 }  // namespace zuna::dbf

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "platform/base/status.h"
@@ -23,6 +24,10 @@ enum class ValueFault {
   kNumericOverflow,   // the asterisks of a number that did not fit, or more digits than kept
   kInvalidDate,       // a date or datetime that does not exist
 };
+
+// `raw` for a message: printable ASCII as it is, a backslash and every other byte as \xNN, so a
+// message shows what is stored.
+std::string ShownBytes(std::string_view raw);
 
 // "<file>: not a table: <what>".
 Status NotATable(const std::filesystem::path& file, std::string_view what);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // Byte layout of dBase III, FoxPro 2.x and Visual FoxPro tables and their memo files.
 namespace zuna::dbf::format {
@@ -31,6 +32,9 @@ inline constexpr std::size_t kFieldFlagsOffset = 18;
 inline constexpr std::uint8_t kFlagSystem = 0x01;
 inline constexpr std::uint8_t kFlagNullable = 0x02;
 inline constexpr std::uint8_t kFlagBinary = 0x04;
+
+// The bytes that pad a value in its field: blanks, and the NULs some writers leave.
+inline constexpr std::string_view kFieldPadding{" \0", 2};
 
 // The first byte of every record.
 inline constexpr char kRecordActive = ' ';

@@ -2,9 +2,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
+#include "platform/base/byte_order.h"
 #include "platform/dbf/dbf_format.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::dbf {
 namespace {
@@ -12,15 +13,7 @@ namespace {
 // Digits an exact decimal holds (its unscaled value is a 64-bit integer).
 constexpr int kExactDigits = 18;
 
-bool IsBlankByte(char c) { return c == ' ' || c == '\0'; }
-
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlankByte(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlankByte(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 bool ReadDigits(std::string_view s, int& out) {
   int value = 0;
@@ -30,12 +23,6 @@ bool ReadDigits(std::string_view s, int& out) {
   }
   out = value;
   return true;
-}
-
-std::int32_t LeInt32(const char* p) {
-  std::int32_t v;
-  std::memcpy(&v, p, sizeof v);  // the tables and this machine are both little-endian
-  return v;
 }
 
 // The parts of a number text, found by its grammar: [sign] digits [. digits] [e [sign] digits].
@@ -72,7 +59,7 @@ bool SplitNumber(std::string_view text, NumberParts& parts) {
 
 ValueFault DecodeNumberText(std::string_view raw, Value& out) {
   out.SetNull();
-  const std::string_view text = TrimBlanks(raw);
+  const std::string_view text = text::Trim(raw, format::kFieldPadding);
   if (text.empty()) return ValueFault::kNone;
   if (text.find_first_not_of('*') == std::string_view::npos) return ValueFault::kNumericOverflow;
   NumberParts parts;
@@ -110,7 +97,7 @@ ValueFault DecodeNumberText(std::string_view raw, Value& out) {
 
 ValueFault DecodeDateText(std::string_view raw, Value& out) {
   out.SetNull();
-  if (TrimBlanks(raw).empty() || raw == "00000000") return ValueFault::kNone;
+  if (text::Trim(raw, format::kFieldPadding).empty() || raw == "00000000") return ValueFault::kNone;
   CivilDate date;
   if (raw.size() != 8 || !ReadDigits(raw.substr(0, 4), date.year) ||
       !ReadDigits(raw.substr(4, 2), date.month) || !ReadDigits(raw.substr(6, 2), date.day) ||
@@ -124,9 +111,9 @@ ValueFault DecodeDateText(std::string_view raw, Value& out) {
 ValueFault DecodeDateTime(std::string_view raw, Value& out) {
   out.SetNull();
   if (raw.size() != 8) return ValueFault::kInvalidDate;
-  const std::int32_t day = LeInt32(raw.data());
-  const std::int32_t ms = LeInt32(raw.data() + 4);
-  if (day == 0 || TrimBlanks(raw).empty()) return ValueFault::kNone;
+  const std::int32_t day = ReadLeInt32(raw.data());
+  const std::int32_t ms = ReadLeInt32(raw.data() + 4);
+  if (day == 0 || text::Trim(raw, format::kFieldPadding).empty()) return ValueFault::kNone;
   static const std::int64_t first_day = DaysFromCivil({1, 1, 1}) + format::kJulianDayOfUnixEpoch;
   static const std::int64_t last_day =
       DaysFromCivil({9999, 12, 31}) + format::kJulianDayOfUnixEpoch;
@@ -171,8 +158,7 @@ ValueFault DecodeLogical(char raw, Value& out) {
 ValueFault DecodeDouble(std::string_view raw, Value& out) {
   out.SetNull();
   if (raw.size() != sizeof(double)) return ValueFault::kDataTypeMismatch;
-  double value;
-  std::memcpy(&value, raw.data(), sizeof value);
+  const double value = ReadLeDouble(raw.data());
   if (!std::isfinite(value)) return ValueFault::kDataTypeMismatch;
   out.SetDouble(value);
   return ValueFault::kNone;

@@ -8,7 +8,8 @@
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/files/file_system.h"
-#include "platform/sql/statement.h"
+#include "platform/recordset/simple_select.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::dbf {
 
@@ -16,7 +17,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using sql::LowerAscii;
+using recordset::ItemNotFound;
+using recordset::NoCurrentRecord;
+using recordset::ObjectClosed;
+using recordset::ReadOnlyRecordset;
+using recordset::ReadStatistics;
+using recordset::Recordset;
 
 Status Unrecognized(std::string_view text) {
   return Status(ErrorKind::kUnsupported, kErrUnrecognizedCommand,
@@ -26,7 +32,7 @@ Status Unrecognized(std::string_view text) {
 }
 
 // Rows of one table, decoded as the cursor moves.
-class TableRecordset final : public sql::Recordset {
+class TableRecordset final : public ReadOnlyRecordset {
  public:
   explicit TableRecordset(std::unique_ptr<TableReader> reader) : reader_(std::move(reader)) {
     for (std::size_t i = 0; i < reader_->fields().size(); ++i) {
@@ -38,8 +44,8 @@ class TableRecordset final : public sql::Recordset {
 
   bool Eof() const override { return eof_; }
   Status MoveNext() override {
-    if (!reader_) return sql::ObjectClosed();
-    if (eof_) return sql::NoCurrentRecord();
+    if (!reader_) return ObjectClosed();
+    if (eof_) return NoCurrentRecord();
     return Advance();
   }
   int FieldCount() const override {
@@ -51,29 +57,26 @@ class TableRecordset final : public sql::Recordset {
   }
   int FindField(std::string_view name) const override {
     // FoxPro names compare without case, and the driver reports them in lower case.
-    const auto it = index_.find(LowerAscii(name));
+    const auto it = index_.find(text::LowerAscii(name));
     return it == index_.end() ? -1 : it->second;
   }
   Result<const Value*> Field(int index) const override {
-    if (!reader_) return sql::ObjectClosed();
-    if (index < 0 || index >= FieldCount()) return sql::ItemNotFound(std::to_string(index));
-    if (eof_) return sql::NoCurrentRecord();
+    if (!reader_) return ObjectClosed();
+    if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
+    if (eof_) return NoCurrentRecord();
     for (const auto& [failed, status] : reader_->field_errors()) {
       if (failed == index) return status;
     }
     return &row_[static_cast<std::size_t>(index)];
   }
-  Status AddNew() override { return sql::NotUpdatable(); }
-  Status Set(int, const Value&) override { return sql::NotUpdatable(); }
-  Status Update() override { return sql::NotUpdatable(); }
   Status Close() override {
-    if (!reader_) return sql::ObjectClosed();
+    if (!reader_) return ObjectClosed();
     statistics_ = reader_->statistics();
     reader_.reset();
     eof_ = true;
     return Status::Ok();
   }
-  std::optional<sql::ReadStatistics> Statistics() const override {
+  std::optional<ReadStatistics> Statistics() const override {
     return reader_ ? reader_->statistics() : statistics_;
   }
 
@@ -92,35 +95,34 @@ class TableRecordset final : public sql::Recordset {
   std::unordered_map<std::string, int> index_;
   std::vector<Value> row_;
   bool eof_ = true;
-  sql::ReadStatistics statistics_;
+  ReadStatistics statistics_;
 };
 
 // The one-row answer of a count query.
-class CountRecordset final : public sql::Recordset {
+class CountRecordset final : public ReadOnlyRecordset {
  public:
   explicit CountRecordset(std::int64_t count) : value_(Value::Integer(count)) {}
 
   bool Eof() const override { return closed_ || moved_; }
   Status MoveNext() override {
-    if (closed_) return sql::ObjectClosed();
-    if (moved_) return sql::NoCurrentRecord();
+    if (closed_) return ObjectClosed();
+    if (moved_) return NoCurrentRecord();
     moved_ = true;
     return Status::Ok();
   }
   int FieldCount() const override { return closed_ ? 0 : 1; }
   std::string_view FieldName(int index) const override { return index == 0 ? "cnt" : ""; }
-  int FindField(std::string_view name) const override { return LowerAscii(name) == "cnt" ? 0 : -1; }
+  int FindField(std::string_view name) const override {
+    return text::LowerAscii(name) == "cnt" ? 0 : -1;
+  }
   Result<const Value*> Field(int index) const override {
-    if (closed_) return sql::ObjectClosed();
-    if (index != 0) return sql::ItemNotFound(std::to_string(index));
-    if (moved_) return sql::NoCurrentRecord();
+    if (closed_) return ObjectClosed();
+    if (index != 0) return ItemNotFound(std::to_string(index));
+    if (moved_) return NoCurrentRecord();
     return &value_;
   }
-  Status AddNew() override { return sql::NotUpdatable(); }
-  Status Set(int, const Value&) override { return sql::NotUpdatable(); }
-  Status Update() override { return sql::NotUpdatable(); }
   Status Close() override {
-    if (closed_) return sql::ObjectClosed();
+    if (closed_) return ObjectClosed();
     closed_ = true;
     return Status::Ok();
   }
@@ -134,10 +136,10 @@ class CountRecordset final : public sql::Recordset {
 }  // namespace
 
 Result<SourceStatement> ParseSourceStatement(std::string_view text) {
-  auto select = sql::ParseSimpleSelect(text);
+  auto select = recordset::ParseSimpleSelect(text);
   if (!select) return Unrecognized(text);
   SourceStatement statement;
-  statement.kind = select->kind == sql::SimpleSelect::Kind::kCount
+  statement.kind = select->kind == recordset::SimpleSelect::Kind::kCount
                        ? SourceStatement::Kind::kCount
                        : SourceStatement::Kind::kSelectAll;
   statement.table = std::move(select->table);
@@ -151,16 +153,16 @@ fs::path FindTableFile(const fs::path& data_folder, std::string_view table) {
   const fs::path exact = data_folder / name;
   struct stat info;
   if (::lstat(exact.c_str(), &info) == 0) return exact;
-  const std::string lower = LowerAscii(name);
+  const std::string lower = text::LowerAscii(name);
   std::error_code ec;
   for (fs::directory_iterator it(data_folder, ec), end; !ec && it != end; it.increment(ec)) {
-    if (LowerAscii(it->path().filename().string()) == lower) return it->path();
+    if (text::LowerAscii(it->path().filename().string()) == lower) return it->path();
   }
   return {};
 }
 
-Result<std::unique_ptr<sql::Recordset>> OpenFoxProRecordset(std::string_view text,
-                                                            const FoxProSourceOptions& options) {
+Result<std::unique_ptr<Recordset>> OpenFoxProRecordset(std::string_view text,
+                                                       const FoxProSourceOptions& options) {
   ASSIGN_OR_RETURN(const SourceStatement statement, ParseSourceStatement(text));
   const fs::path file = FindTableFile(options.data_folder, statement.table);
   if (file.empty()) {
@@ -175,12 +177,12 @@ Result<std::unique_ptr<sql::Recordset>> OpenFoxProRecordset(std::string_view tex
 
   if (statement.kind == SourceStatement::Kind::kCount) {
     ASSIGN_OR_RETURN(const std::uint64_t count, reader->CountRemainingRows());
-    return std::unique_ptr<sql::Recordset>(
+    return std::unique_ptr<Recordset>(
         std::make_unique<CountRecordset>(static_cast<std::int64_t>(count)));
   }
   auto recordset = std::make_unique<TableRecordset>(std::move(reader));
   RETURN_IF_ERROR(recordset->Start());
-  return std::unique_ptr<sql::Recordset>(std::move(recordset));
+  return std::unique_ptr<Recordset>(std::move(recordset));
 }
 
 }  // namespace zuna::dbf

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/base/result.h"
-#include "platform/sql/recordset.h"
+#include "platform/recordset/recordset.h"
 
 namespace zuna::dbf {
 
@@ -39,7 +39,7 @@ std::filesystem::path FindTableFile(const std::filesystem::path& data_folder,
 
 // Opens a read-only recordset for `text` on the FoxPro tables. A count query gives one row with
 // one column "cnt". The rows stream from the file; memory does not grow with the table.
-Result<std::unique_ptr<sql::Recordset>> OpenFoxProRecordset(std::string_view text,
-                                                            const FoxProSourceOptions& options);
+Result<std::unique_ptr<recordset::Recordset>> OpenFoxProRecordset(
+    std::string_view text, const FoxProSourceOptions& options);
 
 }  // namespace zuna::dbf

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/base/byte_order.h"
 #include "platform/dbf/dbf_errors.h"
 #include "platform/dbf/dbf_format.h"
 #include "platform/files/file_system.h"
@@ -14,20 +15,6 @@
 namespace zuna::dbf {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::uint32_t BigEndian32(const unsigned char* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         std::uint32_t{p[3]};
-}
-
-std::uint32_t LittleEndian32(const unsigned char* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
-
-}  // namespace
 
 MemoFile::MemoFile(int fd, fs::path path, Format format, std::uint64_t size)
     : fd_(fd), path_(std::move(path)), format_(format), size_(size) {}
@@ -53,18 +40,16 @@ Result<std::unique_ptr<MemoFile>> MemoFile::Open(const fs::path& path, Format fo
   if (wanted > 0) RETURN_IF_ERROR(memo->ReadAt(0, wanted, reinterpret_cast<char*>(header)));
   switch (format) {
     case Format::kFoxPro: {
-      const std::uint32_t size = (std::uint32_t{header[format::kFptBlockSizeOffset]} << 8) |
-                                 header[format::kFptBlockSizeOffset + 1];
+      const std::uint32_t size = ReadBe16(header + format::kFptBlockSizeOffset);
       memo->block_size_ = size == 0 ? 1 : size;
-      memo->next_free_block_ = BigEndian32(header);
+      memo->next_free_block_ = ReadBe32(header);
       break;
     }
     case Format::kDBase3:
       memo->block_size_ = format::kDbtBlockSize;
       break;
     case Format::kDBase4: {
-      const std::uint32_t size = std::uint32_t{header[format::kDbt4BlockSizeOffset]} |
-                                 (std::uint32_t{header[format::kDbt4BlockSizeOffset + 1]} << 8);
+      const std::uint32_t size = ReadLe16(header + format::kDbt4BlockSizeOffset);
       memo->block_size_ = size == 0 ? static_cast<std::uint32_t>(format::kDbtBlockSize) : size;
       break;
     }
@@ -119,11 +104,11 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
     }
     unsigned char head[format::kFptBlockHeaderSize];
     RETURN_IF_ERROR(ReadAt(start, sizeof head, reinterpret_cast<char*>(head)));
-    if (BigEndian32(head) > format::kFptLastBlockType) {
+    if (ReadBe32(head) > format::kFptLastBlockType) {
       return MemoInvalid(
-          path_, where + " does not start a memo (type " + std::to_string(BigEndian32(head)) + ")");
+          path_, where + " does not start a memo (type " + std::to_string(ReadBe32(head)) + ")");
     }
-    const std::uint64_t length = BigEndian32(head + 4);
+    const std::uint64_t length = ReadBe32(head + 4);
     if (start + format::kFptBlockHeaderSize + length > size_) {
       return MemoInvalid(path_, where + " runs past the end of the memo file");
     }
@@ -135,7 +120,7 @@ Status MemoFile::Read(std::uint32_t block, std::string& out) {
     unsigned char head[format::kDbt4BlockHeaderSize];
     RETURN_IF_ERROR(ReadAt(start, sizeof head, reinterpret_cast<char*>(head)));
     if (head[0] == 0xFF && head[1] == 0xFF && head[2] == 0x08 && head[3] == 0x00) {
-      const std::uint64_t length = LittleEndian32(head + 4);
+      const std::uint64_t length = ReadLe32(head + 4);
       if (length < format::kDbt4BlockHeaderSize || start + length > size_) {
         return MemoInvalid(path_, where + " runs past the end of the memo file");
       }

@@ -10,24 +10,11 @@
 
 #include "platform/base/result.h"
 #include "platform/base/value.h"
-#include "platform/sql/recordset.h"
-#include "platform/text/code_page_decoder.h"
+#include "platform/dbf/field_decoders.h"
+#include "platform/dbf/table_header.h"
+#include "platform/recordset/recordset.h"
 
 namespace zuna::dbf {
-
-class MemoFile;
-
-// One column of a table as its header describes it.
-struct Field {
-  std::string name;  // lower case, as the FoxPro ODBC driver reports it
-  char type = 'C';
-  std::uint32_t offset = 0;  // from the start of the record, after the deletion flag
-  std::uint32_t length = 0;
-  std::uint8_t decimals = 0;
-  std::uint8_t flags = 0;
-  int null_bit = -1;       // bit in _NullFlags that marks null, or -1
-  int varlength_bit = -1;  // bit in _NullFlags that marks a short V/Q value, or -1
-};
 
 struct ReaderOptions {
   std::optional<int> code_page;                     // overrides the code page the table declares
@@ -53,10 +40,10 @@ class TableReader {
   TableReader& operator=(const TableReader&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  std::uint8_t version() const { return version_; }
-  int code_page() const { return decoder_.code_page(); }
+  std::uint8_t version() const { return header_.version; }
+  int code_page() const { return decoding_.text.code_page(); }
   // The visible columns, in table order (the hidden _NullFlags column is not among them).
-  const std::vector<Field>& fields() const { return fields_; }
+  const std::vector<Field>& fields() const { return header_.fields; }
 
   // Decodes the next delivered row into `row`, resized to the column count. Returns false at the
   // end of the rows. A field whose stored value or memo cannot be read (a date 20231345, "****"
@@ -68,32 +55,24 @@ class TableReader {
   Result<std::uint64_t> CountRemainingRows();
 
   // The field failures of the row that Next() delivered last, as (column index, error).
-  const std::vector<std::pair<int, Status>>& field_errors() const { return field_errors_; }
+  const std::vector<std::pair<int, Status>>& field_errors() const { return decoding_.field_errors; }
 
-  const sql::ReadStatistics& statistics() const { return stats_; }
+  recordset::ReadStatistics statistics() const;
 
  private:
   TableReader() = default;
-  Status ParseHeader(const std::string& header, std::uint64_t file_size);
   Status CheckRecordsStartAndEnd(std::uint64_t file_size);
   Status OpenMemo();
   Result<bool> FillBuffer();
   // The next record to deliver (deleted ones skipped as the options say), or null at the end.
   Result<const char*> NextRecord();
   void DecodeRecord(const char* record, std::vector<Value>& row);
-  void DecodeField(int index, const Field& field, const char* data, const unsigned char* nulls,
-                   Value& out);
-  void DecodeMemo(int index, const Field& field, std::string_view data, Value& out);
 
   std::filesystem::path path_;
   int fd_ = -1;
-  std::uint8_t version_ = 0;
-  std::uint32_t header_length_ = 0;
-  std::uint32_t record_length_ = 0;
-  std::vector<Field> fields_;
-  std::optional<Field> null_flags_;
-  text::CodePageDecoder decoder_;
-  std::unique_ptr<MemoFile> memo_;
+  TableHeader header_;
+  std::vector<FieldDecoder> decoders_;  // one per visible column
+  FieldDecoding decoding_;
   ReaderOptions options_;
 
   std::uint64_t rows_to_walk_ = 0;  // complete records in the file
@@ -102,19 +81,12 @@ class TableReader {
   std::size_t buffer_records_ = 0;   // records held in buffer_
   std::size_t buffer_position_ = 0;  // next record in buffer_
   bool stopped_ = false;             // a record past the header's count that is not a record
-
-  std::string scratch_;
-  std::vector<std::pair<int, Status>> field_errors_;
-  sql::ReadStatistics stats_;
+  recordset::ReadStatistics stats_;
 };
 
 // The row count a table's header announces, read from its fixed 32-byte header alone: what a
 // table that cannot be opened as a whole says it holds. Empty when even that cannot be read (no
 // such file, not a regular file, unreadable, shorter than the fixed header).
 std::optional<std::uint64_t> AnnouncedRowCount(const std::filesystem::path& path);
-
-// The code page a table declares through its language driver byte; 0 (none declared) and bytes
-// the reader does not know mean Windows-1252.
-int CodePageForLanguageDriver(std::uint8_t driver);
 
 }  // namespace zuna::dbf

@@ -25,7 +25,7 @@ namespace zuna::files {
 //   env.FailOpen("personnel_rpt", EACCES);            // a program folder without write access
 //   env.FailWritesAfter("import_errors", 100);        // the disk fills after 100 bytes (ENOSPC)
 //   env.FailClose("fields", EIO);                     // the device fails when the file is closed
-//   import::SkipLog log(env);
+//   transfer::SkipLog log(env);
 //   ...
 //   EXPECT_EQ(env.open_files(), 0);        // every file was closed by Close()
 //   EXPECT_EQ(env.unchecked_closes(), 0);  // none was merely destroyed, its failures unseen

@@ -8,7 +8,7 @@
 
 namespace zuna {
 
-void ConsoleOperator::ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) {
+std::string MessageLine(std::string_view text, MessageIcon icon, MessageTitle title) {
   std::string line;
   switch (icon) {
     case MessageIcon::kNone:
@@ -26,7 +26,11 @@ void ConsoleOperator::ShowMessage(std::string_view text, MessageIcon icon, Messa
   }
   if (!line.empty()) line += ": ";
   line += text;
-  line += '\n';
+  return line;
+}
+
+void ConsoleOperator::ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) {
+  const std::string line = MessageLine(text, icon, title) + "\n";
   std::fwrite(line.data(), 1, line.size(), out_);
   std::fflush(out_);
 }

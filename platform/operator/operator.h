@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 #include "platform/base/status.h"
@@ -39,12 +40,16 @@ class Operator {
   virtual void RestorePointer() {}
 };
 
+// A message as the command line prints it, without the line end: the text alone for the plain
+// message with the default title, else "information" or "critical" (or "message" for no icon)
+// and " (ZUNA)" for the title ZUNA in front of it: "information (ZUNA): <text>".
+std::string MessageLine(std::string_view text, MessageIcon icon, MessageTitle title);
+
 // True unless the environment variable ZUNA_NO_VIEWER is "1".
 bool ViewerAllowed();
 
-// The command line's operator: one line per message on `out`, progress on `progress`:
-//   Completed / information: <text> / information (ZUNA): <text> / critical (ZUNA): <text> /
-//   error <number>: <description>
+// The command line's operator: one line per message on `out` (MessageLine, or "error <number>:
+// <description>" for a failure), progress on `progress`.
 class ConsoleOperator : public Operator {
  public:
   ConsoleOperator(std::FILE* out, std::FILE* progress) : out_(out), progress_(progress) {}

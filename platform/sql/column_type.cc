@@ -5,104 +5,14 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/sql/date_text.h"
+#include "platform/sql/decimal.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/text/ascii.h"
 #include "platform/text/encoding.h"
 
 namespace zuna::sql {
 namespace {
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-bool ParseInt(std::string_view s, int& out) {
-  s = Trim(s);
-  auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-  return ec == std::errc() && end == s.data() + s.size();
-}
-
-// Decimal arithmetic needs 38 digits; GCC and Clang both offer a 128-bit integer.
-__extension__ typedef __int128 Int128;
-
-constexpr int kMaxPrecision = 38;
-
-Int128 Pow10(int n) {
-  Int128 v = 1;
-  for (int i = 0; i < n; ++i) v *= 10;
-  return v;
-}
-
-// An exact decimal: unscaled / 10^scale.
-struct Decimal {
-  Int128 unscaled = 0;
-  int scale = 0;
-};
-
-// Rescales with rounding half away from zero.
-Int128 Rescale(const Decimal& d, int scale) {
-  if (scale >= d.scale) return d.unscaled * Pow10(scale - d.scale);
-  const Int128 divisor = Pow10(d.scale - scale);
-  Int128 q = d.unscaled / divisor;
-  const Int128 r = d.unscaled % divisor;
-  if (r * 2 >= divisor) ++q;
-  if (-r * 2 >= divisor) --q;
-  return q;
-}
-
-bool ParseDecimalText(std::string_view s, Decimal& out) {
-  s = Trim(s);
-  if (s.empty()) return false;
-  bool negative = false;
-  if (s.front() == '-' || s.front() == '+') {
-    negative = s.front() == '-';
-    s.remove_prefix(1);
-  }
-  Int128 unscaled = 0;
-  int scale = -1, digits = 0;
-  for (char c : s) {
-    if (c == '.' && scale < 0) {
-      scale = 0;
-      continue;
-    }
-    if (c < '0' || c > '9' || digits >= 38) return false;
-    unscaled = unscaled * 10 + (c - '0');
-    ++digits;
-    if (scale >= 0) ++scale;
-  }
-  if (digits == 0) return false;
-  out.unscaled = negative ? -unscaled : unscaled;
-  out.scale = scale < 0 ? 0 : scale;
-  return true;
-}
-
-bool ToDecimal(const Value& v, Decimal& out) {
-  switch (v.kind()) {
-    case ValueKind::kInteger:
-    case ValueKind::kBoolean:
-      out = {v.integer(), 0};
-      return true;
-    case ValueKind::kDecimal:
-      out = {v.integer(), v.scale()};
-      return true;
-    case ValueKind::kDouble: {
-      if (!std::isfinite(v.number()) || std::fabs(v.number()) >= 1e27) return false;
-      // Ten decimal places with a point, whatever the process's locale.
-      char buffer[64];
-      const auto [end, ec] =
-          std::to_chars(buffer, buffer + sizeof buffer, v.number(), std::chars_format::fixed, 10);
-      if (ec != std::errc()) return false;
-      return ParseDecimalText(std::string_view(buffer, static_cast<std::size_t>(end - buffer)),
-                              out);
-    }
-    case ValueKind::kText:
-      return ParseDecimalText(v.text(), out);
-    default:
-      return false;
-  }
-}
 
 std::string TypeLabel(const ColumnType& type) {
   return type.name.empty() ? std::string("the column type") : type.name;
@@ -163,7 +73,7 @@ Result<Value> ToInteger(const Value& value, const ColumnType& type) {
       n = static_cast<Int128>(std::trunc(value.number()));
       break;
     case ValueKind::kText: {
-      const std::string_view t = Trim(value.text());
+      const std::string_view t = text::Trim(value.text(), text::kSpacesAndTabs);
       std::int64_t parsed = 0;
       const char* begin = t.data() + (!t.empty() && t.front() == '+' ? 1 : 0);
       auto [end, ec] = std::from_chars(begin, t.data() + t.size(), parsed);
@@ -179,15 +89,6 @@ Result<Value> ToInteger(const Value& value, const ColumnType& type) {
   }
   if (n < type.min_integer || n > type.max_integer) return Overflow(type);
   return Value::Integer(static_cast<std::int64_t>(n));
-}
-
-int DigitCount(Int128 v) {
-  int digits = 0;
-  do {
-    ++digits;
-    v /= 10;
-  } while (v != 0);
-  return digits;
 }
 
 Result<Value> ToDecimalColumn(const Value& value, const ColumnType& type) {
@@ -224,7 +125,7 @@ Result<Value> ToFloat(const Value& value, const ColumnType& type) {
     case ValueKind::kText: {
       // Read as in the C locale; a number beyond a double's range is refused, as SQL Server
       // refuses it, rather than stored as an infinity or a zero.
-      std::string_view text = Trim(value.text());
+      std::string_view text = text::Trim(value.text(), text::kSpacesAndTabs);
       const bool plus = text.starts_with('+');
       if (plus) text.remove_prefix(1);
       double d = 0;
@@ -250,7 +151,7 @@ Result<Value> ToBit(const Value& value, const ColumnType& type) {
     case ValueKind::kDouble:
       return Value::Integer(value.AsDouble() != 0 ? 1 : 0);
     case ValueKind::kText: {
-      const std::string t = text::LowerAscii(Trim(value.text()));
+      const std::string t = text::LowerAscii(text::Trim(value.text(), text::kSpacesAndTabs));
       if (t == "true" || t == "1") return Value::Integer(1);
       if (t == "false" || t == "0") return Value::Integer(0);
       return ConversionFailed(value, type);
@@ -270,7 +171,7 @@ Result<Value> ToDate(const Value& value, const ColumnType& type) {
       time = value.time();
       break;
     case ValueKind::kText:
-      if (Trim(value.text()).empty()) {
+      if (text::Trim(value.text(), text::kSpacesAndTabs).empty()) {
         date = {1900, 1, 1};  // SQL Server reads an empty text as its base date
       } else if (!ParseDateText(value.text(), date, time)) {
         return Refused(kErrDateConversion,
@@ -296,44 +197,14 @@ Result<Value> ToDate(const Value& value, const ColumnType& type) {
   return Value::Text(FormatStoredDateTime(date, time));
 }
 
-bool ParseTime(std::string_view t, CivilTime& time) {
-  // hh:mm[:ss[.fff]]
-  int parts[3] = {0, 0, 0};
-  int index = 0;
-  std::size_t pos = 0;
-  while (index < 3) {
-    std::size_t end = pos;
-    while (end < t.size() && t[end] >= '0' && t[end] <= '9') ++end;
-    if (end == pos || end - pos > 2) return false;
-    ParseInt(t.substr(pos, end - pos), parts[index++]);
-    pos = end;
-    if (pos == t.size() || t[pos] != ':') break;
-    ++pos;
-  }
-  if (index < 2) return false;
-  int millisecond = 0;
-  if (pos < t.size() && t[pos] == '.') {
-    ++pos;
-    int scale = 100;
-    while (pos < t.size() && t[pos] >= '0' && t[pos] <= '9') {
-      millisecond += (t[pos] - '0') * scale;
-      scale /= 10;
-      ++pos;
-    }
-  }
-  if (pos != t.size()) return false;
-  if (parts[0] > 23 || parts[1] > 59 || parts[2] > 59) return false;
-  time = {parts[0], parts[1], parts[2], millisecond};
-  return true;
-}
-
 }  // namespace
 
 ColumnType ParseColumnType(std::string_view declared) {
   ColumnType type;
-  const std::string lower = text::LowerAscii(Trim(declared));
+  const std::string lower = text::LowerAscii(text::Trim(declared, text::kSpacesAndTabs));
   const std::size_t open = lower.find('(');
-  type.name = std::string(Trim(std::string_view(lower).substr(0, open)));
+  type.name =
+      std::string(text::Trim(std::string_view(lower).substr(0, open), text::kSpacesAndTabs));
   std::string_view args;
   if (open != std::string::npos) {
     const std::size_t close = lower.find(')', open);
@@ -342,8 +213,8 @@ ColumnType ParseColumnType(std::string_view declared) {
   }
   int first = -1, second = -1;
   const std::size_t comma = args.find(',');
-  ParseInt(args.substr(0, comma), first);
-  if (comma != std::string_view::npos) ParseInt(args.substr(comma + 1), second);
+  text::ParseInt(args.substr(0, comma), first);
+  if (comma != std::string_view::npos) text::ParseInt(args.substr(comma + 1), second);
 
   const std::string& n = type.name;
   if (n == "char" || n == "nchar" || n == "character") {
@@ -491,87 +362,6 @@ bool StoresUnchanged(const Value& value, const ColumnType& type) {
     default:
       return type.kind == ColumnType::Kind::kOther;
   }
-}
-
-bool ParseDateText(std::string_view text, CivilDate& date, CivilTime& time) {
-  text = Trim(text);
-  time = {};
-  std::string_view day_part = text, time_part;
-  const std::size_t split = text.find_first_of(" T");
-  if (split != std::string_view::npos) {
-    day_part = text.substr(0, split);
-    time_part = Trim(text.substr(split + 1));
-    if (!ParseTime(time_part, time)) return false;
-  }
-  int a = 0, b = 0, c = 0;
-  const char separator = day_part.find('/') != std::string_view::npos ? '/' : '-';
-  const std::size_t p1 = day_part.find(separator);
-  const std::size_t p2 = p1 == std::string_view::npos ? p1 : day_part.find(separator, p1 + 1);
-  if (p2 == std::string_view::npos) return false;
-  if (!ParseInt(day_part.substr(0, p1), a) || !ParseInt(day_part.substr(p1 + 1, p2 - p1 - 1), b) ||
-      !ParseInt(day_part.substr(p2 + 1), c)) {
-    return false;
-  }
-  if (p1 == 4) {
-    date = {a, b, c};  // yyyy-mm-dd
-  } else {
-    int year = c;
-    if (p2 + 1 + 2 == day_part.size())
-      year += c < 50 ? 2000 : 1900;  // two-digit years
-    else if (day_part.size() - p2 - 1 != 4)
-      return false;
-    date = {year, b, a};  // dd/mm/yyyy
-  }
-  return IsValidDate(date);
-}
-
-namespace {
-
-// Writes `value` as exactly `width` digits ending just before `end`.
-void PutDigits(char* end, int value, int width) {
-  for (int i = 0; i < width; ++i) {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-}
-
-}  // namespace
-
-void AppendStoredDate(std::string& out, const CivilDate& date) {
-  char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'};
-  PutDigits(text + 4, date.year, 4);
-  PutDigits(text + 7, date.month, 2);
-  PutDigits(text + 10, date.day, 2);
-  out.append(text, sizeof text);
-}
-
-void AppendStoredDateTime(std::string& out, const CivilDate& date, const CivilTime& time) {
-  char text[23] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0', ' ', '0',
-                   '0', ':', '0', '0', ':', '0', '0', '.', '0', '0', '0'};
-  PutDigits(text + 4, date.year, 4);
-  PutDigits(text + 7, date.month, 2);
-  PutDigits(text + 10, date.day, 2);
-  PutDigits(text + 13, time.hour, 2);
-  PutDigits(text + 16, time.minute, 2);
-  PutDigits(text + 19, time.second, 2);
-  if (time.millisecond == 0) {
-    out.append(text, 19);
-    return;
-  }
-  PutDigits(text + 23, time.millisecond, 3);
-  out.append(text, sizeof text);
-}
-
-std::string FormatStoredDate(const CivilDate& date) {
-  std::string out;
-  AppendStoredDate(out, date);
-  return out;
-}
-
-std::string FormatStoredDateTime(const CivilDate& date, const CivilTime& time) {
-  std::string out;
-  AppendStoredDateTime(out, date, time);
-  return out;
 }
 
 }  // namespace zuna::sql

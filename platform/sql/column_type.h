@@ -47,15 +47,4 @@ Status ConvertForColumn(const Value& value, const ColumnType& type, std::string_
 // the common case of an import, checked without building anything.
 bool StoresUnchanged(const Value& value, const ColumnType& type);
 
-// Parses a date or datetime text: "dd/mm/yyyy", "dd/mm/yyyy hh:mm[:ss]", "yyyy-mm-dd",
-// "yyyy-mm-dd hh:mm:ss[.fff]" (or with a 'T'). False when the text is none of these or names no
-// real day.
-bool ParseDateText(std::string_view text, CivilDate& date, CivilTime& time);
-
-// The stored text of a date or datetime column: "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss[.fff]".
-std::string FormatStoredDate(const CivilDate& date);
-std::string FormatStoredDateTime(const CivilDate& date, const CivilTime& time);
-void AppendStoredDate(std::string& out, const CivilDate& date);
-void AppendStoredDateTime(std::string& out, const CivilDate& date, const CivilTime& time);
-
 }  // namespace zuna::sql

@@ -7,8 +7,8 @@
 
 #include "platform/base/result.h"
 #include "platform/base/value.h"
+#include "platform/recordset/recordset.h"
 #include "platform/sql/column_type.h"
-#include "platform/sql/recordset.h"
 
 namespace zuna::sql {
 
@@ -65,7 +65,7 @@ class Connection {
   virtual Status Flush() = 0;
 
   // The rows refused after their Insert returned Ok, since the last call.
-  virtual std::vector<LateRefusal> TakeLateRefusals() { return {}; }
+  virtual std::vector<recordset::LateRefusal> TakeLateRefusals() { return {}; }
 };
 
 }  // namespace zuna::sql

@@ -22,8 +22,6 @@ inline constexpr long kErrCannotOpenDatabase = 4060;
 inline constexpr long kErrArithmeticOverflow = 8115;
 inline constexpr long kErrTruncation = 8152;
 inline constexpr long kErrServerNotFound = 17;
-// ADO's "arguments are of the wrong type" for a connection text it will not use.
-inline constexpr long kErrBadArguments = 3001;
 
 Status InvalidObjectName(std::string_view name);
 Status InvalidColumnName(std::string_view name);

@@ -6,10 +6,22 @@
 #include <utility>
 #include <vector>
 
+#include "platform/recordset/simple_select.h"
 #include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql {
 namespace {
+
+using recordset::ItemNotFound;
+using recordset::LateRefusal;
+using recordset::NoCurrentRecord;
+using recordset::NotUpdatable;
+using recordset::ObjectClosed;
+using recordset::ParseSimpleSelect;
+using recordset::ReadOnlyRecordset;
+using recordset::Recordset;
+using recordset::SimpleSelect;
 
 // Column lookup by name without case, as SQL Server compares names; no allocation per lookup.
 class ColumnIndex {
@@ -35,23 +47,18 @@ class ColumnIndex {
   }
 
  private:
-  static char Fold(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
   struct Hash {
     using is_transparent = void;
     std::size_t operator()(std::string_view s) const {
       std::size_t h = 1469598103934665603ull;
-      for (char c : s) h = (h ^ static_cast<unsigned char>(Fold(c))) * 1099511628211ull;
+      for (char c : s) h = (h ^ static_cast<unsigned char>(text::LowerAscii(c))) * 1099511628211ull;
       return h;
     }
   };
   struct Equal {
     using is_transparent = void;
     bool operator()(std::string_view a, std::string_view b) const {
-      if (a.size() != b.size()) return false;
-      for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i])) return false;
-      }
-      return true;
+      return text::EqualsIgnoringCase(a, b);
     }
   };
   std::unordered_map<std::string, int, Hash, Equal> index_;
@@ -62,105 +69,116 @@ class ColumnIndex {
 // Rows read forward from a cursor; the base of both recordset kinds below.
 class ReadingRecordset : public Recordset {
  public:
-  explicit ReadingRecordset(std::shared_ptr<Connection> connection)
-      : connection_(std::move(connection)) {}
+  // The rows of `source`, queried on `connection` when a row is first asked for (a table opened
+  // only to be added to reads nothing), unless a running cursor is handed over first.
+  ReadingRecordset(std::shared_ptr<Connection> connection, std::vector<ColumnInfo> columns,
+                   std::string source)
+      : connection_(std::move(connection)),
+        columns_(std::move(columns)),
+        source_(std::move(source)) {
+    index_.Build(columns_);
+  }
 
   bool Eof() const override {
     // A failure to start shows as the end of the rows here and as the error on the next read.
-    (void)const_cast<ReadingRecordset*>(this)->EnsureStarted();
-    return eof_;
+    (void)EnsureStarted();
+    return rows_.eof;
   }
   Status MoveNext() override {
     if (closed_) return ObjectClosed();
     RETURN_IF_ERROR(EnsureStarted());
-    if (eof_) return NoCurrentRecord();
+    if (rows_.eof) return NoCurrentRecord();
     return Advance();
   }
-  int FieldCount() const override { return closed_ ? 0 : static_cast<int>(columns().size()); }
+  int FieldCount() const override { return closed_ ? 0 : static_cast<int>(columns_.size()); }
   std::string_view FieldName(int index) const override {
     if (index < 0 || index >= FieldCount()) return {};
-    return columns()[static_cast<std::size_t>(index)].name;
+    return columns_[static_cast<std::size_t>(index)].name;
   }
   int FindField(std::string_view name) const override { return closed_ ? -1 : index_.Find(name); }
   Result<const Value*> Field(int index) const override {
     if (closed_) return ObjectClosed();
     if (index < 0 || index >= FieldCount()) return ItemNotFound(std::to_string(index));
     if (adding_) return &new_row_[static_cast<std::size_t>(index)];
-    RETURN_IF_ERROR(const_cast<ReadingRecordset*>(this)->EnsureStarted());
-    if (eof_) return NoCurrentRecord();
-    return &row_[static_cast<std::size_t>(index)];
+    RETURN_IF_ERROR(EnsureStarted());
+    if (rows_.eof) return NoCurrentRecord();
+    return &rows_.row[static_cast<std::size_t>(index)];
   }
   Status Close() override {
     if (closed_) return ObjectClosed();
     Status flushed = Flush();
-    cursor_.reset();
+    rows_.cursor.reset();
     closed_ = true;
-    eof_ = true;
+    rows_.eof = true;
     connection_.reset();
     return flushed;
   }
 
  protected:
-  virtual const std::vector<ColumnInfo>& columns() const = 0;
-  // Opens the cursor that delivers the rows.
-  virtual Result<std::unique_ptr<Cursor>> StartCursor() = 0;
   virtual Status Flush() { return Status::Ok(); }
 
-  Status EnsureStarted() {
-    if (started_ || closed_) return start_status_;
-    started_ = true;
-    auto cursor = StartCursor();
-    if (!cursor.ok()) {
-      eof_ = true;
-      start_status_ = cursor.status();
-      return start_status_;
+  // The rows come from `cursor`, which runs already, instead of a query of the source.
+  void ReadFrom(std::unique_ptr<Cursor> cursor) { rows_.cursor = std::move(cursor); }
+
+  // Reads the first row, once; the failure to start, for every later call.
+  Status EnsureStarted() const {
+    if (rows_.started || closed_) return rows_.start_status;
+    rows_.started = true;
+    if (!rows_.cursor) {
+      auto cursor = connection_->Query(source_);
+      if (!cursor.ok()) {
+        rows_.eof = true;
+        rows_.start_status = cursor.status();
+        return rows_.start_status;
+      }
+      rows_.cursor = std::move(cursor).value();
     }
-    cursor_ = std::move(cursor).value();
     return Advance();
   }
 
-  Status Advance() {
-    auto more = cursor_->Next(row_);
+  Status Advance() const {
+    auto more = rows_.cursor->Next(rows_.row);
     if (!more.ok()) {
-      eof_ = true;  // a failed read ends the rows, so every caller's loop ends
+      rows_.eof = true;  // a failed read ends the rows, so every caller's loop ends
       return more.status();
     }
-    eof_ = !*more;
+    rows_.eof = !*more;
     return Status::Ok();
   }
 
   std::shared_ptr<Connection> connection_;
+  const std::vector<ColumnInfo> columns_;
+  const std::string source_;
   ColumnIndex index_;
-  std::unique_ptr<Cursor> cursor_;
-  std::vector<Value> row_;
   std::vector<Value> new_row_;
   bool adding_ = false;
-  bool started_ = false;
-  bool eof_ = true;
   bool closed_ = false;
-  Status start_status_;
+
+ private:
+  // The rows as far as they were read. Reading the first one when a caller first asks, from
+  // Eof() or Field() too, changes nothing the caller can see: this part is mutable.
+  struct Rows {
+    std::unique_ptr<Cursor> cursor;
+    std::vector<Value> row;
+    bool started = false;
+    bool eof = true;
+    Status start_status;
+  };
+  mutable Rows rows_;
 };
 
 // The rows of a query; read-only.
 class QueryRecordset final : public ReadingRecordset {
  public:
   QueryRecordset(std::shared_ptr<Connection> connection, std::unique_ptr<Cursor> cursor)
-      : ReadingRecordset(std::move(connection)), pending_(std::move(cursor)) {
-    columns_ = pending_->columns();
-    index_.Build(columns_);
+      : ReadingRecordset(std::move(connection), cursor->columns(), "") {
+    ReadFrom(std::move(cursor));
   }
   Status Start() { return EnsureStarted(); }
 
   Status AddNew() override { return NotUpdatable(); }
   Status Set(int, const Value&) override { return NotUpdatable(); }
   Status Update() override { return NotUpdatable(); }
-
- private:
-  const std::vector<ColumnInfo>& columns() const override { return columns_; }
-  Result<std::unique_ptr<Cursor>> StartCursor() override { return std::move(pending_); }
-
-  std::vector<ColumnInfo> columns_;
-  std::unique_ptr<Cursor> pending_;
 };
 
 // A whole table: rows to read, and new rows to add.
@@ -168,11 +186,8 @@ class TableRecordset final : public ReadingRecordset {
  public:
   TableRecordset(std::shared_ptr<Connection> connection, std::string table, std::string source,
                  std::vector<ColumnInfo> columns)
-      : ReadingRecordset(std::move(connection)),
-        table_(std::move(table)),
-        source_(std::move(source)),
-        columns_(std::move(columns)) {
-    index_.Build(columns_);
+      : ReadingRecordset(std::move(connection), std::move(columns), std::move(source)),
+        table_(std::move(table)) {
     assigned_flags_.assign(columns_.size(), 0);
   }
   ~TableRecordset() override {
@@ -232,8 +247,6 @@ class TableRecordset final : public ReadingRecordset {
   }
 
  private:
-  const std::vector<ColumnInfo>& columns() const override { return columns_; }
-  Result<std::unique_ptr<Cursor>> StartCursor() override { return connection_->Query(source_); }
   Status Flush() override {
     Status flushed = connection_->Flush();
     // The connection goes at Close; what its last batch refused stays to be taken.
@@ -245,8 +258,6 @@ class TableRecordset final : public ReadingRecordset {
   std::uint64_t updates_ = 0;
   std::vector<LateRefusal> late_;
   std::string table_;
-  std::string source_;
-  std::vector<ColumnInfo> columns_;
   std::vector<char> assigned_flags_;
   std::vector<const Value*> borrowed_;
   std::vector<int> assigned_;
@@ -254,7 +265,7 @@ class TableRecordset final : public ReadingRecordset {
 };
 
 // What opening an update statement leaves: no rows, nothing to read.
-class ExecutedRecordset final : public Recordset {
+class ExecutedRecordset final : public ReadOnlyRecordset {
  public:
   bool Eof() const override { return true; }
   Status MoveNext() override { return closed_ ? ObjectClosed() : NoCurrentRecord(); }
@@ -264,9 +275,6 @@ class ExecutedRecordset final : public Recordset {
   Result<const Value*> Field(int index) const override {
     return ItemNotFound(std::to_string(index));
   }
-  Status AddNew() override { return NotUpdatable(); }
-  Status Set(int, const Value&) override { return NotUpdatable(); }
-  Status Update() override { return NotUpdatable(); }
   Status Close() override {
     if (closed_) return ObjectClosed();
     closed_ = true;

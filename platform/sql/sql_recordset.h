@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "platform/base/result.h"
+#include "platform/recordset/recordset.h"
 #include "platform/sql/connection.h"
-#include "platform/sql/recordset.h"
 
 namespace zuna::sql {
 
@@ -17,7 +17,7 @@ namespace zuna::sql {
 //  - any other query returns its rows, read-only;
 //  - any other statement (an update) is executed and gives a recordset without rows.
 // A missing table fails with SQL Server's "Invalid object name".
-Result<std::unique_ptr<Recordset>> OpenSqlRecordset(std::shared_ptr<Connection> connection,
-                                                    std::string_view source);
+Result<std::unique_ptr<recordset::Recordset>> OpenSqlRecordset(
+    std::shared_ptr<Connection> connection, std::string_view source);
 
 }  // namespace zuna::sql

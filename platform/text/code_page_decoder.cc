@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <new>
 #include <vector>
 
 #include "platform/text/encoding.h"
@@ -11,11 +12,15 @@ namespace zuna::text {
 
 struct CodePageDecoder::Iconv {
   explicit Iconv(iconv_t h) : handle(h) {}
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
   ~Iconv() { iconv_close(handle); }
   iconv_t handle;
 };
 
 namespace {
+
+std::string IconvName(int code_page) { return "CP" + std::to_string(code_page); }
 
 constexpr char kReplacementUtf8[] = "\xEF\xBF\xBD";
 
@@ -49,19 +54,38 @@ std::size_t ConvertWithIconv(iconv_t handle, std::string_view bytes, std::string
 
 }  // namespace
 
+CodePageDecoder::CodePageDecoder() = default;
+CodePageDecoder::~CodePageDecoder() = default;
+CodePageDecoder::CodePageDecoder(CodePageDecoder&& other) noexcept = default;
+CodePageDecoder& CodePageDecoder::operator=(CodePageDecoder&& other) noexcept = default;
+
+CodePageDecoder::CodePageDecoder(const CodePageDecoder& other)
+    : code_page_(other.code_page_), single_byte_(other.single_byte_), table_(other.table_) {
+  if (!other.iconv_) return;
+  const iconv_t handle = iconv_open("UTF-8", IconvName(code_page_).c_str());
+  if (handle == reinterpret_cast<iconv_t>(-1)) throw std::bad_alloc();
+  iconv_ = std::make_unique<Iconv>(handle);
+}
+
+CodePageDecoder& CodePageDecoder::operator=(const CodePageDecoder& other) {
+  if (this != &other) *this = CodePageDecoder(other);
+  return *this;
+}
+
 Result<CodePageDecoder> CodePageDecoder::ForCodePage(int code_page) {
-  const std::string name = "CP" + std::to_string(code_page);
-  iconv_t handle = iconv_open("UTF-8", name.c_str());
+  iconv_t handle = iconv_open("UTF-8", IconvName(code_page).c_str());
   if (handle == reinterpret_cast<iconv_t>(-1)) {
     return Status(ErrorKind::kNotFound, errno, "unknown code page " + std::to_string(code_page));
   }
+  auto owned = std::make_unique<Iconv>(handle);
   CodePageDecoder decoder;
   decoder.code_page_ = code_page;
-  decoder.iconv_ = std::make_shared<Iconv>(handle);
   if (IsMultiByte(code_page)) {
     decoder.single_byte_ = false;
+    decoder.iconv_ = std::move(owned);
     return decoder;
   }
+  // A single-byte page needs iconv only to fill its table.
   for (int b = 0; b < 256; ++b) {
     auto& entry = decoder.table_[static_cast<std::size_t>(b)];
     std::string utf8;
@@ -76,7 +100,7 @@ Result<CodePageDecoder> CodePageDecoder::ForCodePage(int code_page) {
   return decoder;
 }
 
-std::size_t CodePageDecoder::Decode(std::string_view bytes, std::string& out) const {
+std::size_t CodePageDecoder::Decode(std::string_view bytes, std::string& out) {
   if (!single_byte_) return ConvertWithIconv(iconv_->handle, bytes, out);
   std::size_t bad = 0;
   std::size_t i = 0;

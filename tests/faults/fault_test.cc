@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/constants.h"
 #include "pdf/txt_to_pdf.h"
 #include "report/report_window_model.h"
 #include "scripts/schema_commands.h"
@@ -13,8 +12,8 @@ namespace zuna {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
-using testing::Lines;
+using testkit::DbfBuilder;
+using testkit::Lines;
 
 class FaultTest : public ::testing::Test {
  protected:
@@ -26,8 +25,8 @@ class FaultTest : public ::testing::Test {
     b.Write(folder_.data() / "department.dbf");
   }
 
-  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
-  testing::RecordingOperator op_;
+  testkit::ProgramFolder folder_{ZUNA_SQL_DIR};
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(FaultTest, ReadOnlyProgramFolderLosesTheLogsButCopiesTheRows) {
@@ -48,9 +47,9 @@ TEST_F(FaultTest, ReadOnlyProgramFolderLosesTheLogsButCopiesTheRows) {
   ::chmod(folder_.path().c_str(), 0555);
   ::chmod(store.c_str(), 0777);
   ::chmod((store / "zuna.db").c_str(), 0666);
-  const int failed = testing::RunUnprivileged([&] {
-    testing::RecordingOperator op;
-    const import::ImportSummary summary = folder_.Import(op);
+  const int failed = testkit::RunUnprivileged([&] {
+    testkit::RecordingOperator op;
+    const transfer::ImportSummary summary = folder_.Import(op);
     // The logs could not be created: that is said, and the rows still arrive.
     return summary.skipped() && op.messages.back().find("could not be copied") != std::string::npos
                ? 0
@@ -67,7 +66,7 @@ TEST_F(FaultTest, ReadOnlyProgramFolderLosesTheLogsButCopiesTheRows) {
 
 TEST_F(FaultTest, MissingTargetDatabaseLosesEveryRowAndSaysSo) {
   Department(3);
-  const import::ImportSummary summary = folder_.Import(op_);
+  const transfer::ImportSummary summary = folder_.Import(op_);
   EXPECT_EQ(summary.rows_lost, 3u);
   const Lines errors = folder_.LogLines("import_errors");
   ASSERT_FALSE(errors.empty());
@@ -89,8 +88,8 @@ TEST_F(FaultTest, ATableThatCannotBeReadAfterTheExistenceTestIsSkippedAndListed)
   ::chmod((folder_.data() / "department.dbf").c_str(), 0);
   ::chmod(folder_.path().c_str(), 0777);  // the unprivileged import may write everything else
   ::chmod((folder_.path() / "zuna.db").c_str(), 0666);
-  const int failed = testing::RunUnprivileged([&] {
-    testing::RecordingOperator op;
+  const int failed = testkit::RunUnprivileged([&] {
+    testkit::RecordingOperator op;
     folder_.Import(op);
     return op.messages.back().find("could not be copied") == std::string::npos ? 1 : 0;
   });
@@ -105,7 +104,7 @@ TEST_F(FaultTest, TruncatedTableDeliversItsCompleteRows) {
   Department(3);
   const fs::path file = folder_.data() / "department.dbf";
   fs::resize_file(file, fs::file_size(file) - 10);
-  const import::ImportSummary summary = folder_.Import(op_);
+  const transfer::ImportSummary summary = folder_.Import(op_);
   EXPECT_EQ(folder_.Rows("select count(*) from department"), (Lines{"2"}));
   const auto& report = summary.tables[1];
   EXPECT_EQ(report.table, "department");
@@ -130,10 +129,11 @@ TEST_F(FaultTest, MissingMemoFileFailsThatTableOnly) {
 }
 
 TEST_F(FaultTest, DiskFullWhileWritingThePdfIsReportedOnce) {
-  testing::WriteFile(folder_.path() / "text", std::string(100000, 'x') + "\r\n");
+  testkit::WriteFile(folder_.path() / "text", std::string(100000, 'x') + "\r\n");
   pdf::TxtToPdf writer(op_);
-  writer.ConvertTextToPdf(folder_.path() / "text", "/dev/full", "", "", "", "", "", "Courier", 8, 0,
-                          15, 12);
+  pdf::PdfOptions options;
+  options.creator.clear();
+  writer.ConvertTextToPdf(folder_.path() / "text", "/dev/full", options);
   ASSERT_EQ(op_.messages.size(), 1u);
   EXPECT_NE(op_.messages[0].find("No space left on device"), std::string::npos);
   EXPECT_TRUE(writer.failed());
@@ -142,7 +142,7 @@ TEST_F(FaultTest, DiskFullWhileWritingThePdfIsReportedOnce) {
 TEST_F(FaultTest, UndefinedOdbcDataSourceLosesTheRowsAndStopsTheReport) {
   folder_.set_ini("[pay]\nDriver = odbc\nDSN = no_such_source\n");
   Department();
-  const import::ImportSummary summary = folder_.Import(op_);
+  const transfer::ImportSummary summary = folder_.Import(op_);
   EXPECT_EQ(summary.rows_lost, 2u);
   EXPECT_NE(folder_.LogLines("import_errors")[0].find("IM002"), std::string::npos);
   report::ReportWindowModel report(folder_.sources(), op_);
@@ -152,12 +152,12 @@ TEST_F(FaultTest, UndefinedOdbcDataSourceLosesTheRowsAndStopsTheReport) {
 }
 
 TEST_F(FaultTest, AScriptThatIsNotWindows1252TextEndsWithTheEnginesError) {
-  testing::WriteFile(folder_.path() / "CreateTableScript.sql",
+  testkit::WriteFile(folder_.path() / "CreateTableScript.sql",
                      std::string("CREATE TABLE t (name varchar(5));\r\n"
                                  "INSERT INTO t VALUES ('\xE2\x82\xAC');\r\n\x00\xFF\xFE binary",
                                  76));
   folder_.CreateDatabase();
-  testing::RecordingOperator op;
+  testkit::RecordingOperator op;
   const Status status =
       scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, folder_.sources(), "", op);
   EXPECT_FALSE(status.ok());

@@ -6,7 +6,6 @@
 #include <regex>
 #include <set>
 
-#include "app/constants.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
 #include "platform/sql/sqlite/storage_faults.h"
 #include "tests/support/program_folder.h"
@@ -17,8 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using sql::sqlite::SetStorageFaults;
 using sql::sqlite::StorageFaults;
-using testing::DbfBuilder;
-using testing::Lines;
+using testkit::DbfBuilder;
+using testkit::Lines;
 using RowSet = std::set<std::uint64_t>;
 
 constexpr long kBusy = 5;
@@ -47,9 +46,10 @@ class ImportStorageTest : public ::testing::Test {
     folder_.sources().set_sqlite_options(options);
   }
 
-  const import::TableReport& Report(const import::ImportSummary& summary, std::string_view table) {
+  const transfer::TableReport& Report(const transfer::ImportSummary& summary,
+                                      std::string_view table) {
     return *std::find_if(summary.tables.begin(), summary.tables.end(),
-                         [&](const import::TableReport& r) { return r.table == table; });
+                         [&](const transfer::TableReport& r) { return r.table == table; });
   }
 
   RowSet Arrived() {
@@ -99,8 +99,8 @@ class ImportStorageTest : public ::testing::Test {
                        [&](const std::string& line) { return line.starts_with(start); });
   }
 
-  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
-  testing::RecordingOperator op_;
+  testkit::ProgramFolder folder_{ZUNA_SQL_DIR};
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(ImportStorageTest, AFullDiskStopsTheImportWithEveryRowAccountedFor) {
@@ -120,13 +120,13 @@ TEST_F(ImportStorageTest, AFullDiskStopsTheImportWithEveryRowAccountedFor) {
     fs::remove(folder_.path() / "zuna.db");
     folder_.CreateDatabase();
     SetStorageFaults({StorageFaults::Kind::kDiskFull, room});
-    const import::ImportSummary summary = folder_.Import(op_);
+    const transfer::ImportSummary summary = folder_.Import(op_);
     SetStorageFaults({});
 
     ASSERT_TRUE(summary.stopped());
     EXPECT_EQ(summary.stopped_by.number(), kFull);
     EXPECT_EQ(summary.stopped_at, "department");
-    const import::TableReport& department = Report(summary, "department");
+    const transfer::TableReport& department = Report(summary, "department");
     EXPECT_EQ(department.stopped_by.number(), kFull);
     EXPECT_EQ(department.rows_read, static_cast<std::uint64_t>(kRows));
     EXPECT_EQ(department.rows_saved + department.rows_refused, department.rows_read);
@@ -171,10 +171,10 @@ TEST_F(ImportStorageTest, AReaderHoldingTheDatabaseLosesItsGroupsButNeverClaimsT
   auto reader = sql::sqlite::SqliteConnection::OpenFile(folder_.path() / "zuna.db");
   ASSERT_TRUE(reader.ok());
   ASSERT_TRUE((*reader)->Execute("BEGIN; SELECT count(*) FROM department;").ok());
-  const import::ImportSummary summary = folder_.Import(op_);
+  const transfer::ImportSummary summary = folder_.Import(op_);
   ASSERT_TRUE((*reader)->Execute("COMMIT").ok());
 
-  const import::TableReport& department = Report(summary, "department");
+  const transfer::TableReport& department = Report(summary, "department");
   EXPECT_EQ(department.rows_saved, 0u);
   EXPECT_EQ(department.rows_refused, 120u);
   EXPECT_TRUE(department.stopped_by.ok());  // a lock passes: it stops nothing

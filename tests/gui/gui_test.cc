@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <functional>
 
-#include "app/constants.h"
 #include "app/gui/application.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/recordset.h"
+#include "core/connection_texts.h"
+#include "platform/recordset/recordset.h"
+#include "platform/sources/data_sources.h"
 #include "tests/support/comma_decimal_locale.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/recording_operator.h"
@@ -26,7 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Records messages and lets a test look at the window when one arrives.
-class WatchingOperator : public testing::RecordingOperator {
+class WatchingOperator : public testkit::RecordingOperator {
  public:
   void ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) override {
     RecordingOperator::ShowMessage(text, icon, title);
@@ -43,7 +43,7 @@ class GuiTest : public ::testing::Test {
       fs::copy_file(script.path(), folder_ / script.path().filename().string());
     }
     fs::create_directory(folder_ / "zuna");
-    testing::DbfBuilder()
+    testkit::DbfBuilder()
         .Field("DEPT_CODE", 'C', 4)
         .Field("DEPT_NAME", 'C', 20)
         .Field("USER_ID", 'C', 8)
@@ -51,8 +51,8 @@ class GuiTest : public ::testing::Test {
         .Field("OPR_DATE", 'D', 8)
         .Row({"D1", "ACCOUNTS", "ADMIN", "DDO1", "20240101"})
         .Write(folder_ / "zuna" / "department.dbf");
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
-                                                  std::vector<std::string>{});
+    sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile(),
+                                                      std::vector<std::string>{});
     app_ = std::make_unique<Application>(*sources_, op_);
     app_->Start();
   }
@@ -73,7 +73,7 @@ class GuiTest : public ::testing::Test {
 
   // The rows of a query on the target, each as "v1|v2".
   std::vector<std::string> Rows(const std::string& query) {
-    auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+    auto rs = sources_->OpenRecordset(query, core::kPayConnection);
     if (!rs.ok()) return {rs.status().ToString()};
     std::vector<std::string> rows;
     for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
@@ -85,8 +85,8 @@ class GuiTest : public ::testing::Test {
     return rows;
   }
 
-  testing::TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
+  testkit::TempFolder folder_;
+  std::unique_ptr<sources::DataSources> sources_;
   WatchingOperator op_;
   std::unique_ptr<Application> app_;
 };
@@ -201,12 +201,12 @@ TEST_F(GuiTest, DecimalsArriveWhateverTheProcessLocale) {
     ASSERT_STREQ(std::localeconv()->decimal_point, expected);
   }
   PrepareDatabase();
-  testing::DbfBuilder(0x30)  // Visual FoxPro: B fields are binary doubles
+  testkit::DbfBuilder(0x30)  // Visual FoxPro: B fields are binary doubles
       .Field("EMP_CODE", 'C', 2)
       .Field("BASIC_PAY", 'B', 8, 2)
       .Field("INCR_AMT", 'N', 8, 2)
       .Field("HR_AMT", 'B', 8, 2)
-      .Row({"E1", testing::LeDouble(12.5), "  250.75", testing::LeDouble(1234.5678)})
+      .Row({"E1", testkit::LeDouble(12.5), "  250.75", testkit::LeDouble(1234.5678)})
       .Write(folder_ / "zuna" / "personnel.dbf");
   QTest::mouseClick(Button("Command1"), Qt::LeftButton);
   EXPECT_EQ(Rows("select emp_code, basic_pay, incr_amt, hr_amt from personnel"),
@@ -215,12 +215,12 @@ TEST_F(GuiTest, DecimalsArriveWhateverTheProcessLocale) {
 
 TEST(CommaDecimalLocaleGuiTest, DesktopImportKeepsDecimals) {
   std::string error;
-  const fs::path locales = testing::CommaDecimalLocaleFolder(error);
+  const fs::path locales = testkit::CommaDecimalLocaleFolder(error);
   ASSERT_FALSE(locales.empty()) << error;
   // A fresh desktop program started under the locale: QApplication takes it from the
   // environment, as it does for the operator.
-  const auto [status, out] = testing::RunCommand(
-      "LOCPATH='" + locales.string() + "' LC_ALL=" + testing::kCommaDecimalLocale +
+  const auto [status, out] = testkit::RunCommand(
+      "LOCPATH='" + locales.string() + "' LC_ALL=" + testkit::kCommaDecimalLocale +
       " ZUNA_EXPECT_DECIMAL_POINT=, '" + fs::read_symlink("/proc/self/exe").string() +
       "' --gtest_filter=GuiTest.DecimalsArriveWhateverTheProcessLocale");
   EXPECT_EQ(status, 0) << out;

@@ -4,7 +4,7 @@
 
 #include <set>
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 std::vector<int> FieldCounts(std::span<const CatalogEntry> catalog) {
@@ -85,4 +85,4 @@ TEST(CatalogTest, EveryTableIsCataloguedOnce) {
 }
 
 }  // namespace
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -12,12 +12,12 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_operator.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
-using testing::Lines;
+using testkit::DbfBuilder;
+using testkit::Lines;
 
 class DamagedSourceTest : public ::testing::Test {
  protected:
@@ -44,9 +44,9 @@ class DamagedSourceTest : public ::testing::Test {
     return std::find(op_.messages.begin(), op_.messages.end(), message) != op_.messages.end();
   }
 
-  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
+  testkit::ProgramFolder folder_{ZUNA_SQL_DIR};
   fs::path data_ = folder_.data();
-  testing::RecordingOperator op_;
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(DamagedSourceTest, ATableThatDoesNotOpenLosesTheRowsItsHeaderAnnounces) {
@@ -156,4 +156,4 @@ TEST_F(DamagedSourceTest, ValuesThatCannotBeDecodedAreLostFieldsWithTheirRowAndS
 }
 
 }  // namespace
-}  // namespace zuna::import
+}  // namespace zuna::transfer

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 TEST(DateRuleTest, YearTextIsTheYearOfADateAndTheLastFourCharactersOfAnythingElse) {
@@ -50,4 +50,4 @@ TEST(DateRuleTest, OutOfRangeDatesAreReplacedAndLogged) {
 }
 
 }  // namespace
-}  // namespace zuna::import
+}  // namespace zuna::transfer

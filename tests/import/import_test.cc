@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
 #include "import/import_run.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
@@ -12,12 +12,12 @@
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_operator.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
-using testing::Lines;
+using testkit::DbfBuilder;
+using testkit::Lines;
 
 // The _NullFlags byte of a row without nulls.
 const std::string kNoNulls(1, '\0');
@@ -43,10 +43,10 @@ class ImportTest : public ::testing::Test {
     return b;
   }
 
-  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
+  testkit::ProgramFolder folder_{ZUNA_SQL_DIR};
   fs::path data_ = folder_.data();
-  testing::RecordingOperator op_;
-  testing::RecordingWindow window_;
+  testkit::RecordingOperator op_;
+  testkit::RecordingWindow window_;
 };
 
 TEST_F(ImportTest, EmptyDataFolderShowsEveryNotFoundMessageInOrderThenCompleted) {
@@ -210,13 +210,13 @@ TEST_F(ImportTest, AFortyThousandRowInstallationWarnsInsteadOfWrappingIntoAMark)
 }
 
 TEST_F(ImportTest, AnInstallationThatCannotBeCountedIsNotMarked) {
-  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
+  auto connection = folder_.sources().OpenConnection(core::kDatabasePrefix);
   ASSERT_TRUE(connection.ok());
   ASSERT_TRUE((*connection)
                   ->Execute("INSERT INTO installation (ddo_code, dbf_type) VALUES ('D1', 'FoxPro')")
                   .ok());
   connection->reset();
-  testing::WriteFile(data_ / "installation.dbf", "not a table");
+  testkit::WriteFile(data_ / "installation.dbf", "not a table");
   Import();
   EXPECT_EQ(Rows("select dbf_type from installation"), (Lines{"FoxPro"}));
   const Lines errors = LogLines("import_errors");
@@ -228,7 +228,7 @@ TEST_F(ImportTest, AnInstallationThatCannotBeCountedIsNotMarked) {
 }
 
 TEST_F(ImportTest, AKeyScriptThatFailsIsListedWithItsBatchAndTold) {
-  testing::WriteFile(folder_.path() / "pk.sql",
+  testkit::WriteFile(folder_.path() / "pk.sql",
                      "CREATE INDEX ix_one ON department (dept_code)\r\nGO\r\n"
                      "CREATE INDEX ix_two ON no_such_table (x)\r\nGO\r\n"
                      "CREATE INDEX ix_three ON department (dept_name)\r\n");
@@ -260,7 +260,7 @@ TEST_F(ImportTest, AMissingTargetColumnLosesThatFieldOnEveryRowAndIsListed) {
       .Field("GIS_DESC", 'C', 10)
       .Row({"G1", "one"})
       .Write(data_ / "gisgrp.dbf");
-  auto connection = folder_.sources().OpenConnection(constants::kDatabasePrefix);
+  auto connection = folder_.sources().OpenConnection(core::kDatabasePrefix);
   ASSERT_TRUE(connection.ok());
   ASSERT_TRUE((*connection)->Execute("ALTER TABLE gisgrp DROP COLUMN gis_desc").ok());
   const ImportSummary summary = Import();
@@ -308,10 +308,10 @@ TEST_F(ImportTest, RowsRefusedWhenTheirBatchIsSentAreLostAloneUnderTheirSourceRo
 }
 
 TEST_F(ImportTest, AnAnomalyLogNotFoundLeavesAnEarlierOneUntouched) {
-  testing::WriteFile(folder_.path() / "personnel_rpt", "earlier");
+  testkit::WriteFile(folder_.path() / "personnel_rpt", "earlier");
   Import();
-  EXPECT_EQ(testing::ReadFile(folder_.path() / "personnel_rpt"), "earlier");
+  EXPECT_EQ(testkit::ReadFile(folder_.path() / "personnel_rpt"), "earlier");
 }
 
 }  // namespace
-}  // namespace zuna::import
+}  // namespace zuna::transfer

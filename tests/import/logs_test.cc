@@ -6,34 +6,19 @@
 #include "import/import_run.h"
 #include "import/skip_log.h"
 #include "platform/files/fault_injecting_file_env.h"
-#include "platform/text/encoding.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/program_folder.h"
+#include "tests/support/unicode_lines.h"
 
-namespace zuna::import {
+namespace zuna::transfer {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
-using testing::Lines;
+using testkit::DbfBuilder;
+using testkit::Lines;
 
-// The complete lines (ended by CR LF) of a Unicode log as it is on disk now.
-Lines LinesOnDisk(const fs::path& path) {
-  const std::string bytes = testing::ReadFile(path);
-  if (bytes.size() < 2 || bytes.compare(0, 2, "\xFF\xFE") != 0) return {"<no byte-order mark>"};
-  std::string utf8;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    text::AppendUtf8(
-        static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8),
-        utf8);
-  }
-  Lines lines;
-  for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    lines.push_back(utf8.substr(start, end - start));
-  }
-  return lines;
-}
+// The complete lines of a Unicode log as it is on disk now.
+Lines LinesOnDisk(const fs::path& path) { return testkit::UnicodeLines(path); }
 
 // The bytes a Unicode log line of `characters` ASCII characters takes, with its CR LF.
 constexpr std::uint64_t LineBytes(std::size_t characters) { return 2 * (characters + 2); }
@@ -43,7 +28,7 @@ const Status kRefused(ErrorKind::kRefused, 8152, "String or binary data would be
 
 class SkipLogTest : public ::testing::Test {
  protected:
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   files::FaultInjectingFileEnv env_;
   SkipLog log_{env_};
   fs::path path_ = folder_ / "import_errors";
@@ -116,55 +101,6 @@ TEST_F(SkipLogTest, ReopeningStartsAfresh) {
   EXPECT_EQ(log_.Close().number(), EIO);  // the armed fault holds for the new file too
 }
 
-class LogSlotTest : public ::testing::Test {
- protected:
-  testing::TempFolder folder_;
-  files::FaultInjectingFileEnv env_;
-  LogSlot slot_{env_};
-};
-
-TEST_F(LogSlotTest, EachLineIsOnDiskWhileTheLogStaysOpen) {
-  ASSERT_TRUE(slot_.Open(folder_.path(), kPaybillLogName).ok());
-  ASSERT_TRUE(slot_.WriteLine("3,2024,dept_code & estb_code (D1,E1)(bill_date -31/12/1899)").ok());
-  EXPECT_EQ(LinesOnDisk(folder_ / "paybill_rpt"),
-            (Lines{"3,2024,dept_code & estb_code (D1,E1)(bill_date -31/12/1899)"}));
-  EXPECT_TRUE(slot_.Release().ok());
-}
-
-TEST_F(LogSlotTest, AFailedLineRefusesEveryLaterOne) {
-  env_.FailWritesAfter("personnel_rpt", kBom + LineBytes(5) + 1);
-  ASSERT_TRUE(slot_.Open(folder_.path(), kPersonnelLogName).ok());
-  ASSERT_TRUE(slot_.WriteLine("line1").ok());
-  const Status second = slot_.WriteLine("line2");
-  EXPECT_EQ(second.number(), ENOSPC);
-  EXPECT_NE(second.description().find("personnel_rpt: No space left on device"), std::string::npos);
-  EXPECT_EQ(slot_.WriteLine("line3"), second);
-  EXPECT_EQ(LinesOnDisk(folder_ / "personnel_rpt"), (Lines{"line1"}));
-  EXPECT_TRUE(slot_.Release().ok());  // already reported line by line
-  EXPECT_EQ(env_.open_files(), 0);
-}
-
-TEST_F(LogSlotTest, ALogThatCannotBeCreatedRefusesItsLines) {
-  env_.FailOpen("personnel_rpt", EACCES);
-  EXPECT_EQ(slot_.Open(folder_.path(), kPersonnelLogName).number(), EACCES);
-  EXPECT_EQ(slot_.WriteLine("line").number(), EACCES);
-  EXPECT_TRUE(slot_.Release().ok());
-  EXPECT_TRUE(slot_.WriteLine("no log is open").ok());  // dropped, as before any log
-}
-
-TEST_F(LogSlotTest, ReleaseAndTheNextOpenReportAFailedClose) {
-  env_.FailClose("personnel_rpt", EIO);
-  ASSERT_TRUE(slot_.Open(folder_.path(), kPersonnelLogName).ok());
-  const Status replaced = slot_.Open(folder_.path(), kPaybillLogName);
-  EXPECT_EQ(replaced.number(), EIO);
-  EXPECT_NE(replaced.description().find("personnel_rpt"), std::string::npos);
-  EXPECT_TRUE(slot_.has_stream());  // the new log is open all the same
-  ASSERT_TRUE(slot_.Open(folder_.path(), kPersonnelLogName).ok());
-  EXPECT_EQ(slot_.Release().number(), EIO);
-  EXPECT_EQ(env_.open_files(), 0);
-  EXPECT_EQ(env_.unchecked_closes(), 0);
-}
-
 // The import with its logs on a disk that fails.
 class ImportLogsTest : public ::testing::Test {
  protected:
@@ -191,20 +127,20 @@ class ImportLogsTest : public ::testing::Test {
   }
 
   files::FaultInjectingFileEnv env_;
-  testing::ProgramFolder folder_{ZUNA_SQL_DIR};
-  testing::RecordingOperator op_;
+  testkit::ProgramFolder folder_{ZUNA_SQL_DIR};
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(ImportLogsTest, AnomalyLogIsOnDiskWhileTheWindowKeepsItOpen) {
   Paybill();
-  ImportState state;  // the window's slots, which keep the pay-bill log open after the import
+  files::LogSlot slot;  // the window's, which keeps the pay-bill log open after the import
   SkipLog skips;
-  testing::RecordingWindow window;
-  ImportContext context{folder_.sources(), folder_.data(), folder_.path(), "", op_, state, skips};
+  testkit::RecordingWindow window;
+  ImportContext context{folder_.sources(), folder_.data(), folder_.path(), "", op_, slot, skips};
   RunImport(context, window);
-  EXPECT_TRUE(state.log.has_stream());
+  EXPECT_TRUE(slot.has_stream());
   EXPECT_EQ(LinesOnDisk(folder_.path() / "paybill_rpt").size(), 4u);
-  EXPECT_TRUE(state.log.Release().ok());
+  EXPECT_TRUE(slot.Release().ok());
 }
 
 TEST_F(ImportLogsTest, ClosingMessageTellsThatTheFailureLogFilledTheDisk) {
@@ -276,4 +212,4 @@ TEST_F(ImportLogsTest, AnomalyLogThatCannotBeCreatedIsListedWithEachLineItLacks)
 }
 
 }  // namespace
-}  // namespace zuna::import
+}  // namespace zuna::transfer

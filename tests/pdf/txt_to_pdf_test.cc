@@ -11,8 +11,20 @@
 namespace zuna::pdf {
 namespace {
 
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
+
+// The command line's options with the font, size and paper given, and no creator unless asked.
+PdfOptions Page(std::string font = "Courier", int size = 8, float width = 15, float height = 12,
+                std::string creator = "") {
+  PdfOptions options;
+  options.font_name = std::move(font);
+  options.font_size = static_cast<std::int16_t>(size);
+  options.width_inches = width;
+  options.height_inches = height;
+  options.creator = std::move(creator);
+  return options;
+}
 
 class TxtToPdfTest : public ::testing::Test {
  protected:
@@ -23,8 +35,8 @@ class TxtToPdfTest : public ::testing::Test {
     WriteFile(folder_ / "in", text);
     TxtToPdf writer(operator_);
     writer.set_clock([] { return std::string("D:20261208150000"); });
-    writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", "", "Quillotrane v1.1", "", "",
-                            "", font, static_cast<std::int16_t>(size), 0, width, height);
+    writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf",
+                            Page(font, size, width, height, "Quillotrane v1.1"));
     const std::string pdf = ReadFile(folder_ / "report.pdf");
     EXPECT_EQ(writer.running_offset(), static_cast<std::int64_t>(pdf.size()));
     CheckStructure(pdf);
@@ -62,7 +74,7 @@ class TxtToPdfTest : public ::testing::Test {
   // qpdf's own check must find neither errors nor warnings.
   void ExpectQpdfClean() {
     const auto [status, out] =
-        testing::RunCommand("qpdf --check '" + (folder_ / "report.pdf").string() + "'");
+        testkit::RunCommand("qpdf --check '" + (folder_ / "report.pdf").string() + "'");
     EXPECT_EQ(status, 0) << out;
     EXPECT_EQ(out.find("WARNING"), std::string::npos) << out;
     EXPECT_NE(out.find("No syntax or stream encoding errors"), std::string::npos) << out;
@@ -71,7 +83,7 @@ class TxtToPdfTest : public ::testing::Test {
   // What pdfinfo reads back for `key` ("Title", "Author"...), in UTF-8, or "<none>".
   std::string InfoEntry(const std::string& key) {
     const std::string out =
-        "\n" + testing::RunCommand("pdfinfo -enc UTF-8 '" + (folder_ / "report.pdf").string() + "'")
+        "\n" + testkit::RunCommand("pdfinfo -enc UTF-8 '" + (folder_ / "report.pdf").string() + "'")
                    .second;
     const std::size_t at = out.find("\n" + key + ":");
     if (at == std::string::npos) return "<none>";
@@ -85,8 +97,12 @@ class TxtToPdfTest : public ::testing::Test {
                               const std::string& creator, const std::string& font = "Courier") {
     WriteFile(folder_ / "in", "text\r\n");
     TxtToPdf writer(operator_);
-    writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", author, creator, keywords,
-                            subject, title, font, 8, 0, 15, 12);
+    PdfOptions options = Page(font, 8, 15, 12, creator);
+    options.author = author;
+    options.keywords = keywords;
+    options.subject = subject;
+    options.title = title;
+    writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", options);
     EXPECT_TRUE(writer.failure().ok()) << writer.failure().ToString();
     const std::string pdf = ReadFile(folder_ / "report.pdf");
     CheckStructure(pdf);
@@ -94,7 +110,7 @@ class TxtToPdfTest : public ::testing::Test {
   }
 
   std::string PdfToText() {
-    return testing::RunCommand("pdftotext -layout '" + (folder_ / "report.pdf").string() + "' -")
+    return testkit::RunCommand("pdftotext -layout '" + (folder_ / "report.pdf").string() + "' -")
         .second;
   }
 
@@ -107,8 +123,8 @@ class TxtToPdfTest : public ::testing::Test {
     return n;
   }
 
-  testing::TempFolder folder_;
-  testing::RecordingOperator operator_;
+  testkit::TempFolder folder_;
+  testkit::RecordingOperator operator_;
 };
 
 TEST_F(TxtToPdfTest, EmptyTextGivesOnePageWithOnlyItsNumberByteForByte) {
@@ -195,13 +211,13 @@ TEST_F(TxtToPdfTest, HardCutNeverPartsAnEscapePair) {
 TEST_F(TxtToPdfTest, FontNameChoosesTheWidthFactor) {
   WriteFile(folder_ / "in", "");
   TxtToPdf writer(operator_);
-  ASSERT_TRUE(writer.SetPdfOptions("Courier", 8, 0, 15, 12).ok());
+  ASSERT_TRUE(writer.SetPdfOptions(Page("Courier")).ok());
   EXPECT_EQ(writer.characters_per_line(), 202);  // 202.5, halves to even
-  ASSERT_TRUE(writer.SetPdfOptions("COURIER", 8, 0, 15, 12).ok());
+  ASSERT_TRUE(writer.SetPdfOptions(Page("COURIER")).ok());
   EXPECT_EQ(writer.characters_per_line(), 202);
-  ASSERT_TRUE(writer.SetPdfOptions("Courier-Bold", 8, 0, 15, 12).ok());
+  ASSERT_TRUE(writer.SetPdfOptions(Page("Courier-Bold")).ok());
   EXPECT_EQ(writer.characters_per_line(), 297);
-  ASSERT_TRUE(writer.SetPdfOptions("Arial", 10, 0, 8.5, 11).ok());
+  ASSERT_TRUE(writer.SetPdfOptions(Page("Arial", 10, 8.5f, 11)).ok());
   EXPECT_EQ(writer.characters_per_line(), 122);
   EXPECT_EQ(writer.page_height(), 792);
   EXPECT_EQ(writer.page_width(), 612);
@@ -209,13 +225,12 @@ TEST_F(TxtToPdfTest, FontNameChoosesTheWidthFactor) {
 
 TEST_F(TxtToPdfTest, OptionsThatCannotMakeAPageAreRefused) {
   TxtToPdf writer(operator_);
-  EXPECT_FALSE(writer.SetPdfOptions("Courier", 0, 0, 15, 12).ok());
-  EXPECT_FALSE(writer.SetPdfOptions("Courier", 8, 0, 0.01f, 12).ok());
-  EXPECT_FALSE(writer.SetPdfOptions("Courier", 8, 0, 15, 4e8f).ok());
+  EXPECT_FALSE(writer.SetPdfOptions(Page("Courier", 0)).ok());
+  EXPECT_FALSE(writer.SetPdfOptions(Page("Courier", 8, 0.01f)).ok());
+  EXPECT_FALSE(writer.SetPdfOptions(Page("Courier", 8, 15, 4e8f)).ok());
 
   WriteFile(folder_ / "in", "text\r\n");
-  writer.ConvertTextToPdf(folder_ / "in", folder_ / "none.pdf", "", "", "", "", "", "Courier", 0, 0,
-                          15, 12);
+  writer.ConvertTextToPdf(folder_ / "in", folder_ / "none.pdf", Page("Courier", 0));
   EXPECT_FALSE(std::filesystem::exists(folder_ / "none.pdf"));
   ASSERT_EQ(operator_.messages.size(), 1u);
   EXPECT_NE(operator_.messages[0].find("font size 0"), std::string::npos);
@@ -274,8 +289,7 @@ TEST_F(TxtToPdfTest, LargeDocumentIsWrittenInChunksWithExactOffsets) {
 
 TEST_F(TxtToPdfTest, MissingTextFileGivesAnEmptyPageTree) {
   TxtToPdf writer(operator_);
-  writer.ConvertTextToPdf(folder_ / "absent", folder_ / "report.pdf", "", "", "", "", "", "Courier",
-                          8, 0, 15, 12);
+  writer.ConvertTextToPdf(folder_ / "absent", folder_ / "report.pdf", Page());
   const std::string pdf = ReadFile(folder_ / "report.pdf");
   EXPECT_NE(pdf.find("/Count 0\r"), std::string::npos);
   EXPECT_NE(pdf.find("/Kids [ ]\r"), std::string::npos);
@@ -291,8 +305,7 @@ TEST_F(TxtToPdfTest, ALostChunkIsReportedOnceAndTheConversionEnds) {
   for (int i = 0; i < 3000; ++i) text += "line " + std::to_string(i) + "\r\n";
   WriteFile(folder_ / "in", text);
   TxtToPdf writer(operator_);
-  writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", "", "", "", "", "", "Courier", 8,
-                          0, 15, 12);
+  writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", Page());
   ASSERT_EQ(operator_.messages.size(), 1u);
   EXPECT_NE(operator_.messages[0].find("report.pdf"), std::string::npos);
   EXPECT_EQ(operator_.pointer_restored, 1);
@@ -348,7 +361,7 @@ TEST_F(TxtToPdfTest, AFontNameIsWrittenAsAPdfName) {
   EXPECT_NE(pdf.find("/BaseFont /Courier#20Bold\r"), std::string::npos);
   ExpectQpdfClean();
   const std::string fonts =
-      testing::RunCommand("pdffonts '" + (folder_ / "report.pdf").string() + "'").second;
+      testkit::RunCommand("pdffonts '" + (folder_ / "report.pdf").string() + "'").second;
   EXPECT_NE(fonts.find("\nCourier Bold "), std::string::npos) << fonts;
   const std::string odd = ConvertWithInfo("", "", "", "", "", "A(b)/c#d%\xC3\xA9");
   EXPECT_NE(odd.find("/BaseFont /A#28b#29#2Fc#23d#25#E9\r"), std::string::npos);
@@ -358,8 +371,8 @@ TEST_F(TxtToPdfTest, AFontNameIsWrittenAsAPdfName) {
 TEST_F(TxtToPdfTest, AFontNameHoldingNulIsRefused) {
   WriteFile(folder_ / "in", "text\r\n");
   TxtToPdf writer(operator_);
-  writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf", "", "", "", "", "",
-                          std::string("Cour\0ier", 8), 8, 0, 15, 12);
+  writer.ConvertTextToPdf(folder_ / "in", folder_ / "report.pdf",
+                          Page(std::string("Cour\0ier", 8)));
   EXPECT_FALSE(writer.failure().ok());
   EXPECT_FALSE(std::filesystem::exists(folder_ / "report.pdf"));
 }
@@ -374,7 +387,7 @@ TEST_F(TxtToPdfTest, ThePageNumberPositionIsAPlainNumberOnAWidePage) {
 
 TEST_F(TxtToPdfTest, ThePdfCommandEscapesWhatItIsGiven) {
   WriteFile(folder_ / "in", "text\r\n");
-  const auto [status, out] = testing::RunCommand(
+  const auto [status, out] = testkit::RunCommand(
       "ZUNA_NO_VIEWER=1 '" + std::string(ZUNA_TRANSFER) + "' pdf '" + (folder_ / "in").string() +
       "' '" + (folder_ / "report.pdf").string() +
       "' --title 'Q1 (draft' --font 'Courier Bold' --author 'a\\b' --subject 'Prämie'");

@@ -26,7 +26,7 @@ class CommaDecimalLocaleTest : public ::testing::Test {
     ASSERT_STREQ(probe, "12,5");
   }
 
-  testing::ScopedCommaDecimalLocale locale_;
+  testkit::ScopedCommaDecimalLocale locale_;
 };
 
 TEST_F(CommaDecimalLocaleTest, NumberTextsReadAPointAsTheDecimalPoint) {

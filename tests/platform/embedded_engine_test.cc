@@ -2,13 +2,20 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/constants.h"
-#include "platform/sql/data_sources.h"
+#include "core/connection_texts.h"
+#include "platform/sources/connection_string.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "tests/support/dbf_builder.h"
 
 namespace zuna::sql {
 namespace {
+
+using sources::Backend;
+using sources::ConnectionAttribute;
+using sources::DataSources;
+using sources::kErrBadArguments;
+using sources::ValidateServerName;
 
 namespace fs = std::filesystem;
 
@@ -29,19 +36,19 @@ class EmbeddedEngineTest : public ::testing::Test {
   }
 
   std::shared_ptr<Connection> Master(std::string server = "") {
-    auto c = sources_->OpenConnection(std::string(constants::kMasterPrefix) + server);
+    auto c = sources_->OpenConnection(std::string(core::kMasterPrefix) + server);
     EXPECT_TRUE(c.ok()) << c.status().ToString();
     return c.ok() ? *c : nullptr;
   }
   std::shared_ptr<Connection> Zuna() {
-    auto c = sources_->OpenConnection(constants::kDatabasePrefix);
+    auto c = sources_->OpenConnection(core::kDatabasePrefix);
     EXPECT_TRUE(c.ok()) << c.status().ToString();
     return c.ok() ? *c : nullptr;
   }
 
   // Saves one row of (column, value) pairs into personnel-del and returns the save's status.
   Status Save(const std::vector<std::pair<std::string, Value>>& fields) {
-    auto rs = sources_->OpenRecordset("select * from [personnel-del]", constants::kPayConnection);
+    auto rs = sources_->OpenRecordset("select * from [personnel-del]", core::kPayConnection);
     if (!rs.ok()) return rs.status();
     RETURN_IF_ERROR((*rs)->AddNew());
     for (const auto& [name, value] : fields) RETURN_IF_ERROR((*rs)->SetByName(name, value));
@@ -52,7 +59,7 @@ class EmbeddedEngineTest : public ::testing::Test {
 
   std::vector<std::string> Column(std::string_view query, std::string_view field) {
     std::vector<std::string> out;
-    auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+    auto rs = sources_->OpenRecordset(query, core::kPayConnection);
     EXPECT_TRUE(rs.ok()) << rs.status().ToString();
     if (!rs.ok()) return out;
     for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
@@ -62,7 +69,7 @@ class EmbeddedEngineTest : public ::testing::Test {
     return out;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::unique_ptr<DataSources> sources_;
 };
 
@@ -77,7 +84,7 @@ TEST_F(EmbeddedEngineTest, InformationSchemaAnswersTheColumnListingQuery) {
       " SELECT column_name 'Column Name',data_type 'Data Type',CHARacter_maximum_length "
       "'Maximum Length'From information_schema.Columns  WHERE column_name='";
   auto rs = sources_->OpenRecordset(query + "emp_code' and table_name = 'personnel-del'",
-                                    constants::kPayConnection);
+                                    core::kPayConnection);
   ASSERT_TRUE(rs.ok()) << rs.status().ToString();
   ASSERT_FALSE((*rs)->Eof());
   EXPECT_EQ((*rs)->FieldName(2), "Maximum Length");
@@ -85,7 +92,7 @@ TEST_F(EmbeddedEngineTest, InformationSchemaAnswersTheColumnListingQuery) {
   EXPECT_EQ((*(*rs)->Field(2))->ToText(), "10");
 
   auto dated = sources_->OpenRecordset(query + "date_birth' and table_name = 'personnel-del'",
-                                       constants::kPayConnection);
+                                       core::kPayConnection);
   ASSERT_TRUE(dated.ok());
   EXPECT_EQ((*(*dated)->Field(1))->ToText(), "datetime");
   EXPECT_TRUE((*(*dated)->Field(2))->is_null());
@@ -181,19 +188,19 @@ TEST_F(EmbeddedEngineTest, OpeningFailsForMissingCatalogOrServer) {
   EXPECT_EQ(missing_catalog.status().number(), kErrCannotOpenDatabase);
   EXPECT_NE(missing_catalog.status().description().find("Cannot open database"), std::string::npos);
 
-  auto missing_server = sources_->OpenConnection(std::string(constants::kMasterPrefix) + "nosuch");
+  auto missing_server = sources_->OpenConnection(std::string(core::kMasterPrefix) + "nosuch");
   ASSERT_FALSE(missing_server.ok());
   EXPECT_EQ(missing_server.status().number(), kErrServerNotFound);
 
   // Blanks are passed on as typed: " " is another folder than the program folder.
-  EXPECT_FALSE(sources_->OpenConnection(std::string(constants::kDatabasePrefix) + " ").ok());
+  EXPECT_FALSE(sources_->OpenConnection(std::string(core::kDatabasePrefix) + " ").ok());
 }
 
 TEST_F(EmbeddedEngineTest, ServerNamesThatCouldChangeTheConnectionStringAreRefused) {
   for (const std::string& name :
        std::vector<std::string>{"srv;Initial Catalog=master", "srv}", "{srv", "a=b",
                                 std::string("srv\x01", 4), std::string("srv\n")}) {
-    auto c = sources_->OpenConnection(std::string(constants::kDatabasePrefix) + name);
+    auto c = sources_->OpenConnection(std::string(core::kDatabasePrefix) + name);
     ASSERT_FALSE(c.ok()) << name;
     EXPECT_EQ(c.status().number(), kErrBadArguments);
     EXPECT_NE(c.status().description().find("is refused"), std::string::npos);
@@ -217,7 +224,7 @@ TEST_F(EmbeddedEngineTest, SavedRowsSurviveACrashWithinTheCommitBound) {
   const pid_t child = ::fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    auto rs = sources_->OpenRecordset("select * from acting", constants::kPayConnection);
+    auto rs = sources_->OpenRecordset("select * from acting", core::kPayConnection);
     if (!rs.ok()) ::_exit(2);
     for (int i = 0; i < 1050; ++i) {
       if (!(*rs)->AddNew().ok() || !(*rs)->SetByName("remarks", Value::Integer(i)).ok() ||
@@ -241,7 +248,7 @@ class DataSourcesTest : public ::testing::Test {
   DataSources With(std::string ini, std::vector<std::string> odbc = {}) {
     return DataSources(folder_.path(), config::IniFile::Parse(ini), std::move(odbc));
   }
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(DataSourcesTest, DefaultsServeAFreshInstallation) {
@@ -259,7 +266,7 @@ TEST_F(DataSourcesTest, DefaultsServeAFreshInstallation) {
   EXPECT_EQ(fox->foxpro.data_folder, folder_ / "zuna");
   EXPECT_TRUE(fox->foxpro.skip_deleted);
   EXPECT_EQ(sources.DataFolder(), folder_ / "zuna");
-  EXPECT_EQ(sources.FixedServerName(), constants::kFixedServerName);
+  EXPECT_EQ(sources.FixedServerName(), core::kFixedServerName);
 }
 
 TEST_F(DataSourcesTest, ZunaIniBeatsUnixOdbcWhichBeatsDefaults) {
@@ -288,7 +295,7 @@ TEST_F(DataSourcesTest, AnEmptyFixedServerMeansTheBuiltInOne) {
   for (const std::string ini :
        {"[server]\nFixedServer =\n",
         "[server]\nFixedServer =         ; default ZUNASRV\\SQLEXPRESS\n"}) {
-    EXPECT_EQ(With(ini).FixedServerName(), constants::kFixedServerName) << ini;
+    EXPECT_EQ(With(ini).FixedServerName(), core::kFixedServerName) << ini;
   }
 }
 
@@ -306,7 +313,7 @@ TEST_F(DataSourcesTest, ServerConnectionStringTemplateGetsServerAndCatalog) {
       "[server]\nDriver = odbc\nConnectionString = Driver=SQLite3;"
       "Database=" +
       folder_.path().string() + "/{server}-{catalog}.db\n");
-  auto connection = sources.OpenConnection(std::string(constants::kDatabasePrefix) + "box");
+  auto connection = sources.OpenConnection(std::string(core::kDatabasePrefix) + "box");
   ASSERT_TRUE(connection.ok()) << connection.status().ToString();
   ASSERT_TRUE((*connection)->Execute("CREATE TABLE t (a int)").ok());
   EXPECT_TRUE(fs::exists(folder_ / "box-zuna.db"));

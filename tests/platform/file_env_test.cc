@@ -11,7 +11,7 @@
 namespace zuna::files {
 namespace {
 
-using testing::ReadFile;
+using testkit::ReadFile;
 using Encoding = TextFileWriter::Encoding;
 
 class FileEnvTest : public ::testing::Test {
@@ -23,7 +23,7 @@ class FileEnvTest : public ::testing::Test {
     return file.ok() ? std::move(file).value() : nullptr;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   FaultInjectingFileEnv faults_;
 };
 
@@ -38,7 +38,7 @@ TEST_F(FileEnvTest, FlushedBytesAreInTheFileBeforeItIsClosed) {
 }
 
 TEST_F(FileEnvTest, ReplaceEmptiesAndAppendKeeps) {
-  testing::WriteFile(folder_ / "f", "old");
+  testkit::WriteFile(folder_ / "f", "old");
   auto appended = Open(FileEnv::Default(), "f", WriteMode::kAppend);
   ASSERT_TRUE(appended->Append("+new").ok());
   ASSERT_TRUE(appended->Close().ok());

@@ -12,12 +12,12 @@
 namespace zuna::files {
 namespace {
 
-using testing::ReadFile;
-using testing::WriteFile;
+using testkit::ReadFile;
+using testkit::WriteFile;
 
 class FileSystemTest : public ::testing::Test {
  protected:
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(FileSystemTest, UnicodeFileHasBomUtf16AndCrLf) {
@@ -114,7 +114,7 @@ TEST_F(FileSystemTest, ReadingAFolderGivesTheSystemsOwnError) {
 TEST_F(FileSystemTest, ReadOnlyFolderRefusesWritesAndDeletes) {
   WriteFile(folder_ / "keep", "1");
   ::chmod(folder_.path().c_str(), 0555);
-  const int failed = testing::RunUnprivileged([&] {
+  const int failed = testkit::RunUnprivileged([&] {
     if (DeleteFile(folder_ / "keep").number() != EACCES) return 1;
     if (TextFileWriter::Create(folder_ / "log", TextFileWriter::Encoding::kUnicode).ok()) return 2;
     if (AppendExactly(folder_ / "report.pdf", "x").number() != EACCES) return 3;

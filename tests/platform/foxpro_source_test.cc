@@ -9,7 +9,13 @@
 namespace zuna::dbf {
 namespace {
 
-using testing::DbfBuilder;
+using recordset::kErrItemNotFound;
+using recordset::kErrNoCurrentRecord;
+using recordset::kErrNotUpdatable;
+using recordset::kErrObjectClosed;
+using recordset::Recordset;
+
+using testkit::DbfBuilder;
 
 class FoxProSourceTest : public ::testing::Test {
  protected:
@@ -24,13 +30,13 @@ class FoxProSourceTest : public ::testing::Test {
         .Write(folder_ / "PERSONNEL.DBF");
   }
 
-  std::unique_ptr<sql::Recordset> Open(std::string_view text) {
+  std::unique_ptr<recordset::Recordset> Open(std::string_view text) {
     auto rs = OpenFoxProRecordset(text, options_);
     EXPECT_TRUE(rs.ok()) << rs.status().ToString();
     return rs.ok() ? std::move(rs).value() : nullptr;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   FoxProSourceOptions options_;
 };
 
@@ -46,9 +52,9 @@ TEST_F(FoxProSourceTest, SelectWalksRowsWithFieldsByNameIgnoringCase) {
   }
   EXPECT_EQ(seen, (std::vector<std::string>{"E1  =100", "E3  =300"}));
   EXPECT_EQ(rs->Statistics()->deleted_skipped, 1u);
-  EXPECT_EQ(rs->MoveNext().number(), sql::kErrNoCurrentRecord);
+  EXPECT_EQ(rs->MoveNext().number(), recordset::kErrNoCurrentRecord);
   EXPECT_TRUE(rs->Close().ok());
-  EXPECT_EQ(rs->Close().number(), sql::kErrObjectClosed);
+  EXPECT_EQ(rs->Close().number(), recordset::kErrObjectClosed);
 }
 
 TEST_F(FoxProSourceTest, StatementFormsAreAccepted) {
@@ -87,9 +93,9 @@ TEST_F(FoxProSourceTest, CountGivesOneRowOfDeliveredRows) {
 
 TEST_F(FoxProSourceTest, SourceIsReadOnly) {
   auto rs = Open("select * from personnel");
-  EXPECT_EQ(rs->AddNew().number(), sql::kErrNotUpdatable);
-  EXPECT_EQ(rs->SetByName("emp_code", Value::Text("x")).number(), sql::kErrNotUpdatable);
-  EXPECT_EQ(rs->Update().number(), sql::kErrNotUpdatable);
+  EXPECT_EQ(rs->AddNew().number(), recordset::kErrNotUpdatable);
+  EXPECT_EQ(rs->SetByName("emp_code", Value::Text("x")).number(), recordset::kErrNotUpdatable);
+  EXPECT_EQ(rs->Update().number(), recordset::kErrNotUpdatable);
 }
 
 TEST_F(FoxProSourceTest, MissingTableAndMissingFieldAreReported) {
@@ -100,7 +106,7 @@ TEST_F(FoxProSourceTest, MissingTableAndMissingFieldAreReported) {
   auto rs = Open("select * from personnel");
   auto field = rs->FieldByName("no_such");
   ASSERT_FALSE(field.ok());
-  EXPECT_EQ(field.status().number(), sql::kErrItemNotFound);
+  EXPECT_EQ(field.status().number(), recordset::kErrItemNotFound);
 }
 
 TEST_F(FoxProSourceTest, TableFileIsFoundIgnoringCaseAndHyphensStay) {
@@ -144,7 +150,7 @@ TEST_F(FoxProSourceTest, AFolderAPipeOrALinkNamedLikeATableIsFoundAndRefused) {
   for (const auto& [table, number] : cases) {
     EXPECT_FALSE(FindTableFile(folder_.path(), table).empty()) << table;
     // In a child, so that waiting on the pipe fails the test instead of hanging it.
-    const int opened = testing::ExitStatusWithin(5, [&, table = table] {
+    const int opened = testkit::ExitStatusWithin(5, [&, table = table] {
       auto rs = OpenFoxProRecordset("select * from " + table, options_);
       return rs.ok() ? 255 : static_cast<int>(rs.status().number());
     });
@@ -160,7 +166,7 @@ TEST_F(FoxProSourceTest, EmptyTableStartsAtEnd) {
   auto rs = Open("select * from empty");
   ASSERT_TRUE(rs);
   EXPECT_TRUE(rs->Eof());
-  EXPECT_EQ(rs->Field(0).status().number(), sql::kErrNoCurrentRecord);
+  EXPECT_EQ(rs->Field(0).status().number(), recordset::kErrNoCurrentRecord);
 }
 
 }  // namespace

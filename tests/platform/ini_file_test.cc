@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 class IniFileLoadTest : public ::testing::Test {
  protected:
   Result<IniFile> LoadBytes(const std::string& bytes) {
-    testing::WriteFile(path_, bytes);
+    testkit::WriteFile(path_, bytes);
     return IniFile::Load(path_);
   }
 
@@ -26,7 +26,7 @@ class IniFileLoadTest : public ::testing::Test {
     return bytes;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   fs::path path_ = folder_ / "zuna.ini";
 };
 

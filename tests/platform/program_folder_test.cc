@@ -42,7 +42,7 @@ class ProgramFolderLayoutTest : public ::testing::Test {
   fs::path build_bin() const { return root_ / "build" / "release" / "bin"; }
   fs::path work() const { return root_ / "work"; }
 
-  testing::TempFolder root_;
+  testkit::TempFolder root_;
   std::optional<std::string> saved_home_;
   fs::path saved_current_;
 };
@@ -64,7 +64,7 @@ TEST_F(ProgramFolderLayoutTest, BuildOrCopyFolderIsNoInstallation) {
   fs::create_directories(root_ / "local" / "bin");
   EXPECT_EQ(InstalledDataFolder(root_ / "local" / "bin"), std::nullopt);
   fs::create_directories(root_ / "local" / "share");
-  testing::WriteFile(root_ / "local" / "share" / "zuna-transfer", "not a folder");
+  testkit::WriteFile(root_ / "local" / "share" / "zuna-transfer", "not a folder");
   EXPECT_EQ(InstalledDataFolder(root_ / "local" / "bin"), std::nullopt);
   EXPECT_EQ(InstalledDataFolder(fs::path()), std::nullopt);
 }
@@ -92,13 +92,13 @@ TEST_F(ProgramFolderLayoutTest, HomeOptionAndEnvironmentBeatBothRules) {
 }
 
 TEST_F(ProgramFolderLayoutTest, ScriptInTheProgramFolderBeatsTheInstalledOne) {
-  testing::WriteFile(work() / "ALTER.sql", "own");
-  testing::WriteFile(installed_data() / "ALTER.sql", "installed");
+  testkit::WriteFile(work() / "ALTER.sql", "own");
+  testkit::WriteFile(installed_data() / "ALTER.sql", "installed");
   EXPECT_EQ(ScriptPath(work(), "ALTER.sql", installed_data()), work() / "ALTER.sql");
 }
 
 TEST_F(ProgramFolderLayoutTest, ScriptMissingInTheProgramFolderComesFromTheInstallation) {
-  testing::WriteFile(installed_data() / "ALTER.sql", "installed");
+  testkit::WriteFile(installed_data() / "ALTER.sql", "installed");
   EXPECT_EQ(ScriptPath(work(), "ALTER.sql", installed_data()), installed_data() / "ALTER.sql");
 }
 

@@ -7,8 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/constants.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
 #include "platform/sql/sqlite/storage_faults.h"
@@ -16,6 +15,8 @@
 
 namespace zuna::sql::sqlite {
 namespace {
+
+using recordset::LateRefusal;
 
 namespace fs = std::filesystem;
 using Tags = std::vector<std::uint64_t>;
@@ -117,7 +118,7 @@ class SavePathFaultsTest : public ::testing::Test {
     return saved;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
 };
 
 TEST_F(SavePathFaultsTest, ACommitBlockedByAReaderLosesItsGroupWholeAndTheNextGroupStartsFresh) {

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
 #include "tests/support/dbf_builder.h"
@@ -13,6 +13,13 @@
 
 namespace zuna::sql {
 namespace {
+
+using recordset::kErrItemNotFound;
+using recordset::kErrNoCurrentRecord;
+using recordset::kErrObjectClosed;
+using recordset::LateRefusal;
+using recordset::Recordset;
+using sources::DataSources;
 
 enum class Engine { kEmbedded, kOdbc, kOdbcRowByRow, kPostgres, kMariaDb };
 
@@ -31,7 +38,7 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
     switch (GetParam()) {
       case Engine::kEmbedded:
         ini = config::IniFile::Parse("[pay]\nDriver = sqlite\nDatabase = target.db\n");
-        testing::WriteFile(folder_ / "target.db", "");  // an empty file is an empty database
+        testkit::WriteFile(folder_ / "target.db", "");  // an empty file is an empty database
         break;
       case Engine::kOdbcRowByRow:
         ini = config::IniFile::Parse("[pay]\nDriver = odbc\nDSN = pay\nRowsPerBatch = 1\n");
@@ -42,9 +49,9 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
         break;
       case Engine::kPostgres:
       case Engine::kMariaDb: {
-        const auto server = GetParam() == Engine::kPostgres ? testing::TestServer::kPostgres
-                                                            : testing::TestServer::kMariaDb;
-        const auto dsn = testing::TestServerDataSource(server);
+        const auto server = GetParam() == Engine::kPostgres ? testkit::TestServer::kPostgres
+                                                            : testkit::TestServer::kMariaDb;
+        const auto dsn = testkit::TestServerDataSource(server);
         if (!dsn) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
         ini = config::IniFile::Parse("[pay]\nDriver = odbc\nDSN = " + *dsn + "\n");
         if (GetParam() == Engine::kPostgres) born_type = "timestamp";
@@ -93,7 +100,7 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
     return rows;
   }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::unique_ptr<DataSources> sources_;
 };
 

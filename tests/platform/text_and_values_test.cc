@@ -1,12 +1,58 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "platform/base/byte_order.h"
 #include "platform/base/value.h"
 #include "platform/config/ini_file.h"
+#include "platform/text/ascii.h"
 #include "platform/text/code_page_decoder.h"
 #include "platform/text/encoding.h"
 
 namespace zuna {
 namespace {
+
+TEST(TrimTest, OnlySpacesGo) {
+  EXPECT_EQ(text::Trim("  srv  "), "srv");
+  EXPECT_EQ(text::Trim("\tsrv a "), "\tsrv a");
+}
+
+TEST(TrimTest, EachTextLosesOnlyItsOwnBlanks) {
+  EXPECT_EQ(text::Trim(" \tDSN = pay\t ", text::kSpacesAndTabs), "DSN = pay");
+  EXPECT_EQ(text::Trim("\r\n key=value \r\n", text::kWhitespace), "key=value");
+  EXPECT_EQ(text::Trim(std::string_view(" 12\0", 4), std::string_view(" \0", 2)), "12");
+  EXPECT_EQ(text::Trim("\r\n x", text::kSpacesAndTabs), "\r\n x");
+}
+
+TEST(TrimTest, AllBlankIsEmptyAtTheEndOfTheText) {
+  const std::string_view blanks = "   ";
+  const std::string_view trimmed = text::Trim(blanks);
+  EXPECT_TRUE(trimmed.empty());
+  EXPECT_EQ(trimmed.data(), blanks.data() + blanks.size());
+  EXPECT_TRUE(text::Trim("").empty());
+}
+
+TEST(AsciiCaseTest, OnlyAsciiLettersFold) {
+  EXPECT_EQ(text::LowerAscii("DDO_Code \xC3\x84"), "ddo_code \xC3\x84");
+  EXPECT_EQ(text::UpperAscii('q'), 'Q');
+  EXPECT_EQ(text::UpperAscii('@'), '@');
+  EXPECT_TRUE(text::EqualsIgnoringCase("Emp_Code", "EMP_CODE"));
+  EXPECT_FALSE(text::EqualsIgnoringCase("emp_code", "emp_code "));
+  EXPECT_FALSE(text::EqualsIgnoringCase("[", "{"));  // 0x5B and 0x7B differ by the case bit only
+}
+
+TEST(ByteOrderTest, NumbersReadTheSameOnEveryMachine) {
+  const unsigned char bytes[8] = {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x88};
+  EXPECT_EQ(ReadLe16(bytes), 0x0201);
+  EXPECT_EQ(ReadBe16(bytes), 0x0102);
+  EXPECT_EQ(ReadLe32(bytes), 0x04030201u);
+  EXPECT_EQ(ReadBe32(bytes), 0x01020304u);
+  EXPECT_EQ(ReadLeInt64(bytes), static_cast<std::int64_t>(0x8807060504030201ull));
+  const unsigned char minus_two[4] = {0xFE, 0xFF, 0xFF, 0xFF};
+  EXPECT_EQ(ReadLeInt32(minus_two), -2);
+  const unsigned char two_and_a_half[8] = {0, 0, 0, 0, 0, 0, 0x04, 0x40};
+  EXPECT_EQ(ReadLeDouble(two_and_a_half), 2.5);
+}
 
 TEST(EncodingTest, Cp1252RoundTripsEveryByte) {
   std::string all;
@@ -61,6 +107,37 @@ TEST(CodePageDecoderTest, MultiBytePageUsesIconv) {
   std::string out;
   EXPECT_EQ(decoder->Decode("\x93\xFA\x96\x7B", out), 0u);
   EXPECT_EQ(out, "日本");
+}
+
+TEST(CodePageDecoderTest, ACopyDecodesOnItsOwnAfterTheOriginalIsGone) {
+  auto original = std::make_unique<text::CodePageDecoder>(
+      std::move(text::CodePageDecoder::ForCodePage(932)).value());
+  text::CodePageDecoder copy = *original;
+  text::CodePageDecoder assigned = *text::CodePageDecoder::ForCodePage(1251);
+  assigned = copy;
+  original.reset();  // its iconv handle is closed: the copies have their own
+  std::string out;
+  EXPECT_EQ(copy.Decode("\x93\xFA\x96\x7B", out), 0u);
+  EXPECT_EQ(assigned.Decode("\x93\xFA", out), 0u);
+  EXPECT_EQ(out, "日本日");
+  EXPECT_EQ(assigned.code_page(), 932);
+  // An incomplete sequence in one copy does not reach the other's next call.
+  std::string first, second;
+  EXPECT_EQ(copy.Decode("\x93", first), 1u);
+  EXPECT_EQ(assigned.Decode("\x96\x7B", second), 0u);
+  EXPECT_EQ(second, "本");
+}
+
+TEST(CodePageDecoderTest, ACopyOfASingleBytePageKeepsItsTable) {
+  text::CodePageDecoder copy;
+  {
+    const auto original = text::CodePageDecoder::ForCodePage(866);
+    ASSERT_TRUE(original.ok());
+    copy = *original;
+  }
+  std::string out;
+  EXPECT_EQ(copy.Decode("\x8F\xE0", out), 0u);
+  EXPECT_EQ(out, "Пр");
 }
 
 TEST(CodePageDecoderTest, UnknownCodePageIsNotFound) {

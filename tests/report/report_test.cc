@@ -2,9 +2,9 @@
 
 #include <cerrno>
 
-#include "app/constants.h"
-#include "platform/sql/data_sources.h"
-#include "platform/sql/statement.h"
+#include "core/connection_texts.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/sources/data_sources.h"
 #include "report/export_report.h"
 #include "report/report_window_model.h"
 #include "tests/support/dbf_builder.h"
@@ -30,11 +30,11 @@ constexpr std::string_view kSeparator =
 class ReportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::WriteFile(folder_ / "zuna.db", "");
+    testkit::WriteFile(folder_ / "zuna.db", "");
     fs::create_directory(folder_ / "zuna");
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile(),
-                                                  std::vector<std::string>{});
-    auto connection = sources_->OpenConnection(constants::kPayConnection);
+    sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile(),
+                                                      std::vector<std::string>{});
+    auto connection = sources_->OpenConnection(core::kPayConnection);
     ASSERT_TRUE(connection.ok());
     connection_ = *connection;
   }
@@ -42,13 +42,13 @@ class ReportTest : public ::testing::Test {
   // A SQL Server table with `sql_rows` rows and, unless negative, a FoxPro table with
   // `fox_rows`.
   void Table(const std::string& name, int sql_rows, int fox_rows) {
-    const std::string bracketed = sql::BracketName(name);
+    const std::string bracketed = recordset::BracketName(name);
     ASSERT_TRUE(connection_->Execute("CREATE TABLE " + bracketed + " (a int)").ok());
     for (int i = 0; i < sql_rows; ++i) {
       ASSERT_TRUE(connection_->Execute("INSERT INTO " + bracketed + " VALUES (1)").ok());
     }
     if (fox_rows < 0) return;
-    testing::DbfBuilder b;
+    testkit::DbfBuilder b;
     b.Field("A", 'N', 3);
     for (int i = 0; i < fox_rows; ++i) b.Row({"1"});
     b.Write(folder_ / "zuna" / (name + ".dbf"));
@@ -56,7 +56,7 @@ class ReportTest : public ::testing::Test {
 
   // The report's text file as lines (CR LF removed, bytes as written).
   Lines TextLines() {
-    const std::string bytes = testing::ReadFile(folder_ / "data_transfer_rpt");
+    const std::string bytes = testkit::ReadFile(folder_ / "data_transfer_rpt");
     Lines lines;
     for (std::size_t start = 0, end; (end = bytes.find("\r\n", start)) != std::string::npos;
          start = end + 2) {
@@ -78,7 +78,7 @@ class ReportTest : public ::testing::Test {
 
   int PdfPages() {
     const auto [status, out] =
-        testing::RunCommand("qpdf --show-npages '" + (folder_ / "report.pdf").string() + "'");
+        testkit::RunCommand("qpdf --show-npages '" + (folder_ / "report.pdf").string() + "'");
     return status == 0 ? std::stoi(out) : -1;
   }
 
@@ -91,14 +91,14 @@ class ReportTest : public ::testing::Test {
   // The process's own ODBCINI defines a data source "pay" for the ODBC tests; the command must
   // find the embedded default instead, as on a machine without one.
   std::pair<int, std::string> RunReportCommand() {
-    return testing::RunCommand("env -u ODBCINI ZUNA_NO_VIEWER=1 '" + std::string(ZUNA_TRANSFER) +
+    return testkit::RunCommand("env -u ODBCINI ZUNA_NO_VIEWER=1 '" + std::string(ZUNA_TRANSFER) +
                                "' --home '" + folder_.path().string() + "' report");
   }
 
-  testing::TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
+  testkit::TempFolder folder_;
+  std::unique_ptr<sources::DataSources> sources_;
   std::shared_ptr<sql::Connection> connection_;
-  testing::RecordingOperator op_;
+  testkit::RecordingOperator op_;
   std::unique_ptr<ReportWindowModel> model_;
 };
 
@@ -210,7 +210,7 @@ TEST_F(ReportTest, ANameWithAClosingBracketIsCounted) {
 TEST_F(ReportTest, AFailingCountMarksItsRowAndTheReportGoesOn) {
   Table("broken", 1, 1);
   Table("fine", 1, 1);
-  testing::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
+  testkit::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
   ASSERT_TRUE(Load().ok());
   EXPECT_EQ(TextLines()[6], DataLine("broken", "Error", "1", "Error"));
   EXPECT_EQ(TextLines()[7], DataLine("fine", "1", "1", "0"));
@@ -222,7 +222,7 @@ TEST_F(ReportTest, AFailingCountMarksItsRowAndTheReportGoesOn) {
 TEST_F(ReportTest, FailedCountsAreCountedForTheCaller) {
   Table("broken", 1, 1);
   Table("fine", 1, 1);
-  testing::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
+  testkit::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
   ASSERT_TRUE(Load().ok());
   EXPECT_EQ(model_->failed_counts(), 1);
   EXPECT_TRUE(model_->pdf_status().ok());
@@ -276,7 +276,7 @@ TEST_F(ReportTest, TheReportCommandExitsOneWhenTheTextTableCannotBeWritten) {
 TEST_F(ReportTest, TheReportCommandExitsThreeWhenACountFails) {
   Table("broken", 1, 1);
   Table("fine", 1, 1);
-  testing::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
+  testkit::WriteFile(folder_ / "zuna" / "broken.dbf", "not a table at all, too short");
   const auto [status, out] = RunReportCommand();
   EXPECT_EQ(status, 3) << out;
   EXPECT_NE(out.find(DataLine("broken", "Error", "1", "Error")), std::string::npos) << out;
@@ -316,7 +316,7 @@ TEST_F(ReportTest, ADifferenceOfAHundredThousandRowsIsWrittenInFullEverywhere) {
   ASSERT_TRUE(ExportReport(grid, folder_.path(), op_).ok());
   EXPECT_EQ(TextLines()[6], DataLine("personnel", "100000", "0", "100000"));
   const std::string text =
-      testing::RunCommand("pdftotext '" + (folder_ / "report.pdf").string() + "' -").second;
+      testkit::RunCommand("pdftotext '" + (folder_ / "report.pdf").string() + "' -").second;
   EXPECT_EQ(text.find("1e+05"), std::string::npos) << text;
   const std::size_t first = text.find("100000");
   ASSERT_NE(first, std::string::npos) << text;

@@ -2,18 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "import/import_state.h"
 #include "platform/files/fault_injecting_file_env.h"
-#include "platform/sql/data_sources.h"
+#include "platform/files/log_slot.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
-#include "platform/text/encoding.h"
 #include "tests/support/dbf_builder.h"
+#include "tests/support/unicode_lines.h"
 
 namespace zuna::scripts {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::DbfBuilder;
+using testkit::DbfBuilder;
 using Lines = std::vector<std::string>;
 
 // A program folder with the target database zuna.db, whose tables each test creates, and the
@@ -22,7 +22,7 @@ class FieldListingTest : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directory(folder_ / "zuna");
-    testing::WriteFile(folder_ / "zuna.db", "");  // an empty file is an empty database
+    testkit::WriteFile(folder_ / "zuna.db", "");  // an empty file is an empty database
     auto database = sql::sqlite::SqliteConnection::OpenFile(folder_ / "zuna.db");
     ASSERT_TRUE(database.ok()) << database.status().ToString();
     database_ = std::move(database).value();
@@ -33,32 +33,18 @@ class FieldListingTest : public ::testing::Test {
   }
 
   Status List(files::FileEnv& env = files::FileEnv::Default()) {
-    import::ImportState state{"", "", import::LogSlot(env)};
-    const Status listed = WriteFieldListing(sources_, state);
-    release_ = state.log.Release();
+    files::LogSlot slot(env);
+    const Status listed = WriteFieldListing(sources_, slot);
+    release_ = slot.Release();
     return listed;
   }
 
   // "fields" decoded from UTF-16, split at CR LF.
-  Lines Listing() const {
-    const std::string bytes = testing::ReadFile(folder_ / "fields");
-    std::string utf8;
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      text::AppendUtf8(
-          static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8),
-          utf8);
-    }
-    Lines lines;
-    for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
-         start = end + 2) {
-      lines.push_back(utf8.substr(start, end - start));
-    }
-    return lines;
-  }
+  Lines Listing() const { return testkit::UnicodeLines(folder_ / "fields"); }
 
-  testing::TempFolder folder_;
+  testkit::TempFolder folder_;
   std::shared_ptr<sql::sqlite::SqliteConnection> database_;
-  sql::DataSources sources_{folder_.path(), config::IniFile(), {}};
+  sources::DataSources sources_{folder_.path(), config::IniFile(), {}};
   Status release_;
 };
 

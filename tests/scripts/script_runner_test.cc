@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/constants.h"
-#include "platform/sql/data_sources.h"
+#include "core/connection_texts.h"
+#include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
 #include "scripts/batch_splitter.h"
 #include "scripts/schema_commands.h"
@@ -63,8 +63,8 @@ class SchemaCommandsTest : public ::testing::Test {
   }
 
   void Reload(const std::string& ini) {
-    sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile::Parse(ini),
-                                                  std::vector<std::string>{});
+    sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile::Parse(ini),
+                                                      std::vector<std::string>{});
   }
 
   Status Run(SchemaCommand command, std::string_view server = "") {
@@ -80,9 +80,9 @@ class SchemaCommandsTest : public ::testing::Test {
     return static_cast<int>(row[0].integer());
   }
 
-  testing::TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
-  testing::RecordingOperator op_;
+  testkit::TempFolder folder_;
+  std::unique_ptr<sources::DataSources> sources_;
+  testkit::RecordingOperator op_;
 };
 
 TEST_F(SchemaCommandsTest, CreateAlterShowTheirMessagesInOrder) {
@@ -117,12 +117,12 @@ TEST_F(SchemaCommandsTest, ConnectionFailsBeforeAMissingFileIsNoticed) {
 TEST_F(SchemaCommandsTest, WhatRanBeforeARejectedStatementStaysDone) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
   ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
-  testing::WriteFile(folder_ / "ALTER.sql",
+  testkit::WriteFile(folder_ / "ALTER.sql",
                      "ALTER TABLE personnel ADD first_added int;\r\n"
                      "ALTER TABLE no_such_table ADD never int;\r\n");
   const Status rejected = Run(SchemaCommand::kAlter);
   EXPECT_EQ(rejected.number(), sql::kErrInvalidObjectName);
-  auto rs = sources_->OpenRecordset("select * from personnel", constants::kPayConnection);
+  auto rs = sources_->OpenRecordset("select * from personnel", core::kPayConnection);
   ASSERT_TRUE(rs.ok());
   EXPECT_GE((*rs)->FindField("first_added"), 0);
 }
@@ -130,11 +130,11 @@ TEST_F(SchemaCommandsTest, WhatRanBeforeARejectedStatementStaysDone) {
 TEST_F(SchemaCommandsTest, GoLinesSeparateBatchesOnlyWhereTheCommandSaysSo) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
   // CATEGORY and 'GOVT' would be corrupted by removing every upper-case GO.
-  testing::WriteFile(folder_ / "CreateTableScript.sql",
+  testkit::WriteFile(folder_ / "CreateTableScript.sql",
                      "CREATE TABLE grade (CATEGORY varchar(10))\r\nGO\r\n"
                      "INSERT INTO grade (CATEGORY) VALUES ('GOVT')\r\nGO 2\r\n");
   ASSERT_TRUE(Run(SchemaCommand::kCreateTable).ok());
-  auto rs = sources_->OpenRecordset("select * from grade", constants::kPayConnection);
+  auto rs = sources_->OpenRecordset("select * from grade", core::kPayConnection);
   ASSERT_TRUE(rs.ok());
   int rows = 0;
   for (; !(*rs)->Eof(); (void)(*rs)->MoveNext(), ++rows) {
@@ -143,7 +143,7 @@ TEST_F(SchemaCommandsTest, GoLinesSeparateBatchesOnlyWhereTheCommandSaysSo) {
   EXPECT_EQ(rows, 2);
 
   // Alter executes its text as it stands: a GO line in it is the engine's to reject.
-  testing::WriteFile(folder_ / "ALTER.sql", "ALTER TABLE grade ADD x int;\r\nGO\r\n");
+  testkit::WriteFile(folder_ / "ALTER.sql", "ALTER TABLE grade ADD x int;\r\nGO\r\n");
   EXPECT_FALSE(Run(SchemaCommand::kAlter).ok());
 }
 
@@ -168,7 +168,7 @@ TEST_F(SchemaCommandsTest, AnEmptyFixedServerIsTheBuiltInServerNotTheProgramFold
 
 TEST_F(SchemaCommandsTest, ARepeatCountAboveTheBoundRunsNothingOfTheScript) {
   ASSERT_TRUE(Run(SchemaCommand::kCreateDatabase).ok());
-  testing::WriteFile(folder_ / "CreateTableScript.sql",
+  testkit::WriteFile(folder_ / "CreateTableScript.sql",
                      "CREATE TABLE grade (code varchar(10))\r\nGO\r\n"
                      "INSERT INTO grade (code) VALUES ('A')\r\nGO 2000000000\r\n");
   const Status refused = Run(SchemaCommand::kCreateTable);
@@ -184,11 +184,6 @@ TEST_F(SchemaCommandsTest, CreatingTheDatabaseAgainReportsTheEnginesError) {
   const Status again = Run(SchemaCommand::kCreateDatabase);
   EXPECT_EQ(again.number(), sql::kErrDatabaseExists);
   EXPECT_EQ(op_.messages, (std::vector<std::string>{"Database Created", again.ToString()}));
-}
-
-TEST(TrimSpacesTest, OnlySpacesGo) {
-  EXPECT_EQ(TrimSpaces("  srv  "), "srv");
-  EXPECT_EQ(TrimSpaces("\tsrv a "), "\tsrv a");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "tests/support/run_command.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 namespace {
 
 namespace fs = std::filesystem;
@@ -73,4 +73,4 @@ ScopedCommaDecimalLocale::~ScopedCommaDecimalLocale() {
   std::setlocale(LC_ALL, previous_locale_.c_str());
 }
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 // A locale whose decimal separator is a comma, as a German desktop session uses.
 inline constexpr char kCommaDecimalLocale[] = "de_DE.UTF-8";
@@ -35,4 +35,4 @@ class ScopedCommaDecimalLocale {
   bool had_locpath_ = false, had_lc_all_ = false;
 };
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

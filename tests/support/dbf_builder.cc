@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 namespace fs = std::filesystem;
 
@@ -218,4 +218,4 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ec);
 }
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

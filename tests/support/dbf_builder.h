@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 // Writes dBase / FoxPro tables byte by byte, so tests control every header field and can build
 // damaged files on purpose.
@@ -98,4 +98,4 @@ class TempFolder {
   std::filesystem::path path_;
 };
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 namespace {
 
 // The first file matching `pattern` (drivers live under the machine's multiarch folder).
@@ -102,4 +102,4 @@ std::optional<std::string> TestServerDataSource(TestServer server) {
   return server == TestServer::kPostgres ? "zuna_postgres" : "zuna_mariadb";
 }
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

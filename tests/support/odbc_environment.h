@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 // The database servers ctest starts for the tests that need them (tools/test_servers.sh).
 enum class TestServer { kPostgres, kMariaDb };
@@ -20,4 +20,4 @@ std::optional<std::string> TestServerDataSource(TestServer server);
 // this process.
 inline constexpr std::string_view kSqlitePayDataSource = "pay";
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -1,10 +1,10 @@
 #include "tests/support/program_folder.h"
 
-#include "app/constants.h"
-#include "platform/text/encoding.h"
+#include "core/connection_texts.h"
 #include "scripts/schema_commands.h"
+#include "tests/support/unicode_lines.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 namespace fs = std::filesystem;
 
@@ -18,13 +18,13 @@ ProgramFolder::ProgramFolder(const fs::path& sql_dir, const std::string& ini) {
 }
 
 void ProgramFolder::set_ini(const std::string& ini) {
-  sources_ = std::make_unique<sql::DataSources>(folder_.path(), config::IniFile::Parse(ini),
-                                                std::vector<std::string>{});
+  sources_ = std::make_unique<sources::DataSources>(folder_.path(), config::IniFile::Parse(ini),
+                                                    std::vector<std::string>{});
 }
 
 void ProgramFolder::UseFileEnv(files::FileEnv& env) {
-  state_.log = import::LogSlot(env);
-  skips_ = import::SkipLog(env);
+  log_ = files::LogSlot(env);
+  skips_ = transfer::SkipLog(env);
 }
 
 void ProgramFolder::CreateDatabase() {
@@ -33,20 +33,21 @@ void ProgramFolder::CreateDatabase() {
   (void)scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, *sources_, "", setup);
 }
 
-import::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
-                                            const std::string& server){op.messages.clear();
-RecordingWindow own;
-RecordingWindow& window = recording ? *recording : own;
-import::ImportContext context{*sources_, sources_->DataFolder(), folder_.path(), server, op, state_,
-                              skips_};
-import::ImportSummary summary = import::RunImport(context, window);
-(void)state_.log.Release();  // as when the window goes away: the open log is closed
-return summary;
-}  // namespace zuna::testing
+transfer::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
+                                              const std::string& server) {
+  op.messages.clear();
+  RecordingWindow own;
+  RecordingWindow& window = recording ? *recording : own;
+  transfer::ImportContext context{
+      *sources_, sources_->DataFolder(), folder_.path(), server, op, log_, skips_};
+  transfer::ImportSummary summary = transfer::RunImport(context, window);
+  (void)log_.Release();  // as when the window goes away: the open log is closed
+  return summary;
+}
 
 Lines ProgramFolder::Rows(const std::string& query) {
   Lines rows;
-  auto rs = sources_->OpenRecordset(query, constants::kPayConnection);
+  auto rs = sources_->OpenRecordset(query, core::kPayConnection);
   if (!rs.ok()) return {rs.status().ToString()};
   for (; !(*rs)->Eof(); (void)(*rs)->MoveNext()) {
     std::string line;
@@ -60,19 +61,7 @@ Lines ProgramFolder::Rows(const std::string& query) {
 }
 
 Lines ProgramFolder::LogLines(const std::string& name) const {
-  const std::string bytes = ReadFile(folder_ / name);
-  std::string utf8;
-  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-    text::AppendUtf8(
-        static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8),
-        utf8);
-  }
-  Lines lines;
-  for (std::size_t start = 0, end; (end = utf8.find("\r\n", start)) != std::string::npos;
-       start = end + 2) {
-    lines.push_back(utf8.substr(start, end - start));
-  }
-  return lines;
+  return UnicodeLines(folder_ / name);
 }
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

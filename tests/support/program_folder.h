@@ -6,16 +6,16 @@
 #include <vector>
 
 #include "import/import_run.h"
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/recording_operator.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 using Lines = std::vector<std::string>;
 
 // Records the import's effects on the main window.
-class RecordingWindow : public import::ImportWindow {
+class RecordingWindow : public transfer::ImportWindow {
  public:
   void ShowWaitLabel() override { calls.push_back("show label"); }
   void HideWaitLabel() override { calls.push_back("hide label"); }
@@ -32,7 +32,7 @@ class ProgramFolder {
 
   const std::filesystem::path& path() const { return folder_.path(); }
   std::filesystem::path data() const { return folder_ / "zuna"; }
-  sql::DataSources& sources() { return *sources_; }
+  sources::DataSources& sources() { return *sources_; }
   void set_ini(const std::string& ini);
   // The logs of later imports are written through `env` (a FaultInjectingFileEnv), which must
   // outlive this folder's imports.
@@ -42,8 +42,8 @@ class ProgramFolder {
   void CreateDatabase();
 
   // One import run, as the main window's button runs it; the log slot is released after it.
-  import::ImportSummary Import(RecordingOperator& op, RecordingWindow* window = nullptr,
-                               const std::string& server = "");
+  transfer::ImportSummary Import(RecordingOperator& op, RecordingWindow* window = nullptr,
+                                 const std::string& server = "");
 
   // The rows of a query on "dsn=pay", each as "v1|v2", nulls as <null>.
   Lines Rows(const std::string& query);
@@ -53,9 +53,9 @@ class ProgramFolder {
 
  private:
   TempFolder folder_;
-  std::unique_ptr<sql::DataSources> sources_;
-  import::ImportState state_;
-  import::SkipLog skips_;
+  std::unique_ptr<sources::DataSources> sources_;
+  files::LogSlot log_;
+  transfer::SkipLog skips_;
 };
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -6,19 +6,14 @@
 
 #include "platform/operator/operator.h"
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 // Records what the core tells the operator, one line per call, in the command line's format:
 // "Completed", "information: <text>", "critical (ZUNA): <text>", "error <n>: <text>".
 class RecordingOperator : public Operator {
  public:
   void ShowMessage(std::string_view text, MessageIcon icon, MessageTitle title) override {
-    std::string line;
-    if (icon == MessageIcon::kInformation) line = "information";
-    if (icon == MessageIcon::kCritical) line = "critical";
-    if (title == MessageTitle::kZuna) line += line.empty() ? "message (ZUNA)" : " (ZUNA)";
-    if (!line.empty()) line += ": ";
-    messages.push_back(line + std::string(text));
+    messages.push_back(MessageLine(text, icon, title));
   }
   void ShowError(const Status& status) override { messages.push_back(status.ToString()); }
   void ShowProgress(std::string_view text) override { progress.emplace_back(text); }
@@ -31,4 +26,4 @@ class RecordingOperator : public Operator {
   int pointer_restored = 0;
 };
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

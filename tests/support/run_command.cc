@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 std::pair<int, std::string> RunCommand(const std::string& command) {
   std::string out;
@@ -17,4 +17,4 @@ std::pair<int, std::string> RunCommand(const std::string& command) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
 }
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

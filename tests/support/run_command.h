@@ -3,9 +3,9 @@
 #include <string>
 #include <utility>
 
-namespace zuna::testing {
+namespace zuna::testkit {
 
 // Runs a shell command and returns its exit status and its output (standard error included).
 std::pair<int, std::string> RunCommand(const std::string& command);
 
-}  // namespace zuna::testing
+}  // namespace zuna::testkit

@@ -112,7 +112,7 @@ std::string ToCp1252(const std::string& utf8) {
   return out;
 }
 
-Result<std::uint64_t> WriteTable(const fs::path& folder, const import::CatalogEntry& entry,
+Result<std::uint64_t> WriteTable(const fs::path& folder, const transfer::CatalogEntry& entry,
                                  const SampleOptions& options) {
   const bool personnel = entry.table == "personnel";
   const std::vector<ColumnSpec> columns = personnel ? PersonnelColumns() : ColumnsOf(entry);
@@ -166,7 +166,7 @@ Result<SampleSummary> GenerateSampleData(const fs::path& folder, const SampleOpt
   }
   RETURN_IF_ERROR(PrepareFolder(folder));
   SampleSummary summary;
-  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
+  for (const transfer::CatalogEntry* entry : AllCatalogEntries()) {
     ASSIGN_OR_RETURN(const std::uint64_t rows, WriteTable(folder, *entry, options));
     ++summary.tables;
     summary.rows += rows;

@@ -56,10 +56,10 @@ std::optional<std::uint64_t> ParseRowCount(std::string_view text) {
 
 // The catalogs as JSON: one object per table with its fields, rules and log.
 void PrintCatalog() {
-  using zuna::import::FieldRule;
+  using zuna::transfer::FieldRule;
   std::printf("[\n");
   bool first_entry = true;
-  for (const zuna::import::CatalogEntry* entry : zuna::sample::AllCatalogEntries()) {
+  for (const zuna::transfer::CatalogEntry* entry : zuna::sample::AllCatalogEntries()) {
     std::printf(
         "%s{\"table\": \"%s\", \"log\": %d, \"walk\": %s, \"script\": \"%s\", "
         "\"fields\": [",

@@ -162,7 +162,7 @@ std::string ColumnDefinition(const ColumnSpec& column, SchemaDialect dialect) {
 
 std::string CreateTableScript(SchemaDialect dialect) {
   std::string script = Header(dialect);
-  for (const import::CatalogEntry* entry : AllCatalogEntries()) {
+  for (const transfer::CatalogEntry* entry : AllCatalogEntries()) {
     script += "CREATE TABLE " + QuoteName(entry->table, dialect) + " (\r\n";
     const std::vector<ColumnSpec> columns = ColumnsOf(*entry);
     for (std::size_t i = 0; i < columns.size(); ++i) {

@@ -144,18 +144,18 @@ ColumnSpec ShapeOf(std::string_view field) {
   return column('C', 20);
 }
 
-std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry) {
+std::vector<ColumnSpec> ColumnsOf(const transfer::CatalogEntry& entry) {
   std::vector<ColumnSpec> columns;
-  for (const import::FieldOperation& op : entry.fields) columns.push_back(ShapeOf(op.field));
+  for (const transfer::FieldOperation& op : entry.fields) columns.push_back(ShapeOf(op.field));
   if (entry.column_walk) columns.push_back({"ddo_desc", 'C', 40});
   return columns;
 }
 
-std::vector<const import::CatalogEntry*> AllCatalogEntries() {
-  std::vector<const import::CatalogEntry*> entries;
-  for (auto pass :
-       {import::FirstPassCatalog(), import::SecondPassCatalog(), import::ThirdPassCatalog()}) {
-    for (const import::CatalogEntry& entry : pass) entries.push_back(&entry);
+std::vector<const transfer::CatalogEntry*> AllCatalogEntries() {
+  std::vector<const transfer::CatalogEntry*> entries;
+  for (auto pass : {transfer::FirstPassCatalog(), transfer::SecondPassCatalog(),
+                    transfer::ThirdPassCatalog()}) {
+    for (const transfer::CatalogEntry& entry : pass) entries.push_back(&entry);
   }
   return entries;
 }

@@ -15,10 +15,10 @@ ColumnSpec ShapeOf(std::string_view field);
 
 // The columns of a catalogued table as the sample data writes them, in catalog order; ddo also
 // gets a description column the import does not copy.
-std::vector<ColumnSpec> ColumnsOf(const import::CatalogEntry& entry);
+std::vector<ColumnSpec> ColumnsOf(const transfer::CatalogEntry& entry);
 
 // Every catalogued table, in pass order.
-std::vector<const import::CatalogEntry*> AllCatalogEntries();
+std::vector<const transfer::CatalogEntry*> AllCatalogEntries();
 
 // The columns of the FoxPro personnel table: 81 fields of realistic types and widths.
 const std::vector<ColumnSpec>& PersonnelColumns();

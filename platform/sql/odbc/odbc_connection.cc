@@ -8,241 +8,16 @@
 #include <optional>
 #include <utility>
 
+#include "platform/recordset/quoted_name.h"
 #include "platform/sql/odbc/array_report.h"
+#include "platform/sql/odbc/odbc_cursor.h"
+#include "platform/sql/odbc/odbc_handles.h"
 #include "platform/sql/odbc/parameter_batch.h"
+#include "platform/sql/odbc/server_session.h"
 #include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql::odbc {
-namespace {
-
-struct HandleFree {
-  SQLSMALLINT type;
-  void operator()(SQLHANDLE handle) const {
-    if (handle != SQL_NULL_HANDLE) SQLFreeHandle(type, handle);
-  }
-};
-using Handle = std::unique_ptr<void, HandleFree>;
-
-bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
-
-// The first diagnostic record of a handle: native error, SQLSTATE and message.
-Status Diagnose(SQLSMALLINT type, SQLHANDLE handle, std::string_view action) {
-  SQLCHAR state[6] = {};
-  SQLINTEGER native = 0;
-  SQLCHAR message[SQL_MAX_MESSAGE_LENGTH + 1] = {};
-  SQLSMALLINT length = 0;
-  std::string text;
-  if (handle != SQL_NULL_HANDLE &&
-      Succeeded(SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length))) {
-    text = "[" + std::string(reinterpret_cast<char*>(state)) + "] " +
-           std::string(reinterpret_cast<char*>(message));
-  } else {
-    text = "the ODBC driver manager reported a failure without a diagnostic";
-  }
-  Status st(ErrorKind::kDatabase, native, std::move(text));
-  return st.WithContext(action);
-}
-
-Handle NewStatement(SQLHDBC dbc) {
-  SQLHANDLE stmt = SQL_NULL_HANDLE;
-  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt)))
-    return Handle(nullptr, {SQL_HANDLE_STMT});
-  return Handle(stmt, {SQL_HANDLE_STMT});
-}
-
-ColumnInfo DescribeColumn(SQLHSTMT stmt, SQLUSMALLINT index) {
-  SQLCHAR name[256] = {};
-  SQLSMALLINT name_length = 0, sql_type = 0, digits = 0, nullable = 0;
-  SQLULEN size = 0;
-  SQLDescribeCol(stmt, index, name, sizeof name, &name_length, &sql_type, &size, &digits,
-                 &nullable);
-  ColumnInfo column;
-  column.name = reinterpret_cast<char*>(name);
-  switch (sql_type) {
-    case SQL_CHAR:
-    case SQL_WCHAR:
-      column.declared_type = "char(" + std::to_string(size) + ")";
-      break;
-    case SQL_VARCHAR:
-    case SQL_WVARCHAR:
-      column.declared_type = "varchar(" + std::to_string(size) + ")";
-      break;
-    case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR:
-      column.declared_type = "text";
-      break;
-    case SQL_TINYINT:
-      column.declared_type = "tinyint";
-      break;
-    case SQL_SMALLINT:
-      column.declared_type = "smallint";
-      break;
-    case SQL_INTEGER:
-      column.declared_type = "int";
-      break;
-    case SQL_BIGINT:
-      column.declared_type = "bigint";
-      break;
-    case SQL_DECIMAL:
-    case SQL_NUMERIC:
-      column.declared_type = "decimal(" + std::to_string(size) + "," + std::to_string(digits) + ")";
-      break;
-    case SQL_REAL:
-    case SQL_FLOAT:
-    case SQL_DOUBLE:
-      column.declared_type = "float";
-      break;
-    case SQL_BIT:
-      column.declared_type = "bit";
-      break;
-    case SQL_TYPE_DATE:
-    case SQL_DATE:
-      column.declared_type = "date";
-      break;
-    case SQL_TYPE_TIMESTAMP:
-    case SQL_TIMESTAMP:
-      column.declared_type = "datetime";
-      break;
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-    case SQL_LONGVARBINARY:
-      column.declared_type = "varbinary";
-      break;
-    default:
-      column.declared_type = "";
-      break;
-  }
-  column.type = ParseColumnType(column.declared_type);
-  return column;
-}
-
-// Reads every column as text (binary as bytes) and types it by the column's SQL type.
-class OdbcCursor final : public Cursor {
- public:
-  OdbcCursor(Handle stmt, std::vector<ColumnInfo> columns)
-      : stmt_(std::move(stmt)), columns_(std::move(columns)) {}
-
-  const std::vector<ColumnInfo>& columns() const override { return columns_; }
-
-  Result<bool> Next(std::vector<Value>& row) override {
-    if (done_) return false;
-    const SQLRETURN rc = SQLFetch(stmt_.get());
-    if (rc == SQL_NO_DATA) {
-      done_ = true;
-      return false;
-    }
-    if (!Succeeded(rc)) {
-      done_ = true;
-      return Diagnose(SQL_HANDLE_STMT, stmt_.get(), "fetch");
-    }
-    row.resize(columns_.size());
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      RETURN_IF_ERROR(Read(static_cast<SQLUSMALLINT>(i + 1), columns_[i], row[i]));
-    }
-    return true;
-  }
-
- private:
-  Status Read(SQLUSMALLINT index, const ColumnInfo& column, Value& out) {
-    const bool binary = column.declared_type == "varbinary";
-    const SQLSMALLINT c_type = binary ? SQL_C_BINARY : SQL_C_CHAR;
-    buffer_.clear();
-    char chunk[4096];
-    for (;;) {
-      SQLLEN indicator = 0;
-      const SQLRETURN rc = SQLGetData(stmt_.get(), index, c_type, chunk, sizeof chunk, &indicator);
-      if (rc == SQL_NO_DATA) break;
-      if (!Succeeded(rc)) return Diagnose(SQL_HANDLE_STMT, stmt_.get(), "read " + column.name);
-      if (indicator == SQL_NULL_DATA) {
-        out.SetNull();
-        return Status::Ok();
-      }
-      // Character data ends in a terminator that takes one byte of the chunk.
-      const std::size_t room = binary ? sizeof chunk : sizeof chunk - 1;
-      const std::size_t got =
-          indicator == SQL_NO_TOTAL || static_cast<std::size_t>(indicator) > room
-              ? room
-              : static_cast<std::size_t>(indicator);
-      buffer_.append(chunk, got);
-      if (rc == SQL_SUCCESS) break;
-    }
-    if (binary) {
-      out.SetBinary(buffer_);
-      return Status::Ok();
-    }
-    CivilDate date;
-    CivilTime time;
-    switch (column.type.kind) {
-      case ColumnType::Kind::kInteger:
-      case ColumnType::Kind::kDecimal:
-      case ColumnType::Kind::kFloat:
-        if (!ParseNumberText(buffer_, out)) out.SetText(buffer_);
-        return Status::Ok();
-      case ColumnType::Kind::kBit:
-        out.SetBoolean(buffer_ == "1");
-        return Status::Ok();
-      case ColumnType::Kind::kDate:
-      case ColumnType::Kind::kDateTime:
-        if (ParseDateText(buffer_, date, time)) {
-          if (column.type.kind == ColumnType::Kind::kDate) {
-            out.SetDate(date);
-          } else {
-            out.SetDateTime(date, time);
-          }
-          return Status::Ok();
-        }
-        break;
-      default:
-        break;
-    }
-    out.SetText(buffer_);
-    return Status::Ok();
-  }
-
-  Handle stmt_;
-  std::vector<ColumnInfo> columns_;
-  std::string buffer_;
-  bool done_ = false;
-};
-
-// What a session needs before values reach the server, by the server's name as its driver
-// reports it. MariaDB and MySQL outside their strict mode store a value they cannot take changed
-// (a text date they cannot read as 0000-00-00, a text cut to its column, a number clipped to its
-// type) while their driver reports plain success: the session is made strict, keeping the rest
-// of the server's mode. PostgreSQL reads a text date month first unless told otherwise; the
-// embedded engine reads it day first.
-struct SessionSetting {
-  std::string_view dbms;
-  std::string_view statement;
-};
-constexpr std::string_view kStrictMode =
-    "SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, "
-    "',STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO')";
-constexpr SessionSetting kSessionSettings[] = {
-    {"mariadb", kStrictMode},
-    {"mysql", kStrictMode},
-    {"postgresql", "SET DateStyle = 'ISO, DMY'"},
-};
-
-Status PrepareSession(SQLHDBC dbc) {
-  SQLCHAR name[128] = {};
-  SQLSMALLINT length = 0;
-  if (!Succeeded(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length))) return Status::Ok();
-  const std::string dbms = LowerAscii(reinterpret_cast<char*>(name));
-  for (const SessionSetting& setting : kSessionSettings) {
-    if (dbms != setting.dbms) continue;
-    Handle stmt = NewStatement(dbc);
-    if (!stmt) return Diagnose(SQL_HANDLE_DBC, dbc, "prepare the session");
-    std::string sql(setting.statement);
-    if (!Succeeded(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
-                                 static_cast<SQLINTEGER>(sql.size())))) {
-      return Diagnose(SQL_HANDLE_STMT, stmt.get(), "prepare the session: " + sql);
-    }
-  }
-  return Status::Ok();
-}
-
-}  // namespace
 
 struct OdbcConnection::Handles {
   Handle env{nullptr, {SQL_HANDLE_ENV}};
@@ -326,21 +101,15 @@ Result<std::unique_ptr<Cursor>> OdbcConnection::Query(std::string_view text) {
   const SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                                      static_cast<SQLINTEGER>(sql.size()));
   if (!Succeeded(rc) && rc != SQL_NO_DATA) return Diagnose(SQL_HANDLE_STMT, stmt.get(), "query");
-  SQLSMALLINT count = 0;
-  SQLNumResultCols(stmt.get(), &count);
-  std::vector<ColumnInfo> columns;
-  for (SQLSMALLINT i = 1; i <= count; ++i) {
-    columns.push_back(DescribeColumn(stmt.get(), static_cast<SQLUSMALLINT>(i)));
-  }
-  return std::unique_ptr<Cursor>(std::make_unique<OdbcCursor>(std::move(stmt), std::move(columns)));
+  return OpenCursor(std::move(stmt));
 }
 
 Result<std::vector<ColumnInfo>> OdbcConnection::TableColumns(std::string_view table) {
-  const std::string key = LowerAscii(table);
+  const std::string key = text::LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
   // Describing an empty result gives the columns in table order on every driver.
   ASSIGN_OR_RETURN(std::unique_ptr<Cursor> cursor,
-                   Query("SELECT * FROM " + BracketName(table) + " WHERE 1=0"));
+                   Query("SELECT * FROM " + recordset::BracketName(table) + " WHERE 1=0"));
   std::vector<ColumnInfo> columns = cursor->columns();
   table_columns_[key] = columns;
   return columns;
@@ -356,7 +125,7 @@ Result<OdbcConnection::PreparedInsert*> OdbcConnection::Prepare(
   if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
   std::vector<std::string_view> names;
   for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  std::string sql = InsertText(table, names, BracketName);
+  std::string sql = InsertText(table, names, recordset::BracketName);
   if (!Succeeded(SQLPrepare(prepared->stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                             static_cast<SQLINTEGER>(sql.size())))) {
     return Diagnose(SQL_HANDLE_STMT, prepared->stmt.get(),
@@ -541,7 +310,9 @@ Status OdbcConnection::SendRow(PreparedInsert& insert, std::size_t row) {
   return result;
 }
 
-std::vector<LateRefusal> OdbcConnection::TakeLateRefusals() { return std::exchange(late_, {}); }
+std::vector<recordset::LateRefusal> OdbcConnection::TakeLateRefusals() {
+  return std::exchange(late_, {});
+}
 
 std::vector<std::string> ListDataSources() {
   std::vector<std::string> names;

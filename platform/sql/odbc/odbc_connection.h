@@ -63,7 +63,7 @@ class OdbcConnection final : public Connection {
     SendPending();
     return Status::Ok();
   }
-  std::vector<LateRefusal> TakeLateRefusals() override;
+  std::vector<recordset::LateRefusal> TakeLateRefusals() override;
 
   const OdbcSendCounts& send_counts() const { return counts_; }
 
@@ -94,7 +94,7 @@ class OdbcConnection final : public Connection {
   std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
   PreparedInsert* pending_ = nullptr;  // the insert whose batch holds queued rows
   std::chrono::steady_clock::time_point pending_since_;
-  std::vector<LateRefusal> late_;
+  std::vector<recordset::LateRefusal> late_;
   OdbcSendCounts counts_;
   enum class ArraySupport : std::uint8_t { kUntested, kYes, kNo } arrays_ = ArraySupport::kUntested;
 };

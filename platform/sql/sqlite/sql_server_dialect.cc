@@ -1,6 +1,7 @@
 #include "platform/sql/sqlite/sql_server_dialect.h"
 
-#include "platform/sql/statement.h"
+#include "platform/recordset/quoted_name.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql::sqlite {
 namespace {
@@ -21,7 +22,7 @@ bool MatchesQualifiedName(std::string_view text, std::size_t pos, std::string_vi
     if (bracketed) ++p;
     const std::size_t start = p;
     while (p < text.size() && IsNameChar(text[p])) ++p;
-    if (LowerAscii(text.substr(start, p - start)) != wanted) return false;
+    if (text::LowerAscii(text.substr(start, p - start)) != wanted) return false;
     if (bracketed) {
       if (p >= text.size() || text[p] != ']') return false;
       ++p;
@@ -119,30 +120,13 @@ std::string TranslateCatalogNames(std::string_view text, bool* translated) {
     } else if (c == '[') {
       // A bracketed name, where "]]" stands for "]": SQLite's quoted form says the same.
       std::string name;
-      std::size_t j = i + 1;
-      bool closed = false;
-      for (; j < text.size(); ++j) {
-        if (text[j] != ']') {
-          name.push_back(text[j]);
-        } else if (j + 1 < text.size() && text[j + 1] == ']') {
-          name.push_back(']');
-          ++j;
-        } else {
-          closed = true;
-          break;
-        }
-      }
-      if (!closed) {
+      const auto end = recordset::ReadQuotedName(text, i, ']', name);
+      if (!end) {
         out.append(text.substr(i));  // left for the engine to reject
         break;
       }
-      out.push_back('"');
-      for (char n : name) {
-        out.push_back(n);
-        if (n == '"') out.push_back('"');
-      }
-      out.push_back('"');
-      i = j + 1;
+      out.append(recordset::DoubleQuoteName(name));
+      i = *end;
     } else {
       out.push_back(c);
       ++i;
@@ -157,7 +141,7 @@ std::optional<DatabaseCommand> ParseDatabaseCommand(std::string_view text) {
     while (pos < text.size() && IsBlank(text[pos])) ++pos;
     const std::size_t start = pos;
     while (pos < text.size() && IsNameChar(text[pos])) ++pos;
-    if (LowerAscii(text.substr(start, pos - start)) == wanted) return true;
+    if (text::LowerAscii(text.substr(start, pos - start)) == wanted) return true;
     pos = start;
     return false;
   };
@@ -173,10 +157,10 @@ std::optional<DatabaseCommand> ParseDatabaseCommand(std::string_view text) {
   }
   while (pos < text.size() && IsBlank(text[pos])) ++pos;
   if (pos < text.size() && (text[pos] == '[' || text[pos] == '"')) {
-    const std::size_t close = text.find(text[pos] == '[' ? ']' : '"', pos + 1);
-    if (close == std::string_view::npos) return std::nullopt;
-    command.database = std::string(text.substr(pos + 1, close - pos - 1));
-    pos = close + 1;
+    const auto end =
+        recordset::ReadQuotedName(text, pos, text[pos] == '[' ? ']' : '"', command.database);
+    if (!end) return std::nullopt;
+    pos = *end;
   } else {
     const std::size_t start = pos;
     while (pos < text.size() && IsNameChar(text[pos])) ++pos;

@@ -6,10 +6,16 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/recordset/quoted_name.h"
+#include "platform/sql/date_text.h"
 #include "platform/sql/sql_errors.h"
+#include "platform/sql/sqlite/database_files.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
+#include "platform/sql/sqlite/sqlite_cursor.h"
+#include "platform/sql/sqlite/sqlite_errors.h"
 #include "platform/sql/sqlite/storage_faults.h"
 #include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sql::sqlite {
 
@@ -17,158 +23,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kMasterCatalog = "master";
 constexpr std::size_t kClockCheckEvery = 256;
-// Written when a database is created: 16 KiB pages hold a wide payroll row with room to spare
 // and cut the page writes of a bulk import, and the application id ("ZUNA") marks the file as
 // one of this tool's and makes it a real, non-empty database at once.
-constexpr const char* kNewDatabasePragmas =
-    "PRAGMA page_size = 16384; PRAGMA application_id = 0x5A554E41;";
-
-// Failures of the file under the database: every further write would fail the same way.
-bool IsStorageFailure(int code) {
-  switch (code & 0xff) {
-    case SQLITE_FULL:
-    case SQLITE_IOERR:
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-    case SQLITE_READONLY:
-    case SQLITE_CANTOPEN:
-      return true;
-    default:
-      return false;
-  }
-}
-
-std::string QuoteIdentifier(std::string_view name) {
-  std::string out = "\"";
-  for (char c : name) {
-    out.push_back(c);
-    if (c == '"') out.push_back('"');
-  }
-  out.push_back('"');
-  return out;
-}
-
-// The table and column of "NOT NULL constraint failed: t.c".
-std::pair<std::string, std::string> ConstraintTarget(std::string_view message) {
-  const std::size_t colon = message.rfind(": ");
-  if (colon == std::string_view::npos) return {};
-  std::string_view target = message.substr(colon + 2);
-  const std::size_t comma = target.find(',');
-  if (comma != std::string_view::npos) target = target.substr(0, comma);
-  const std::size_t dot = target.find('.');
-  if (dot == std::string_view::npos) return {std::string(target), ""};
-  return {std::string(target.substr(0, dot)), std::string(target.substr(dot + 1))};
-}
-
-// A row of a query, its values typed by the columns' declared types: a date column delivers
-// dates, not text.
-class SqliteCursor final : public Cursor {
- public:
-  SqliteCursor(sqlite3_stmt* stmt, sqlite3* db) : stmt_(stmt), db_(db) {
-    const int count = sqlite3_column_count(stmt_);
-    for (int i = 0; i < count; ++i) {
-      ColumnInfo column;
-      column.name = sqlite3_column_name(stmt_, i);
-      const char* declared = sqlite3_column_decltype(stmt_, i);
-      column.declared_type = declared ? declared : "";
-      column.type = ParseColumnType(column.declared_type);
-      columns_.push_back(std::move(column));
-    }
-  }
-  ~SqliteCursor() override { sqlite3_finalize(stmt_); }
-
-  const std::vector<ColumnInfo>& columns() const override { return columns_; }
-
-  Result<bool> Next(std::vector<Value>& row) override {
-    if (done_) return false;
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_DONE) {
-      done_ = true;
-      return false;
-    }
-    if (rc != SQLITE_ROW) {
-      done_ = true;
-      return Status(ErrorKind::kDatabase, sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
-    }
-    row.resize(columns_.size());
-    for (std::size_t i = 0; i < columns_.size(); ++i) Read(static_cast<int>(i), row[i]);
-    return true;
-  }
-
- private:
-  void Read(int i, Value& out) const {
-    switch (sqlite3_column_type(stmt_, i)) {
-      case SQLITE_NULL:
-        out.SetNull();
-        return;
-      case SQLITE_INTEGER:
-        out.SetInteger(sqlite3_column_int64(stmt_, i));
-        return;
-      case SQLITE_FLOAT:
-        out.SetDouble(sqlite3_column_double(stmt_, i));
-        return;
-      case SQLITE_BLOB:
-        out.SetBinary(std::string_view(static_cast<const char*>(sqlite3_column_blob(stmt_, i)),
-                                       static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i))));
-        return;
-      default:
-        break;
-    }
-    const std::string_view text(reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i)),
-                                static_cast<std::size_t>(sqlite3_column_bytes(stmt_, i)));
-    const ColumnType::Kind kind = columns_[static_cast<std::size_t>(i)].type.kind;
-    CivilDate date;
-    CivilTime time;
-    if ((kind == ColumnType::Kind::kDate || kind == ColumnType::Kind::kDateTime) &&
-        ParseDateText(text, date, time)) {
-      if (kind == ColumnType::Kind::kDate) {
-        out.SetDate(date);
-      } else {
-        out.SetDateTime(date, time);
-      }
-      return;
-    }
-    out.SetText(text);
-  }
-
-  sqlite3_stmt* stmt_;
-  sqlite3* db_;
-  std::vector<ColumnInfo> columns_;
-  bool done_ = false;
-};
-
-// Creates the file of a new database and writes its first page.
-Status CreateDatabaseFile(const fs::path& file, const char* layer) {
-  sqlite3* raw = nullptr;
-  const int rc =
-      sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, layer);
-  Status made;
-  if (rc != SQLITE_OK) {
-    made = Status(
-        IsStorageFailure(rc) ? ErrorKind::kStorage : ErrorKind::kDatabase, rc,
-        std::string(raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc)) + " (" + file.string() + ")");
-  } else if (sqlite3_exec(raw, kNewDatabasePragmas, nullptr, nullptr, nullptr) != SQLITE_OK) {
-    const int code = sqlite3_extended_errcode(raw);
-    made = Status(IsStorageFailure(code) ? ErrorKind::kStorage : ErrorKind::kDatabase, code,
-                  std::string(sqlite3_errmsg(raw)) + " (" + file.string() + ")");
-  }
-  if (const int closed = sqlite3_close(raw); closed != SQLITE_OK && made.ok()) {
-    made = Status(ErrorKind::kDatabase, closed, "cannot close " + file.string());
-  }
-  return made;
-}
 
 }  // namespace
 
 void SqliteConnection::DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 void SqliteConnection::StmtFinalizer::operator()(sqlite3_stmt* stmt) const {
   sqlite3_finalize(stmt);
-}
-
-fs::path DatabaseFile(const fs::path& server_folder, std::string_view catalog) {
-  return server_folder / (std::string(catalog) + ".db");
 }
 
 Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenCatalog(
@@ -180,7 +43,7 @@ Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenCatalog(
                       server_folder.string() + ").");
   }
   std::shared_ptr<SqliteConnection> connection(new SqliteConnection(server_folder, options));
-  if (LowerAscii(catalog) == kMasterCatalog) {
+  if (IsMasterCatalog(catalog)) {
     RETURN_IF_ERROR(connection->OpenDatabase(":memory:"));
   } else {
     const fs::path file = DatabaseFile(server_folder, catalog);
@@ -242,71 +105,21 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
   return Status::Ok();
 }
 
-Status SqliteConnection::ErrorStatus(int rc, std::string_view table) const {
-  const std::string message = sqlite3_errmsg(db_.get());
-  const int extended = sqlite3_extended_errcode(db_.get());
-  if (extended == SQLITE_CONSTRAINT_NOTNULL) {
-    auto [t, column] = ConstraintTarget(message);
-    return Refused(kErrNullNotAllowed, "Cannot insert the value NULL into column '" + column +
-                                           "', table '" + (table.empty() ? t : std::string(table)) +
-                                           "'; column does not allow nulls. INSERT fails.");
-  }
-  if (extended == SQLITE_CONSTRAINT_PRIMARYKEY) {
-    return Refused(kErrPrimaryKey,
-                   "Violation of PRIMARY KEY constraint. Cannot insert duplicate "
-                   "key in object '" +
-                       std::string(table) + "'. (" + message + ")");
-  }
-  if (extended == SQLITE_CONSTRAINT_UNIQUE) {
-    return Refused(kErrUniqueIndex, "Cannot insert duplicate key row in object '" +
-                                        std::string(table) + "' with unique index. (" + message +
-                                        ")");
-  }
-  if (message.starts_with("no such table: ")) return InvalidObjectName(message.substr(15));
-  if (message.starts_with("no such column: ")) return InvalidColumnName(message.substr(16));
-  const int code = extended ? extended : rc;
-  return Status(IsStorageFailure(code) ? ErrorKind::kStorage : ErrorKind::kDatabase, code, message);
-}
-
 Status SqliteConnection::RunDatabaseCommand(std::string_view text, std::size_t& consumed) {
   consumed = 0;
   auto command = ParseDatabaseCommand(text);
   if (!command) return Status::Ok();
   consumed = command->length;
-  const fs::path file = DatabaseFile(server_folder_, command->database);
-  std::error_code ec;
   switch (command->kind) {
-    case DatabaseCommand::Kind::kCreate: {
-      if (LowerAscii(command->database) == kMasterCatalog || fs::exists(file, ec)) {
-        return Status(ErrorKind::kDatabase, kErrDatabaseExists,
-                      "Database '" + command->database +
-                          "' already exists. Choose a different database name.");
-      }
-      ASSIGN_OR_RETURN(const char* layer, StorageLayerName());
-      Status made = CreateDatabaseFile(file, layer);
-      if (!made.ok()) {
-        // A database that was not created leaves no file behind: an empty one would stand in
-        // the way of the next CREATE DATABASE ("already exists") and open as an empty database.
-        fs::remove(file, ec);
-        fs::remove(file.string() + "-journal", ec);
-      }
-      return made;
-    }
-    case DatabaseCommand::Kind::kDrop: {
-      if (LowerAscii(command->database) == kMasterCatalog || !fs::exists(file, ec)) {
-        return Status(ErrorKind::kDatabase, kErrCannotDropDatabase,
-                      "Cannot drop the database '" + command->database +
-                          "', because it does not exist or you do not have permission.");
-      }
-      fs::remove(file, ec);
-      if (ec) return Status(ErrorKind::kIoError, ec.value(), file.string() + ": " + ec.message());
-      fs::remove(file.string() + "-wal", ec);
-      fs::remove(file.string() + "-shm", ec);
-      return Status::Ok();
-    }
+    case DatabaseCommand::Kind::kCreate:
+      return CreateDatabase(server_folder_, command->database);
+    case DatabaseCommand::Kind::kDrop:
+      return DropDatabase(server_folder_, command->database);
     case DatabaseCommand::Kind::kUse: {
       RETURN_IF_ERROR(Flush());
-      if (LowerAscii(command->database) == kMasterCatalog) return OpenDatabase(":memory:");
+      if (IsMasterCatalog(command->database)) return OpenDatabase(":memory:");
+      const fs::path file = DatabaseFile(server_folder_, command->database);
+      std::error_code ec;
       if (!fs::is_regular_file(file, ec)) {
         return Status(ErrorKind::kNotFound, kErrCannotOpenDatabase,
                       "Database '" + command->database +
@@ -343,7 +156,7 @@ Status SqliteConnection::ExecuteStatements(const std::string& script) {
     }
     const int rc = sqlite3_prepare_v2(db_.get(), start, static_cast<int>(rest), &raw, &tail);
     Stmt stmt(raw);
-    if (rc != SQLITE_OK) return ErrorStatus(rc);
+    if (rc != SQLITE_OK) return EngineError(db_.get(), rc);
     if (tail == start) {
       // SQLite reads no further than a NUL byte: such a text is no script, and stepping on the
       // spot would never end.
@@ -356,7 +169,7 @@ Status SqliteConnection::ExecuteStatements(const std::string& script) {
     int step;
     while ((step = sqlite3_step(stmt.get())) == SQLITE_ROW) {
     }
-    if (step != SQLITE_DONE) return ErrorStatus(step);
+    if (step != SQLITE_DONE) return EngineError(db_.get(), step);
   }
   return Status::Ok();
 }
@@ -393,7 +206,7 @@ Result<std::unique_ptr<Cursor>> SqliteConnection::Query(std::string_view text) {
                                     static_cast<int>(translated.size()), &raw, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_finalize(raw);
-    return ErrorStatus(rc);
+    return EngineError(db_.get(), rc);
   }
   if (raw == nullptr) {
     return Status(ErrorKind::kInvalidArgument, SQLITE_MISUSE, "the query text is empty");
@@ -402,13 +215,13 @@ Result<std::unique_ptr<Cursor>> SqliteConnection::Query(std::string_view text) {
 }
 
 Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view table) {
-  const std::string key = LowerAscii(table);
+  const std::string key = text::LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
   sqlite3_stmt* raw = nullptr;
   const char* sql = "SELECT name, type FROM pragma_table_info(?1)";
   if (sqlite3_prepare_v2(db_.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
     sqlite3_finalize(raw);
-    return ErrorStatus(SQLITE_ERROR);
+    return EngineError(db_.get(), SQLITE_ERROR);
   }
   Stmt stmt(raw);
   sqlite3_bind_text(stmt.get(), 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
@@ -423,7 +236,7 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
     columns.push_back(std::move(column));
   }
   // A file that cannot be read is no missing table.
-  if (step != SQLITE_DONE) return ErrorStatus(step, table);
+  if (step != SQLITE_DONE) return EngineError(db_.get(), step, table);
   if (columns.empty()) return InvalidObjectName(table);
   table_columns_[key] = columns;
   return columns;
@@ -435,13 +248,13 @@ Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
   if (sqlite3_stmt* cached = inserts_.Find(table, assigned)) return cached;
   std::vector<std::string_view> names;
   for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  const std::string sql = InsertText(table, names, QuoteIdentifier);
+  const std::string sql = InsertText(table, names, recordset::DoubleQuoteName);
   sqlite3_stmt* raw = nullptr;
   const int rc =
       sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
   if (rc != SQLITE_OK) {
     sqlite3_finalize(raw);
-    return ErrorStatus(rc, table);
+    return EngineError(db_.get(), rc, table);
   }
   return inserts_.Add(table, assigned, Stmt(raw));
 }
@@ -451,12 +264,12 @@ Status SqliteConnection::BeginGroupIfNeeded() {
   if (rollback_pending_) {
     if (const int rc = sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
         rc != SQLITE_OK && !sqlite3_get_autocommit(db_.get())) {
-      return ErrorStatus(rc);
+      return EngineError(db_.get(), rc);
     }
     rollback_pending_ = false;
   }
   if (const int rc = sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK) {
-    return ErrorStatus(rc);
+    return EngineError(db_.get(), rc);
   }
   in_group_ = true;
   rows_in_group_ = 0;
@@ -517,7 +330,7 @@ Status SqliteConnection::Insert(std::string_view table, const std::vector<Column
     }
   }
   const int rc = sqlite3_step(stmt);
-  Status result = rc == SQLITE_DONE ? Status::Ok() : ErrorStatus(rc, table);
+  Status result = rc == SQLITE_DONE ? Status::Ok() : EngineError(db_.get(), rc, table);
   sqlite3_reset(stmt);
   if (result.ok()) {
     group_tags_.push_back(tag);
@@ -549,7 +362,7 @@ Status SqliteConnection::Commit() {
     // anything else is final.
     const bool locked = (sqlite3_extended_errcode(db_.get()) & 0xff) == SQLITE_BUSY;
     if (!locked || attempt >= options_.commit_attempts || sqlite3_get_autocommit(db_.get())) {
-      return ErrorStatus(rc);
+      return EngineError(db_.get(), rc);
     }
   }
 }
@@ -578,6 +391,8 @@ Status SqliteConnection::Flush() {
   return Status::Ok();
 }
 
-std::vector<LateRefusal> SqliteConnection::TakeLateRefusals() { return std::exchange(late_, {}); }
+std::vector<recordset::LateRefusal> SqliteConnection::TakeLateRefusals() {
+  return std::exchange(late_, {});
+}
 
 }  // namespace zuna::sql::sqlite

@@ -61,7 +61,7 @@ class SqliteConnection final : public Connection {
                 const std::vector<int>& assigned, const std::vector<const Value*>& values,
                 std::uint64_t tag) override;
   Status Flush() override;
-  std::vector<LateRefusal> TakeLateRefusals() override;
+  std::vector<recordset::LateRefusal> TakeLateRefusals() override;
 
  private:
   struct DbCloser {
@@ -91,7 +91,6 @@ class SqliteConnection final : public Connection {
   // Ends a group that can no longer be committed: rolls back what the engine left open and
   // lists the group's rows as refused with `cause`.
   void LoseGroup(const Status& cause);
-  Status ErrorStatus(int rc, std::string_view table = {}) const;
 
   std::filesystem::path server_folder_;
   SqliteOptions options_;
@@ -105,12 +104,8 @@ class SqliteConnection final : public Connection {
   bool rollback_pending_ = false;  // a lost group's ROLLBACK failed: retried before the next
   std::size_t rows_in_group_ = 0;
   std::vector<std::uint64_t> group_tags_;  // the rows saved in the open group
-  std::vector<LateRefusal> late_;
+  std::vector<recordset::LateRefusal> late_;
   std::chrono::steady_clock::time_point group_started_;
 };
-
-// Database X of a server folder: the file X.db in it.
-std::filesystem::path DatabaseFile(const std::filesystem::path& server_folder,
-                                   std::string_view catalog);
 
 }  // namespace zuna::sql::sqlite

@@ -1,8 +1,8 @@
-#include "platform/sql/recordset.h"
+#include "platform/recordset/recordset.h"
 
 #include <string>
 
-namespace zuna::sql {
+namespace zuna::recordset {
 
 Status ItemNotFound(std::string_view name) {
   std::string text(kItemNotFoundText);
@@ -35,4 +35,4 @@ Status Recordset::SetByName(std::string_view name, const Value& value) {
   return Set(index, value);
 }
 
-}  // namespace zuna::sql
+}  // namespace zuna::recordset

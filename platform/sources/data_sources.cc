@@ -1,26 +1,22 @@
-#include "platform/sql/data_sources.h"
+#include "platform/sources/data_sources.h"
 
 #include <charconv>
 
-#include "app/constants.h"
+#include "core/connection_texts.h"
+#include "core/file_names.h"
+#include "platform/sources/connection_string.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sql_recordset.h"
-#include "platform/sql/statement.h"
+#include "platform/text/ascii.h"
 
-namespace zuna::sql {
+namespace zuna::sources {
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::string_view kDataSourceKey = "data source=";
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
 
 Status NotConfigured(std::string_view name) {
   return Status(ErrorKind::kNotFound, kErrProvider,
@@ -30,39 +26,10 @@ Status NotConfigured(std::string_view name) {
 
 }  // namespace
 
-Status ValidateServerName(std::string_view name) {
-  for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == ';' || c == '{' || c == '}' || c == '=' || byte < 0x20 || byte == 0x7F) {
-      std::string shown = byte < 0x20 || byte == 0x7F ? "a control character" : std::string(1, c);
-      return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
-                    "The server name \"" + std::string(name) + "\" is refused: it holds " +
-                        (shown.size() == 1 ? "'" + shown + "'" : shown) +
-                        ", which could change the connection string.");
-    }
-  }
-  return Status::Ok();
-}
-
-std::optional<std::string> ConnectionAttribute(std::string_view text, std::string_view key) {
-  const std::string wanted = LowerAscii(key);
-  while (!text.empty()) {
-    const std::size_t end = text.find(';');
-    const std::string_view pair = text.substr(0, end);
-    const std::size_t eq = pair.find('=');
-    if (eq != std::string_view::npos && LowerAscii(Trim(pair.substr(0, eq))) == wanted) {
-      return std::string(Trim(pair.substr(eq + 1)));
-    }
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
-  return std::nullopt;
-}
-
 Result<DataSources> DataSources::Load(const fs::path& program_folder) {
   ASSIGN_OR_RETURN(config::IniFile ini,
-                   config::IniFile::Load(program_folder / std::string(constants::kConfigFileName)));
-  return DataSources(program_folder, std::move(ini), odbc::ListDataSources());
+                   config::IniFile::Load(program_folder / std::string(core::kConfigFileName)));
+  return DataSources(program_folder, std::move(ini), sql::odbc::ListDataSources());
 }
 
 DataSources::DataSources(fs::path program_folder, config::IniFile ini,
@@ -72,23 +39,23 @@ DataSources::DataSources(fs::path program_folder, config::IniFile ini,
       odbc_data_sources_(std::move(odbc_data_sources)) {}
 
 fs::path DataSources::DataFolder() const {
-  auto source = Resolve(constants::kFoxPayConnection);
+  auto source = Resolve(core::kFoxPayConnection);
   if (source.ok() && source->backend == Backend::kFoxPro) return source->foxpro.data_folder;
-  const auto configured = ini_.Get("foxpay", "SourceDB");
-  return program_folder_ / (configured ? *configured : std::string(constants::kDataFolderName));
+  const auto configured = ini_.Get(std::string(core::kFoxProDataSource), "SourceDB");
+  return program_folder_ / (configured ? *configured : std::string(core::kDataFolderName));
 }
 
 std::string DataSources::FixedServerName() const {
   // "FixedServer =" left empty, as zuna.ini is shipped, means the built-in server; an empty
   // name would be the program folder's own database.
   const auto configured = ini_.Get("server", "FixedServer");
-  if (!configured || configured->empty()) return std::string(constants::kFixedServerName);
+  if (!configured || configured->empty()) return std::string(core::kFixedServerName);
   return *configured;
 }
 
-Result<odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view section,
-                                                     std::string_view origin) const {
-  odbc::OdbcOptions options;
+Result<sql::odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view section,
+                                                          std::string_view origin) const {
+  sql::odbc::OdbcOptions options;
   const auto rows = ini_.Get(section, "RowsPerBatch");
   if (!rows || rows->empty()) return options;
   std::size_t parsed = 0;
@@ -106,12 +73,12 @@ Result<odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view section,
 Result<DataSource> DataSources::FromSection(std::string_view name) const {
   DataSource source;
   source.origin = "zuna.ini [" + std::string(name) + "]";
-  const std::string driver =
-      LowerAscii(ini_.GetOr(name, "Driver", LowerAscii(name) == "foxpay" ? "dbf" : "sqlite"));
+  const std::string driver = text::LowerAscii(ini_.GetOr(
+      name, "Driver", text::LowerAscii(name) == core::kFoxProDataSource ? "dbf" : "sqlite"));
   if (driver == "dbf") {
     source.backend = Backend::kFoxPro;
     source.foxpro.data_folder =
-        program_folder_ / ini_.GetOr(name, "SourceDB", constants::kDataFolderName);
+        program_folder_ / ini_.GetOr(name, "SourceDB", core::kDataFolderName);
     if (auto page = ini_.Get(name, "CodePage"); page && !page->empty()) {
       try {
         source.foxpro.code_page = std::stoi(*page);
@@ -120,11 +87,12 @@ Result<DataSource> DataSources::FromSection(std::string_view name) const {
                       source.origin + ": CodePage \"" + *page + "\" is not a number");
       }
     }
-    source.foxpro.skip_deleted = LowerAscii(ini_.GetOr(name, "Deleted", "Yes")) != "no";
+    source.foxpro.skip_deleted = text::LowerAscii(ini_.GetOr(name, "Deleted", "Yes")) != "no";
     source.path = source.foxpro.data_folder;
   } else if (driver == "sqlite") {
     source.backend = Backend::kSqlite;
-    source.path = program_folder_ / ini_.GetOr(name, "Database", "zuna.db");
+    source.path =
+        program_folder_ / ini_.GetOr(name, "Database", std::string(core::kTargetDatabaseFile));
   } else if (driver == "odbc") {
     source.backend = Backend::kOdbc;
     if (auto text = ini_.Get(name, "ConnectionString")) {
@@ -148,7 +116,7 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
   }
   if (ini_.HasSection(*dsn)) return FromSection(*dsn);
   for (const std::string& known : odbc_data_sources_) {
-    if (LowerAscii(known) == LowerAscii(*dsn)) {
+    if (text::LowerAscii(known) == text::LowerAscii(*dsn)) {
       DataSource source;
       source.backend = Backend::kOdbc;
       source.odbc_connection = std::string(odbc_text);
@@ -156,8 +124,8 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
       return source;
     }
   }
-  const std::string name = LowerAscii(*dsn);
-  if (name == "pay" || name == "foxpay") {
+  const std::string name = text::LowerAscii(*dsn);
+  if (name == core::kTargetDataSource || name == core::kFoxProDataSource) {
     auto source = FromSection(name);  // an absent section gives the defaults
     if (source.ok()) source->origin = "built-in default for " + name;
     return source;
@@ -165,17 +133,17 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
   return NotConfigured(*dsn);
 }
 
-Result<std::shared_ptr<Connection>> DataSources::Connect(const DataSource& source) const {
+Result<std::shared_ptr<sql::Connection>> DataSources::Connect(const DataSource& source) const {
   switch (source.backend) {
     case Backend::kSqlite: {
       ASSIGN_OR_RETURN(auto connection,
-                       sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_));
-      return std::shared_ptr<Connection>(std::move(connection));
+                       sql::sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_));
+      return std::shared_ptr<sql::Connection>(std::move(connection));
     }
     case Backend::kOdbc: {
       ASSIGN_OR_RETURN(auto connection,
-                       odbc::OdbcConnection::Open(source.odbc_connection, source.odbc));
-      return std::shared_ptr<Connection>(std::move(connection));
+                       sql::odbc::OdbcConnection::Open(source.odbc_connection, source.odbc));
+      return std::shared_ptr<sql::Connection>(std::move(connection));
     }
     case Backend::kFoxPro:
       break;
@@ -185,19 +153,19 @@ Result<std::shared_ptr<Connection>> DataSources::Connect(const DataSource& sourc
                     ") answer only recordsets, not a connection's commands");
 }
 
-Result<std::unique_ptr<Recordset>> DataSources::OpenRecordset(std::string_view source,
-                                                              std::string_view odbc_text) const {
+Result<std::unique_ptr<recordset::Recordset>> DataSources::OpenRecordset(
+    std::string_view source, std::string_view odbc_text) const {
   ASSIGN_OR_RETURN(const DataSource data_source, Resolve(odbc_text));
   if (data_source.backend == Backend::kFoxPro) {
     return dbf::OpenFoxProRecordset(source, data_source.foxpro);
   }
-  ASSIGN_OR_RETURN(std::shared_ptr<Connection> connection, Connect(data_source));
-  return OpenSqlRecordset(std::move(connection), source);
+  ASSIGN_OR_RETURN(std::shared_ptr<sql::Connection> connection, Connect(data_source));
+  return sql::OpenSqlRecordset(std::move(connection), source);
 }
 
-Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
+Result<std::shared_ptr<sql::Connection>> DataSources::OpenConnection(
     std::string_view connection_string) const {
-  const std::string lower = LowerAscii(connection_string);
+  const std::string lower = text::LowerAscii(connection_string);
   const std::size_t at = lower.find(kDataSourceKey);
   if (at == std::string::npos) {
     ASSIGN_OR_RETURN(const DataSource source, Resolve(connection_string));
@@ -208,9 +176,9 @@ Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
   RETURN_IF_ERROR(ValidateServerName(server));
   const std::string catalog =
       ConnectionAttribute(connection_string.substr(0, at), "Initial Catalog")
-          .value_or(std::string(constants::kDatabaseName));
+          .value_or(std::string(core::kDatabaseName));
 
-  const std::string driver = LowerAscii(ini_.GetOr("server", "Driver", "sqlite"));
+  const std::string driver = text::LowerAscii(ini_.GetOr("server", "Driver", "sqlite"));
   if (driver == "odbc") {
     std::string text = ini_.GetOr("server", "ConnectionString", "");
     if (text.empty()) {
@@ -223,9 +191,10 @@ Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
         text.replace(p, placeholder.size(), value);
       }
     }
-    ASSIGN_OR_RETURN(const odbc::OdbcOptions options, OdbcOptionsOf("server", "zuna.ini [server]"));
-    ASSIGN_OR_RETURN(auto connection, odbc::OdbcConnection::Open(text, options));
-    return std::shared_ptr<Connection>(std::move(connection));
+    ASSIGN_OR_RETURN(const sql::odbc::OdbcOptions options,
+                     OdbcOptionsOf("server", "zuna.ini [server]"));
+    ASSIGN_OR_RETURN(auto connection, sql::odbc::OdbcConnection::Open(text, options));
+    return std::shared_ptr<sql::Connection>(std::move(connection));
   }
   if (driver != "sqlite") {
     return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
@@ -233,8 +202,8 @@ Result<std::shared_ptr<Connection>> DataSources::OpenConnection(
   }
   const fs::path folder = server.empty() ? program_folder_ : program_folder_ / server;
   ASSIGN_OR_RETURN(auto connection,
-                   sqlite::SqliteConnection::OpenCatalog(folder, catalog, sqlite_options_));
-  return std::shared_ptr<Connection>(std::move(connection));
+                   sql::sqlite::SqliteConnection::OpenCatalog(folder, catalog, sqlite_options_));
+  return std::shared_ptr<sql::Connection>(std::move(connection));
 }
 
-}  // namespace zuna::sql
+}  // namespace zuna::sources

@@ -2,10 +2,13 @@
 
 #include <string_view>
 
-// The system's fixed data sources, connection texts and locations. Each is defined once here and
-// read by every command that needs it; the only run-time input is the server name the operator
-// types.
-namespace zuna::constants {
+// The system's fixed connection texts, exactly as the system writes them. The only run-time
+// input that goes into them is the server name the operator types.
+namespace zuna::core {
+
+// The data source names the system opens: the target database and the FoxPro tables.
+inline constexpr std::string_view kTargetDataSource = "pay";
+inline constexpr std::string_view kFoxProDataSource = "foxpay";
 
 // ODBC connection texts: the target database, the FoxPro tables, and the report window's
 // connection (empty user name and password).
@@ -26,15 +29,7 @@ inline constexpr std::string_view kFixedServerPrefix =
     "Provider=SQLOLEDB.1;Integrated Security=SSPI;Persist Security Info=False;"
     "Initial Catalog=zuna;Data Source=";
 
-// The data folder of the FoxPro tables, relative to the program folder unless zuna.ini names
-// another; a table's file is its name with ".dbf".
-inline constexpr std::string_view kDataFolderName = "zuna";
-inline constexpr std::string_view kTableFileExtension = ".dbf";
-
-// The configuration file in the program folder.
-inline constexpr std::string_view kConfigFileName = "zuna.ini";
-
 // The target database of every connection text that names a catalog.
 inline constexpr std::string_view kDatabaseName = "zuna";
 
-}  // namespace zuna::constants
+}  // namespace zuna::core

@@ -8,7 +8,7 @@
 #include "platform/base/result.h"
 #include "platform/base/value.h"
 
-namespace zuna::sql {
+namespace zuna::recordset {
 
 // Numbers and texts of the recordset failures, as ADO reports them.
 inline constexpr long kErrItemNotFound = 3265;
@@ -104,4 +104,13 @@ class Recordset {
   Status SetByName(std::string_view name, const Value& value);
 };
 
-}  // namespace zuna::sql
+// A recordset that only reads rows: adding one fails with NotUpdatable, as ADO's read-only
+// recordsets do.
+class ReadOnlyRecordset : public Recordset {
+ public:
+  Status AddNew() override { return NotUpdatable(); }
+  Status Set(int, const Value&) override { return NotUpdatable(); }
+  Status Update() override { return NotUpdatable(); }
+};
+
+}  // namespace zuna::recordset

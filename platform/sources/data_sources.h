@@ -10,12 +10,12 @@
 #include "platform/base/result.h"
 #include "platform/config/ini_file.h"
 #include "platform/dbf/foxpro_source.h"
+#include "platform/recordset/recordset.h"
 #include "platform/sql/connection.h"
 #include "platform/sql/odbc/odbc_connection.h"
-#include "platform/sql/recordset.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
 
-namespace zuna::sql {
+namespace zuna::sources {
 
 enum class Backend { kFoxPro, kSqlite, kOdbc };
 
@@ -24,7 +24,7 @@ struct DataSource {
   Backend backend = Backend::kSqlite;
   std::filesystem::path path;       // the database file (sqlite) or the data folder (FoxPro)
   std::string odbc_connection;      // the connection string (ODBC)
-  odbc::OdbcOptions odbc;           // how rows are sent (ODBC)
+  sql::odbc::OdbcOptions odbc;      // how rows are sent (ODBC)
   dbf::FoxProSourceOptions foxpro;  // how FoxPro tables are read
   std::string origin;               // where the definition came from, for messages
 };
@@ -62,33 +62,28 @@ class DataSources {
 
   // Opens a recordset for `source` on the data source that `odbc_text` names; each open makes
   // its own connection.
-  Result<std::unique_ptr<Recordset>> OpenRecordset(std::string_view source,
-                                                   std::string_view odbc_text) const;
+  Result<std::unique_ptr<recordset::Recordset>> OpenRecordset(std::string_view source,
+                                                              std::string_view odbc_text) const;
 
   // Opens a connection with a connection string alone: an OLE DB string (Provider=...;
   // Initial Catalog=...;Data Source=<server>) or an ODBC text. A server name holding ';', '{',
   // '}', '=' or a control character is refused before anything is opened.
-  Result<std::shared_ptr<Connection>> OpenConnection(std::string_view connection_string) const;
+  Result<std::shared_ptr<sql::Connection>> OpenConnection(std::string_view connection_string) const;
 
   // The embedded engine's grouping of saves.
-  void set_sqlite_options(const sqlite::SqliteOptions& options) { sqlite_options_ = options; }
+  void set_sqlite_options(const sql::sqlite::SqliteOptions& options) { sqlite_options_ = options; }
 
  private:
   Result<DataSource> FromSection(std::string_view name) const;
   // RowsPerBatch of a section that names an ODBC database.
-  Result<odbc::OdbcOptions> OdbcOptionsOf(std::string_view section, std::string_view origin) const;
-  Result<std::shared_ptr<Connection>> Connect(const DataSource& source) const;
+  Result<sql::odbc::OdbcOptions> OdbcOptionsOf(std::string_view section,
+                                               std::string_view origin) const;
+  Result<std::shared_ptr<sql::Connection>> Connect(const DataSource& source) const;
 
   std::filesystem::path program_folder_;
   config::IniFile ini_;
   std::vector<std::string> odbc_data_sources_;
-  sqlite::SqliteOptions sqlite_options_;
+  sql::sqlite::SqliteOptions sqlite_options_;
 };
 
-// Refuses a server name that could add attributes to a connection string.
-Status ValidateServerName(std::string_view name);
-
-// The value of `key` in a "key=value;key=value" text, keys compared without case.
-std::optional<std::string> ConnectionAttribute(std::string_view text, std::string_view key);
-
-}  // namespace zuna::sql
+}  // namespace zuna::sources
