@@ -115,7 +115,7 @@ std::string SummaryJson(const verify::VerifySummary& summary, const std::filesys
     for (std::size_t i = 0; i < t.extra_rows.size() && i < kListedRows; ++i) {
       json.Number(t.extra_rows[i].row);
     }
-    json.EndArray().Key("changed").BeginArray();
+    json.EndArray().Key("changed_rows").BeginArray();
     for (std::size_t i = 0; i < t.changed_pairs.size() && i < kListedRows; ++i) {
       const verify::ChangedPair& p = t.changed_pairs[i];
       json.BeginObject()
