@@ -23,7 +23,7 @@ namespace zuna::verify {
 struct VerifyOptions {
   // Bytes the hashes of one table may take in memory, both sides together (24 bytes a row);
   // beyond it they are sorted in runs on disk.
-  std::size_t memory_budget = std::size_t{64} << 20;
+  std::size_t memory_budget = std::size_t{16} << 20;
   // Where the runs go; empty: the system's temporary folder.
   std::filesystem::path spill_folder;
   // Rows a side keeps with their values for the report and for finding changed pairs.
