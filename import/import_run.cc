@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/connection_texts.h"
+#include "import/field_rules.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
 #include "platform/sources/data_sources.h"
@@ -12,12 +13,9 @@
 namespace zuna::transfer {
 namespace {
 
-constexpr std::string_view kInstallationTable = "installation";
 constexpr std::string_view kInstallationCount = "select count(*) from installation";
 constexpr std::string_view kMarkInstallation = "update installation set dbf_type='SqlServer'";
 constexpr std::string_view kKeyScript = "pk.sql";
-// A count of 1 or less marks the installation; 2 or more warns.
-constexpr std::int64_t kMarkBelow = 2;
 
 // The failure that stopped the saving, as the lines of what it left undone give it.
 Status StopReason(const ImportSummary& summary) {
@@ -91,7 +89,7 @@ void TransferSecondPass(ImportContext& context, ImportSummary& summary, ImportOb
 void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer) {
   RunPass(ThirdPassCatalog(), context, summary, observer);
   if (summary.stopped()) {
-    context.skips.StepFailed(kInstallationTable, "dbf_type", NotRun(summary));
+    context.skips.StepFailed(kInstallationTable, kMarkedField, NotRun(summary));
     return;
   }
   MarkInstallation(context);
@@ -104,19 +102,19 @@ void MarkInstallation(ImportContext& context) {
   // nobody has counted. The failure is listed, and the statements that depend on it are skipped.
   auto source = context.sources.OpenRecordset(kInstallationCount, core::kFoxPayConnection);
   if (!source.ok()) {
-    context.skips.StepFailed(kInstallationTable, "count", source.status());
+    context.skips.StepFailed(kInstallationTable, kCountStep, source.status());
     return;
   }
   auto value = (*source)->Field(0);
   if (!value.ok()) {
-    context.skips.StepFailed(kInstallationTable, "count", value.status());
+    context.skips.StepFailed(kInstallationTable, kCountStep, value.status());
     return;
   }
   const auto count = static_cast<std::int64_t>((*value)->AsDouble());
   if (count < kMarkBelow) {
     (void)(*source)->Close();
     auto marked = context.sources.OpenRecordset(kMarkInstallation, core::kPayConnection);
-    if (!marked.ok()) context.skips.StepFailed(kInstallationTable, "dbf_type", marked.status());
+    if (!marked.ok()) context.skips.StepFailed(kInstallationTable, kMarkedField, marked.status());
     return;
   }
   context.op.ShowMessage("DDO Code:(" + std::to_string(count) + ")", MessageIcon::kCritical,

@@ -6,22 +6,18 @@
 
 #include "core/connection_texts.h"
 #include "import/anomaly_logs.h"
-#include "import/date_rule.h"
+#include "import/field_rules.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/operator/operator.h"
 #include "platform/recordset/recordset.h"
 #include "platform/sources/data_sources.h"
 #include "platform/text/ascii.h"
-#include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 #include "scripts/script_runner.h"
 
 namespace zuna::transfer {
 namespace {
-
-constexpr std::size_t kTrimAndCutLength = 50;
-constexpr std::string_view kNullText = "NULL";
 
 // One field operation with the column positions on both sides, resolved once per table: the
 // names cannot change while a table is copied.
@@ -65,11 +61,6 @@ class Copier {
   std::vector<int> log_columns_;  // the source columns a log line is made of
   Value scratch_;
 };
-
-const Value& ReplacementDate() {
-  static const Value replacement = Value::Text(kReplacementDate);
-  return replacement;
-}
 
 void Copier::Run() {
   if (entry_.log != AnomalyLog::kNone) {
@@ -245,43 +236,9 @@ void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
   auto read = source_->Field(bound.source);
   if (!read.ok()) return lost(read.status());
   const Value& value = **read;
-  const Value* assigned = &value;
-  bool log = false;
-
-  switch (op.rule) {
-    case FieldRule::kCopy:
-      break;
-    case FieldRule::kNullAsEmptyText:
-      if (value.is_null()) {
-        scratch_.SetText("");
-        assigned = &scratch_;
-      }
-      break;
-    case FieldRule::kDateRule:
-    case FieldRule::kDateRuleNoNullTest: {
-      const DateRuleOutcome outcome = ApplyDateRule(value, op.rule == FieldRule::kDateRule);
-      if (outcome.replaced) assigned = &ReplacementDate();
-      log = outcome.log && op.logged;
-      break;
-    }
-    case FieldRule::kTrimAndCut: {
-      if (value.is_null()) break;
-      const std::string untrimmed = value.ToText();
-      const std::string_view trimmed = text::Trim(untrimmed);
-      scratch_.SetText(text::CodePointCount(trimmed) < kTrimAndCutLength
-                           ? trimmed
-                           : text::FirstCodePoints(untrimmed, kTrimAndCutLength));
-      assigned = &scratch_;
-      break;
-    }
-    case FieldRule::kNullAsText:
-      // A value that is not null is copied: leaving it out would lose it.
-      if (value.is_null()) {
-        scratch_.SetText(kNullText);
-        assigned = &scratch_;
-      }
-      break;
-  }
+  const RuleOutcome outcome = ApplyFieldRule(op, value, scratch_);
+  const Value* assigned = outcome.assigned;
+  const bool log = outcome.log;
   if (bound.target < 0) {
     // Counted once for the table after the row loop.
   } else if (Status set = assigned == &value ? target_->SetBorrowed(bound.target, value)

@@ -46,6 +46,12 @@ results=bench/RESULTS.md
   echo '```'
   bench/import_bench.sh "$bin" 1000000
   echo '```'
+  echo
+  echo "## verify_bench"
+  echo
+  echo '```'
+  bench/verify_bench.sh "$bin" 1000000
+  echo '```'
 } | tee "$results.new"
 mv "$results.new" "$results"
 echo "written: $results" >&2

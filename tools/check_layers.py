@@ -27,12 +27,13 @@ LAYERS = [
     ["platform/sources"],
     ["scripts", "pdf"],
     ["import", "report"],
+    ["verify"],
     ["app"],
     ["app/cli", "app/gui", "tools/sample_data"],
 ]
 
 # The product's source folders, which the layers cover.
-PRODUCT_ROOTS = ["core", "platform", "import", "scripts", "report", "pdf", "app",
+PRODUCT_ROOTS = ["core", "platform", "import", "scripts", "report", "verify", "pdf", "app",
                  "tools/sample_data"]
 # Folders of tests and measurements: outside the layers, they may include any product header,
 # but the app/ rule holds for them too.

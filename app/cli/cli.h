@@ -50,5 +50,6 @@ int RunImport(const CommandContext& context);
 int RunListFields(const CommandContext& context);
 int RunReport(const CommandContext& context);
 int RunPdf(const CommandContext& context);
+int RunVerify(const CommandContext& context);
 
 }  // namespace zuna::cli

@@ -16,8 +16,10 @@ struct Command {
   std::string_view name;
   std::string_view synopsis;
   int (*run)(const CommandContext&);
-  // The commands that work on the databases take no arguments and get the data sources.
+  // The commands that work on the databases get the data sources, and take no arguments
+  // unless they say so.
   bool uses_data_sources = true;
+  bool takes_arguments = false;
 };
 
 int RunVersion(const CommandContext&) {
@@ -35,6 +37,10 @@ constexpr Command kCommands[] = {
     {"import", "copy every catalogued FoxPro table into the database", RunImport},
     {"report", "reconcile both stores: data_transfer_rpt and report.pdf", RunReport},
     {"list-fields", "write \"fields\": the target columns the FoxPro tables lack", RunListFields},
+    {"verify",
+     "[--summary FILE] [--memory SIZE]\n"
+     "                     compare every value with the FoxPro tables: verify_rpt",
+     RunVerify, true, true},
     {"pdf",
      "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"
      "                     [--height INCHES] [--title T] [--author A] [--subject S]\n"
@@ -113,7 +119,7 @@ int main(int argc, char** argv) {
   }
   for (const Command& command : kCommands) {
     if (command.name != invocation.command) continue;
-    if (command.uses_data_sources && !invocation.arguments.empty()) {
+    if (command.uses_data_sources && !command.takes_arguments && !invocation.arguments.empty()) {
       return UsageError(invocation.command, "takes no arguments");
     }
     zuna::ConsoleOperator op(stdout, stderr);

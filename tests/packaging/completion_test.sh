@@ -44,7 +44,7 @@ expect() {
 }
 
 # zuna-transfer: commands, options, option values, and what follows a command.
-expect "alter create-database create-tables delete-duplicates import list-fields pdf report version" \
+expect "alter create-database create-tables delete-duplicates import list-fields pdf report verify version" \
   _zuna_transfer zuna-transfer ""
 expect "create-database create-tables" _zuna_transfer zuna-transfer cr
 expect "--help --home" _zuna_transfer zuna-transfer --h
@@ -53,6 +53,9 @@ expect "" _zuna_transfer zuna-transfer --server ""
 expect "$scratch/data $scratch/docs" _zuna_transfer zuna-transfer --home "$scratch/d"
 expect "" _zuna_transfer zuna-transfer import ""
 expect "" _zuna_transfer zuna-transfer report --
+expect "--memory --summary" _zuna_transfer zuna-transfer verify --
+expect "" _zuna_transfer zuna-transfer verify --memory ""
+expect "$scratch/data $scratch/docs $scratch/dump" _zuna_transfer zuna-transfer verify --summary "$scratch/d"
 expect "Courier Courier-Bold Courier-BoldOblique Courier-Oblique" \
   _zuna_transfer zuna-transfer pdf a.txt --font Cou
 expect "--size --subject" _zuna_transfer zuna-transfer --open pdf a.txt b.pdf --s
@@ -72,6 +75,7 @@ expect "" _zuna_sample zuna-sample schema --dialect mariadb ""
 offered_commands=" $(complete_words _zuna_transfer zuna-transfer "") "
 offered_options=" $(complete_words _zuna_transfer zuna-transfer --) "
 offered_pdf=" $(complete_words _zuna_transfer zuna-transfer pdf a b --) "
+offered_verify=" $(complete_words _zuna_transfer zuna-transfer verify --) "
 usage=$("$transfer" --help)
 for command in $(printf '%s\n' "$usage" | sed -n '/^commands:/,$p' | awk '/^  [a-z]/ { print $1 }'); do
   [[ $offered_commands == *" $command "* ]] || {
@@ -80,7 +84,8 @@ for command in $(printf '%s\n' "$usage" | sed -n '/^commands:/,$p' | awk '/^  [a
   }
 done
 for option in $(printf '%s\n' "$usage" | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-  [[ $offered_options == *" $option "* || $offered_pdf == *" $option "* ]] || {
+  [[ $offered_options == *" $option "* || $offered_pdf == *" $option "* ||
+    $offered_verify == *" $option "* ]] || {
     echo "FAIL: option $option of the usage is not completed" >&2
     failures=$((failures + 1))
   }
