@@ -38,6 +38,10 @@ class Copier {
  private:
   void SourceDidNotOpen(const Status& status);
   void RowLoop(const std::vector<BoundOperation>& operations);
+  // The one place where the row loop yields: true when a stop was requested, so the loop ends
+  // before the next row; every kRowsPerProgressCall rows it tells the observer how far it got.
+  bool StopBeforeNextRow();
+  void ReportRowsDone() const;
   void CountLateRefusals();
   // Ends the saving at `row` when `status` is a failure of the database's storage.
   void StopOnStorageFailure(const Status& status, std::uint64_t row);
@@ -60,6 +64,8 @@ class Copier {
   std::uint64_t rows_after_stop_ = 0;
   std::vector<int> log_columns_;  // the source columns a log line is made of
   Value scratch_;
+  std::uint64_t header_rows_ = 0;       // what the source's header announces, for progress
+  std::uint64_t rows_to_progress_ = 0;  // rows until the next RowsDone
 };
 
 void Copier::Run() {
@@ -89,6 +95,10 @@ void Copier::Run() {
   }
 
   if (source_) {
+    if (auto statistics = source_->Statistics()) header_rows_ = statistics->header_row_count;
+    // Counted down before every row: the first call comes before row kRowsPerProgressCall + 1.
+    rows_to_progress_ = kRowsPerProgressCall + 1;
+    ReportRowsDone();
     const auto column = [this](std::string_view name) { return source_->FindField(name); };
     if (entry_.log == AnomalyLog::kPersonnel) {
       log_columns_ = {column("emp_code"), column("id_no")};
@@ -156,7 +166,7 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   std::uint64_t rows_without_target = 0;
   const std::uint64_t first_row = report_.rows_read;
   const std::uint64_t stopped_before = rows_after_stop_;
-  while (!source_->Eof()) {
+  while (!source_->Eof() && !StopBeforeNextRow()) {
     const std::uint64_t row = ++report_.rows_read;
     if (!target_) {
       ++rows_without_target;
@@ -195,6 +205,20 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
                                  recordset::ItemNotFound(bound.op->field)
                                      .WithContext(bound.source < 0 ? "source" : "target"));
   }
+}
+
+bool Copier::StopBeforeNextRow() {
+  if (--rows_to_progress_ == 0) {
+    rows_to_progress_ = kRowsPerProgressCall;
+    ReportRowsDone();
+  }
+  if (context_.stop == nullptr || !context_.stop->requested()) return false;
+  report_.interrupted = true;
+  return true;
+}
+
+void Copier::ReportRowsDone() const {
+  if (context_.observer) context_.observer->RowsDone(entry_.table, report_.rows_read, header_rows_);
 }
 
 void Copier::StopOnStorageFailure(const Status& status, std::uint64_t row) {

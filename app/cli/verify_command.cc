@@ -5,11 +5,13 @@
 // changed (or a table could not be read), 1 when the comparison could not run or its report not
 // be written.
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "app/cli/cli.h"
 #include "app/cli/json_writer.h"
+#include "app/cli/summary_file.h"
 #include "verify/verify_report.h"
 #include "verify/verify_run.h"
 
@@ -73,15 +75,11 @@ std::string_view OutcomeName(verify::TableResult::Outcome outcome) {
   return "";
 }
 
-std::string SummaryJson(const verify::VerifySummary& summary, const std::filesystem::path& report,
-                        int exit_status) {
+std::string SummaryJson(const SummaryHeader& header, const verify::VerifySummary& summary,
+                        const std::filesystem::path& report) {
   JsonWriter json;
-  json.BeginObject()
-      .Key("command")
-      .String("verify")
-      .Key("exit_status")
-      .Number(static_cast<std::uint64_t>(exit_status))
-      .Key("accounted_for")
+  BeginSummary(json, header);
+  json.Key("accounted_for")
       .Bool(summary.accounted_for())
       .Key("report")
       .String(report.string())
@@ -139,21 +137,22 @@ std::string SummaryJson(const verify::VerifySummary& summary, const std::filesys
 }  // namespace
 
 int RunVerify(const CommandContext& context) {
+  const auto started = std::chrono::system_clock::now();
   verify::VerifyOptions options;
-  std::optional<std::filesystem::path> summary_path;
-  const std::vector<std::string>& args = context.invocation.arguments;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    if ((args[i] == "--summary" || args[i] == "--memory") && i + 1 >= args.size()) {
-      return UsageError("verify", args[i] + " needs a value");
-    }
-    if (args[i] == "--summary") {
-      summary_path = args[++i];
-    } else if (args[i] == "--memory") {
-      const auto size = ParseSize(args[++i]);
-      if (!size) return UsageError("verify", "--memory takes a size such as 64M, not " + args[i]);
-      options.memory_budget = *size;
-    } else {
-      return UsageError("verify", "unknown argument " + args[i]);
+  if (!context.invocation.arguments.empty()) {
+    return UsageError("verify", "unknown argument " + context.invocation.arguments.front());
+  }
+  for (const auto& [name, value] : context.invocation.command_options) {
+    if (name != "--memory") continue;
+    const auto size = ParseSize(value);
+    if (!size) return UsageError("verify", "--memory takes a size such as 64M, not " + value);
+    options.memory_budget = *size;
+  }
+  const std::optional<std::filesystem::path>& summary_path = context.invocation.summary;
+  if (summary_path) {
+    if (Status folder = CheckSummaryFolder(*summary_path); !folder.ok()) {
+      context.op.ShowError(folder);
+      return kExitFailed;
     }
   }
 
@@ -172,7 +171,9 @@ int RunVerify(const CommandContext& context) {
   context.op.ShowProgress(report.string());
   const int exit_status = summary->accounted_for() ? kExitDone : kExitSkippedFailures;
   if (summary_path) {
-    if (Status written = WriteJsonFile(*summary_path, SummaryJson(*summary, report, exit_status));
+    const SummaryHeader header{"verify", started, std::chrono::system_clock::now(), exit_status,
+                               context.program_folder};
+    if (Status written = WriteSummaryFile(*summary_path, SummaryJson(header, *summary, report));
         !written.ok()) {
       context.op.ShowError(written);
       return kExitFailed;

@@ -79,15 +79,22 @@ Result<DataSource> DataSources::FromSection(std::string_view name) const {
     source.backend = Backend::kFoxPro;
     source.foxpro.data_folder =
         program_folder_ / ini_.GetOr(name, "SourceDB", core::kDataFolderName);
+    // A value read only in part (1252abc) or guessed (Deleted = False as Yes) would change what
+    // the tables deliver without a word, so either is refused.
     if (auto page = ini_.Get(name, "CodePage"); page && !page->empty()) {
-      try {
-        source.foxpro.code_page = std::stoi(*page);
-      } catch (const std::exception&) {
+      int code_page = 0;
+      if (!text::ParseInt(*page, code_page) || code_page <= 0) {
         return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
                       source.origin + ": CodePage \"" + *page + "\" is not a number");
       }
+      source.foxpro.code_page = code_page;
     }
-    source.foxpro.skip_deleted = text::LowerAscii(ini_.GetOr(name, "Deleted", "Yes")) != "no";
+    const std::string deleted = text::LowerAscii(ini_.GetOr(name, "Deleted", ""));
+    if (!deleted.empty() && deleted != "yes" && deleted != "no") {
+      return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                    source.origin + ": Deleted \"" + deleted + "\" is neither Yes nor No");
+    }
+    source.foxpro.skip_deleted = deleted != "no";
     source.path = source.foxpro.data_folder;
   } else if (driver == "sqlite") {
     source.backend = Backend::kSqlite;

@@ -49,6 +49,8 @@ class DataSources {
               std::vector<std::string> odbc_data_sources);
 
   const std::filesystem::path& program_folder() const { return program_folder_; }
+  // zuna.ini as read, for a front end that checks it and names the lines settings came from.
+  const config::IniFile& settings() const { return ini_; }
 
   // The folder of the FoxPro tables, where the import tests each table's file.
   std::filesystem::path DataFolder() const;
