@@ -171,7 +171,9 @@ Result<std::shared_ptr<sql::Connection>> DataSources::Connect(const DataSource& 
       return std::shared_ptr<sql::Connection>(std::move(connection).value());
     }
     case Backend::kOdbc: {
-      auto connection = sql::odbc::OdbcConnection::Open(source.odbc_connection, source.odbc);
+      sql::odbc::OdbcOptions options = source.odbc;
+      options.totals = odbc_totals_;
+      auto connection = sql::odbc::OdbcConnection::Open(source.odbc_connection, options);
       if (!connection.ok()) return connection.status().WithContext(TargetOf(source));
       return std::shared_ptr<sql::Connection>(std::move(connection).value());
     }

@@ -76,6 +76,10 @@ class DataSources {
   // The embedded engine's grouping of saves.
   void set_sqlite_options(const sql::sqlite::SqliteOptions& options) { sqlite_options_ = options; }
 
+  // Every ODBC connection to a data source opened from here on adds what it sent to `totals`
+  // when it goes (for tests and benchmarks); null stops it.
+  void set_odbc_send_totals(sql::odbc::OdbcSendCounts* totals) { odbc_totals_ = totals; }
+
  private:
   Result<DataSource> FromSection(std::string_view name) const;
   // RowsPerBatch of a section that names an ODBC database.
@@ -92,6 +96,7 @@ class DataSources {
   config::IniFile ini_;
   std::vector<std::string> odbc_data_sources_;
   sql::sqlite::SqliteOptions sqlite_options_;
+  sql::odbc::OdbcSendCounts* odbc_totals_ = nullptr;
 };
 
 }  // namespace zuna::sources

@@ -20,7 +20,7 @@ namespace zuna::sql::odbc {
 
 // A prepared insert with the rows waiting to be sent through it.
 struct OdbcConnection::PreparedInsert {
-  explicit PreparedInsert(std::size_t parameters) : batch(parameters) {}
+  explicit PreparedInsert(std::vector<ColumnType::Kind> columns) : batch(std::move(columns)) {}
   Handle stmt{nullptr, {SQL_HANDLE_STMT}};
   std::string table;
   ParameterBatch batch;
@@ -38,6 +38,12 @@ OdbcConnection::OdbcConnection(std::unique_ptr<Session> session, std::string con
 OdbcConnection::~OdbcConnection() {
   SendPending();     // a recordset closed properly has taken its refusals before this
   inserts_.Clear();  // statements go before their connection
+  if (OdbcSendCounts* totals = options_.totals) {
+    totals->arrays += counts_.arrays;
+    totals->rows_in_arrays += counts_.rows_in_arrays;
+    totals->rows_alone += counts_.rows_alone;
+    totals->arrays_rolled_back += counts_.arrays_rolled_back;
+  }
 }
 
 Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view connection_string,
@@ -153,9 +159,15 @@ Result<OdbcConnection::PreparedInsert*> OdbcConnection::Prepare(
     std::string_view table, const std::vector<ColumnInfo>& columns,
     const std::vector<int>& assigned) {
   if (PreparedInsert* found = inserts_.Find(table, assigned)) return found;
+  // Each parameter takes its values as its column's type asks, so arrays stay whole.
   std::vector<std::string_view> names;
-  for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  auto prepared = std::make_unique<PreparedInsert>(assigned.size());
+  std::vector<ColumnType::Kind> types;
+  for (const int index : assigned) {
+    const ColumnInfo& column = columns[static_cast<std::size_t>(index)];
+    names.push_back(column.name);
+    types.push_back(column.type.kind);
+  }
+  auto prepared = std::make_unique<PreparedInsert>(std::move(types));
   prepared->table = std::string(table);
   SQLHDBC dbc = session_->dbc.get();
   prepared->stmt = NewStatement(dbc);

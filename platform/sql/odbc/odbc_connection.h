@@ -16,6 +16,14 @@ namespace zuna::sql::odbc {
 
 struct Session;
 
+// What a connection did with its rows, for tests and benchmarks.
+struct OdbcSendCounts {
+  std::uint64_t arrays = 0;  // parameter arrays committed whole
+  std::uint64_t rows_in_arrays = 0;
+  std::uint64_t rows_alone = 0;          // rows sent on their own
+  std::uint64_t arrays_rolled_back = 0;  // arrays with a refused row
+};
+
 // How an ODBC connection sends the import's rows. With `rows_per_batch` above 1, rows go as
 // parameter arrays of up to that many rows, sent when full, when they hold `max_batch_bytes`,
 // when the first of them waited `max_batch_delay`, and whenever anything else runs on the
@@ -25,14 +33,9 @@ struct OdbcOptions {
   std::size_t rows_per_batch = 500;
   std::size_t max_batch_bytes = 8u << 20;
   std::chrono::milliseconds max_batch_delay{1000};
-};
-
-// What a connection did with its rows, for tests and benchmarks.
-struct OdbcSendCounts {
-  std::uint64_t arrays = 0;  // parameter arrays committed whole
-  std::uint64_t rows_in_arrays = 0;
-  std::uint64_t rows_alone = 0;          // rows sent on their own
-  std::uint64_t arrays_rolled_back = 0;  // arrays with a refused row
+  // Where the connection adds what it sent when it goes, for tests and benchmarks; not kept
+  // when null.
+  OdbcSendCounts* totals = nullptr;
 };
 
 // A connection through unixODBC to any driver: SQL Server through Microsoft's driver or FreeTDS
