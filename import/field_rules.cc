@@ -13,8 +13,10 @@ namespace {
 constexpr std::size_t kTrimAndCutLength = 50;
 constexpr std::string_view kNullText = "NULL";
 
+// The replacement is a date, like the values it stands in for: a server reads it as the date it
+// is, whatever its date order, and an array of the column's dates is not broken by a text.
 const Value& ReplacementDate() {
-  static const Value replacement = Value::Text(kReplacementDate);
+  static const Value replacement = Value::Date(kReplacementDate);
   return replacement;
 }
 

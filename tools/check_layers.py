@@ -22,7 +22,7 @@ LAYERS = [
     ["core", "platform/base"],
     ["platform/text", "platform/operator"],
     ["platform/files", "platform/recordset"],
-    ["platform/config", "platform/dbf", "platform/sql"],
+    ["platform/config", "platform/dbf", "platform/sql", "platform/sql/dialect"],
     ["platform/sql/sqlite", "platform/sql/odbc"],
     ["platform/sources"],
     ["scripts", "pdf"],

@@ -22,7 +22,9 @@ std::string Origin(const sources::DataSources& sources, const sources::DataSourc
     return std::string(core::kConfigFileName) + " line " + std::to_string(ini.SectionLine(name)) +
            " [" + std::string(name) + "]";
   }
-  if (source.backend == sources::Backend::kOdbc) return source.origin + " in odbc.ini";
+  if (source.backend == sources::Backend::kOdbc) {
+    return "unixODBC data source " + source.name + " in odbc.ini";
+  }
   return "built-in default";
 }
 

@@ -115,6 +115,11 @@ expected=(
 for script in "$source_dir"/sql/*.sql; do
   expected+=("./usr/share/zuna-transfer/$(basename "$script")")
 done
+for server in postgresql mariadb; do
+  for script in "$source_dir"/sql/$server/*.sql; do
+    expected+=("./usr/share/zuna-transfer/$server/$(basename "$script")")
+  done
+done
 if [ "$with_gui" = 1 ]; then
   expected+=(
     ./usr/bin/zuna-transfer-gui

@@ -6,15 +6,14 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/recordset/quoted_name.h"
 #include "platform/sql/date_text.h"
+#include "platform/sql/dialect/server_dialect.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/database_files.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/sqlite/sqlite_cursor.h"
 #include "platform/sql/sqlite/sqlite_errors.h"
 #include "platform/sql/sqlite/storage_faults.h"
-#include "platform/sql/statement.h"
 #include "platform/text/ascii.h"
 
 namespace zuna::sql::sqlite {
@@ -248,7 +247,7 @@ Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
   if (sqlite3_stmt* cached = inserts_.Find(table, assigned)) return cached;
   std::vector<std::string_view> names;
   for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  const std::string sql = InsertText(table, names, recordset::DoubleQuoteName);
+  const std::string sql = dialect::ServerDialect::Sqlite().InsertText(table, names);
   sqlite3_stmt* raw = nullptr;
   const int rc =
       sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
