@@ -9,11 +9,11 @@
 #   tools/test_servers.sh restart-postgres|restart-mariadb DIR
 #                                     stop one server (fast: its sessions end) and start it again
 #                                     (or start it, when it was stopped)
-#   tools/test_servers.sh start-postgres DIR
-#                                     as start, with PostgreSQL alone: for a test that stops or
+#   tools/test_servers.sh start-postgres|start-mariadb DIR
+#                                     as start, with one server alone: for a test that stops or
 #                                     restarts its server without disturbing the others
-#   tools/test_servers.sh stop-postgres DIR
-#                                     stop PostgreSQL (fast), keeping its data: a server gone
+#   tools/test_servers.sh stop-postgres|stop-mariadb DIR
+#                                     stop one server (fast), keeping its data: a server gone
 #
 # Both servers have a login "zuna" (password "zuna-test") that may create databases, and a
 # database "zuna_test" it owns. DIR/odbc.ini holds the data sources "zuna_postgres" and
@@ -29,7 +29,8 @@ readonly kMarker=.zuna-test-servers # only a folder holding it is ever removed
 readonly kWaitSeconds=60
 
 usage() {
-  echo "usage: $0 start|start-postgres|stop|stop-postgres|env|restart-postgres|restart-mariadb DIR" >&2
+  echo "usage: $0 start|start-postgres|start-mariadb|stop|stop-postgres|stop-mariadb|env|" \
+    "restart-postgres|restart-mariadb DIR" >&2
   exit 2
 }
 
@@ -250,8 +251,10 @@ start_servers() {
 case "$command" in
   start) start_servers postgres mariadb ;;
   start-postgres) start_servers postgres ;;
+  start-mariadb) start_servers mariadb ;;
   stop) stop_all ;;
   stop-postgres) stop_postgres ;;
+  stop-mariadb) stop_mariadb ;;
   restart-postgres)
     cd "$dir"
     stop_postgres
