@@ -88,8 +88,9 @@ class OdbcLostConnectionTest : public ::testing::Test {
     return outcome;
   }
 
-  // The ids in the table, each as often as it is there.
+  // The ids in the table, each as often as it is there, read with the server back.
   std::multiset<std::int64_t> StoredIds() {
+    SetConnectionFaults({});
     std::multiset<std::int64_t> ids;
     auto connection = OdbcConnection::Open(ConnectionString());
     EXPECT_TRUE(connection.ok());
@@ -201,6 +202,30 @@ TEST_F(OdbcLostConnectionTest, LossAtTheLastBatchFailsTheClose) {
   EXPECT_EQ(outcome.closed.kind(), ErrorKind::kStorage) << outcome.closed.ToString();
   EXPECT_EQ(outcome.refused.size(), 40u);
   EXPECT_TRUE(StoredIds().empty());
+}
+
+// The import opens a connection per table: a server lost between two of them is waited for as
+// a connection lost under the tool, and its failure stops the import the same way. A target
+// never reached in this run fails at once, as a wrong setting.
+TEST_F(OdbcLostConnectionTest, NewConnectionToATargetReachedBeforeWaitsForTheServer) {
+  auto connection = Connect(100, std::chrono::milliseconds(0));
+  ASSERT_TRUE(connection);
+  SetConnectionFaults(Faults(1, 0, true));
+  const Outcome outcome = Save(connection, 40);
+  ASSERT_EQ(outcome.closed.kind(), ErrorKind::kStorage);
+
+  OdbcOptions options;
+  options.reconnect_wait = std::chrono::milliseconds(0);
+  auto again = OdbcConnection::Open(ConnectionString(), options);
+  EXPECT_EQ(again.status().kind(), ErrorKind::kStorage) << again.status().ToString();
+  EXPECT_NE(again.status().description().find("did not come back"), std::string::npos);
+  EXPECT_NE(again.status().description().find("database " + (folder_ / "lost.db").string()),
+            std::string::npos);
+
+  auto never = OdbcConnection::Open(
+      "Driver=SQLite3;Database=" + (folder_ / "no-folder" / "x.db").string(), options);
+  EXPECT_FALSE(never.ok());
+  EXPECT_EQ(never.status().kind(), ErrorKind::kDatabase) << never.status().ToString();
 }
 
 TEST(ConnectionFaultsTest, ReadsTheVariablesText) {

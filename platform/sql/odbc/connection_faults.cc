@@ -18,6 +18,7 @@ struct FaultState {
   ConnectionFaults faults;
   std::uint64_t executions = 0;
   std::uint64_t commits = 0;
+  bool lost = false;  // a connection was found lost
 };
 
 FaultState& State() {
@@ -68,6 +69,7 @@ void SetConnectionFaults(const ConnectionFaults& faults) {
   state.faults = faults;
   state.executions = 0;
   state.commits = 0;
+  state.lost = false;
 }
 
 Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
@@ -137,11 +139,17 @@ InjectedFault AfterCommit() {
                                                         : InjectedFault::kNone;
 }
 
+void NoteConnectionLost() {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  state.lost = true;
+}
+
 bool ServerStaysDown() {
   FaultState& state = State();
   const std::lock_guard lock(state.mutex);
   LoadFromEnvironment(state);
-  return state.faults.server_stays_down;
+  return state.faults.server_stays_down && state.lost;
 }
 
 std::chrono::milliseconds DefaultReconnectWait() {

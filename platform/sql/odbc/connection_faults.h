@@ -21,7 +21,8 @@ struct ConnectionFaults {
   // The commit with this number reaches the server, which keeps the rows, and then finds the
   // connection lost: whether the rows were saved cannot be known. 0: never.
   std::uint64_t lost_at_commit = 0;
-  // After a loss, every attempt to connect again fails, as a server that stays down.
+  // After a loss, every attempt to connect again fails, as a server that stays down (also a
+  // new connection to a target reached before).
   bool server_stays_down = false;
   // Before the execution with this number, the connection creates the file `pause_file` and
   // waits until it is removed again (at most 10 minutes): a test restarts or stops the real
@@ -51,7 +52,9 @@ enum class InjectedFault : std::uint8_t { kNone, kLost };
 InjectedFault BeforeExecute();
 // Counts a commit of an array; kLost when it is to find the connection lost after it.
 InjectedFault AfterCommit();
-// True when the server is to stay down after a loss.
+// Notes that a connection was found lost, real or injected.
+void NoteConnectionLost();
+// True when the server is to stay down: asked for, and a connection was lost.
 bool ServerStaysDown();
 
 // How long a lost connection is tried again before the import stops: 30 s, or the whole

@@ -52,36 +52,50 @@ bool OdbcConnection::Lost(int handle_type, void* handle) const {
          dead == SQL_CD_TRUE;
 }
 
-bool OdbcConnection::Recover(const Status& cause) {
-  if (!gone_.ok()) return false;
-  const std::chrono::milliseconds wait = options_.reconnect_wait.value_or(DefaultReconnectWait());
+Result<std::unique_ptr<Session>> ConnectAgain(std::string_view connection_string) {
+  if (ServerStaysDown()) {
+    return Status(ErrorKind::kDatabase, 0, "[08001] the server is not there (injected fault)");
+  }
+  return OpenSession(connection_string);
+}
+
+Result<std::unique_ptr<Session>> ConnectWithin(std::string_view connection_string,
+                                               std::chrono::milliseconds wait,
+                                               const Status& cause) {
   const auto deadline = std::chrono::steady_clock::now() + wait;
   std::chrono::milliseconds pause{100};
   Status last;
   for (;;) {
-    if (ServerStaysDown()) {
-      last = Status(ErrorKind::kDatabase, 0, "[08001] the server is not there (injected fault)");
-    } else if (auto session = OpenSession(connection_string_); session.ok()) {
-      // Statements of the old session are freed as their inserts are prepared again; the
-      // session goes with the connection.
-      retired_.push_back(std::exchange(session_, std::move(session).value()));
-      ++generation_;
-      ++counts_.reconnections;
-      return true;
-    } else {
-      last = session.status();
-    }
+    auto session = ConnectAgain(connection_string);
+    if (session.ok()) return session;
+    last = session.status();
     const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) break;
     std::this_thread::sleep_for(
         std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
     pause = std::min(pause * 2, std::chrono::milliseconds(2000));
   }
-  gone_ = Status(ErrorKind::kStorage, cause.number(),
-                 "the connection to " + DescribeTarget(connection_string_) +
-                     " was lost and did not come back within " + Seconds(wait) + " (" +
-                     cause.description() + "; last attempt: " + last.description() + ")");
-  return false;
+  return Status(ErrorKind::kStorage, cause.number(),
+                "the connection to " + DescribeTarget(connection_string) +
+                    " was lost and did not come back within " + Seconds(wait) + " (" +
+                    cause.description() + "; last attempt: " + last.description() + ")");
+}
+
+bool OdbcConnection::Recover(const Status& cause) {
+  if (!gone_.ok()) return false;
+  NoteConnectionLost();
+  auto session = ConnectWithin(connection_string_,
+                               options_.reconnect_wait.value_or(DefaultReconnectWait()), cause);
+  if (!session.ok()) {
+    gone_ = session.status();
+    return false;
+  }
+  // Statements of the old session are freed as their inserts are prepared again; the session
+  // goes with the connection.
+  retired_.push_back(std::exchange(session_, std::move(session).value()));
+  ++generation_;
+  ++counts_.reconnections;
+  return true;
 }
 
 Status OdbcConnection::EnsurePrepared(PreparedInsert& insert) {

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/sql/odbc/connection_attributes.h"
+#include "platform/sql/odbc/connection_faults.h"
 #include "platform/sql/odbc/data_source_info.h"
 #include "platform/sql/odbc/odbc_cursor.h"
 #include "platform/sql/odbc/odbc_handles.h"
@@ -39,9 +40,20 @@ OdbcConnection::~OdbcConnection() {
 
 Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view connection_string,
                                                              const OdbcOptions& options) {
-  ASSIGN_OR_RETURN(std::unique_ptr<Session> session, OpenSession(connection_string));
+  const bool reached = ConnectedBefore(connection_string);
+  auto session = reached ? ConnectAgain(connection_string) : OpenSession(connection_string);
+  if (!session.ok() && reached) {
+    // Reached before in this run (an import opens a connection per table): the server was lost
+    // between two connections, and is waited for as a connection lost under the tool.
+    NoteConnectionLost();
+    session =
+        ConnectWithin(connection_string, options.reconnect_wait.value_or(DefaultReconnectWait()),
+                      session.status());
+  }
+  if (!session.ok()) return session.status();
+  NoteConnected(connection_string);
   return std::shared_ptr<OdbcConnection>(
-      new OdbcConnection(std::move(session), std::string(connection_string), options));
+      new OdbcConnection(std::move(session).value(), std::string(connection_string), options));
 }
 
 const dialect::ServerDialect& OdbcConnection::dialect() const { return session_->dialect; }
