@@ -228,12 +228,37 @@ TEST_F(OdbcLostConnectionTest, NewConnectionToATargetReachedBeforeWaitsForTheSer
   EXPECT_EQ(never.status().kind(), ErrorKind::kDatabase) << never.status().ToString();
 }
 
+// A query only reads: lost with the connection, it runs once more on the new one. With the
+// server gone it fails with the stop's failure.
+TEST_F(OdbcLostConnectionTest, QueryLostWithTheConnectionRunsAgainOnTheNewOne) {
+  auto connection = Connect(100, std::chrono::milliseconds(0));
+  ASSERT_TRUE(connection);
+  EXPECT_TRUE(Save(connection, 30).refused.empty());
+  ConnectionFaults faults;
+  faults.lost_at_query = 1;
+  SetConnectionFaults(faults);
+  auto cursor = connection->Query("select count(*) from staff");
+  ASSERT_TRUE(cursor.ok()) << cursor.status().ToString();
+  std::vector<Value> row;
+  ASSERT_TRUE(*(*cursor)->Next(row));
+  EXPECT_EQ(row[0].ToText(), "30");
+  EXPECT_EQ(connection->send_counts().reconnections, 1u);
+
+  faults.server_stays_down = true;
+  SetConnectionFaults(faults);
+  auto lost = connection->Query("select count(*) from staff");
+  EXPECT_EQ(lost.status().kind(), ErrorKind::kStorage) << lost.status().ToString();
+  EXPECT_NE(lost.status().description().find("[08S01] query"), std::string::npos);
+}
+
 TEST(ConnectionFaultsTest, ReadsTheVariablesText) {
   auto faults = ParseConnectionFaults(
-      "lost-at-execute:3,lost-at-commit:7,server-stays-down,pause-at-execute:2:/tmp/x:y");
+      "lost-at-execute:3,lost-at-commit:7,lost-at-query:4,server-stays-down,"
+      "pause-at-execute:2:/tmp/x:y");
   ASSERT_TRUE(faults.ok()) << faults.status().ToString();
   EXPECT_EQ(faults->lost_at_execute, 3u);
   EXPECT_EQ(faults->lost_at_commit, 7u);
+  EXPECT_EQ(faults->lost_at_query, 4u);
   EXPECT_TRUE(faults->server_stays_down);
   EXPECT_EQ(faults->pause_at_execute, 2u);
   EXPECT_EQ(faults->pause_file, "/tmp/x:y");

@@ -18,6 +18,7 @@ struct FaultState {
   ConnectionFaults faults;
   std::uint64_t executions = 0;
   std::uint64_t commits = 0;
+  std::uint64_t queries = 0;
   bool lost = false;  // a connection was found lost
 };
 
@@ -69,6 +70,7 @@ void SetConnectionFaults(const ConnectionFaults& faults) {
   state.faults = faults;
   state.executions = 0;
   state.commits = 0;
+  state.queries = 0;
   state.lost = false;
 }
 
@@ -77,8 +79,8 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
   const auto unreadable = [&](std::string_view item) {
     return Status(ErrorKind::kInvalidArgument, 0,
                   std::string(kConnectionFaultsVariable) + ": \"" + std::string(item) +
-                      "\" is not lost-at-execute:N, lost-at-commit:N, server-stays-down or "
-                      "pause-at-execute:N:FILE");
+                      "\" is not lost-at-execute:N, lost-at-commit:N, lost-at-query:N, "
+                      "server-stays-down or pause-at-execute:N:FILE");
   };
   while (!text.empty()) {
     const std::size_t comma = text.find(',');
@@ -106,6 +108,8 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
       faults.lost_at_execute = *number;
     } else if (name == "lost-at-commit") {
       faults.lost_at_commit = *number;
+    } else if (name == "lost-at-query") {
+      faults.lost_at_query = *number;
     } else if (name == "pause-at-execute") {
       faults.pause_at_execute = *number;
       faults.pause_file = std::string(file);
@@ -129,6 +133,14 @@ InjectedFault BeforeExecute() {
   }
   if (!pause_file.empty()) WaitWhileFileExists(pause_file);
   return fault;
+}
+
+InjectedFault BeforeQuery() {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  LoadFromEnvironment(state);
+  return ++state.queries == state.faults.lost_at_query ? InjectedFault::kLost
+                                                       : InjectedFault::kNone;
 }
 
 InjectedFault AfterCommit() {

@@ -21,6 +21,9 @@ struct ConnectionFaults {
   // The commit with this number reaches the server, which keeps the rows, and then finds the
   // connection lost: whether the rows were saved cannot be known. 0: never.
   std::uint64_t lost_at_commit = 0;
+  // The tool's query with this number (a select of a recordset, the columns of a table) finds the
+  // connection lost before it runs. 0: never.
+  std::uint64_t lost_at_query = 0;
   // After a loss, every attempt to connect again fails, as a server that stays down (also a
   // new connection to a target reached before).
   bool server_stays_down = false;
@@ -35,8 +38,9 @@ struct ConnectionFaults {
 void SetConnectionFaults(const ConnectionFaults& faults);
 
 // The environment variable that sets the faults for a process, for tests of the programs: a
-// comma-separated list of "lost-at-execute:N", "lost-at-commit:N", "server-stays-down" and
-// "pause-at-execute:N:FILE". Unset or empty, nothing changes. Read once, at the first use.
+// comma-separated list of "lost-at-execute:N", "lost-at-commit:N", "lost-at-query:N",
+// "server-stays-down" and "pause-at-execute:N:FILE". Unset or empty, nothing changes. Read once, at
+// the first use.
 inline constexpr const char* kConnectionFaultsVariable = "ZUNA_ODBC_FAULTS";
 
 // Reads the variable's text; a text that cannot be read is an error, so that a test never runs
@@ -50,6 +54,8 @@ enum class InjectedFault : std::uint8_t { kNone, kLost };
 // connection lost. A variable that cannot be read is reported once on stderr and, so that no
 // test passes without its fault, makes every execution find the connection lost.
 InjectedFault BeforeExecute();
+// Counts a query of the tool's; kLost when it is to find the connection lost.
+InjectedFault BeforeQuery();
 // Counts a commit of an array; kLost when it is to find the connection lost after it.
 InjectedFault AfterCommit();
 // Notes that a connection was found lost, real or injected.

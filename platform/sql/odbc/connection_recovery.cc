@@ -118,7 +118,12 @@ OdbcConnection::Ran OdbcConnection::RunQuery(std::string sql, std::string_view a
     SQLHDBC dbc = session_->dbc.get();
     ran.stmt = NewStatement(dbc);
     bool lost = false;
-    if (!ran.stmt) {
+    if (BeforeQuery() == InjectedFault::kLost) {
+      ran.status =
+          Status(ErrorKind::kDatabase, 0,
+                 "[08S01] " + std::string(action) + ": the connection was lost (injected fault)");
+      lost = true;
+    } else if (!ran.stmt) {
       ran.status = Diagnose(SQL_HANDLE_DBC, dbc, action);
       lost = Lost(SQL_HANDLE_DBC, dbc);
     } else if (const SQLRETURN rc =
