@@ -146,6 +146,28 @@ TEST_F(OdbcLostConnectionTest, RowsOfACommitWithoutAnswerAreReportedLostAndNotSe
   EXPECT_EQ(StoredIds(), Ids(1, 350));  // the commit did keep them: nothing twice
 }
 
+// A server that goes again at every try of one batch (a row that brings it down) must not hold
+// the import: after 4 losses the batch's rows are reported lost, and the next batch goes on.
+TEST_F(OdbcLostConnectionTest, BatchLostAgainAndAgainIsGivenUpAndTheNextGoesOn) {
+  auto connection = Connect(100);
+  ASSERT_TRUE(connection);
+  ConnectionFaults faults;
+  faults.lost_at_execute = 2;  // the second batch at each of its 4 tries, the third at its first
+  faults.lost_until_execute = 6;
+  SetConnectionFaults(faults);
+  const Outcome outcome = Save(connection, 250);
+  ASSERT_EQ(outcome.refused.size(), 100u);
+  EXPECT_EQ(outcome.refused.begin()->first, 101u);
+  EXPECT_EQ(outcome.refused.rbegin()->first, 200u);
+  EXPECT_NE(outcome.refused.begin()->second.description().find("lost 4 times"), std::string::npos)
+      << outcome.refused.begin()->second.ToString();
+  EXPECT_FALSE(outcome.stopped_at);
+  EXPECT_EQ(connection->send_counts().reconnections, 4u);
+  std::multiset<std::int64_t> expected = Ids(1, 100);
+  for (std::int64_t id : Ids(201, 250)) expected.insert(id);
+  EXPECT_EQ(StoredIds(), expected);
+}
+
 // A row sent on its own commits itself: lost with the connection, its outcome is unknown, so it
 // is reported lost and not sent again; the rows after it go on the new connection.
 TEST_F(OdbcLostConnectionTest, RowAloneLostIsReportedUnknownAndTheRestGoesOn) {
@@ -253,10 +275,11 @@ TEST_F(OdbcLostConnectionTest, QueryLostWithTheConnectionRunsAgainOnTheNewOne) {
 
 TEST(ConnectionFaultsTest, ReadsTheVariablesText) {
   auto faults = ParseConnectionFaults(
-      "lost-at-execute:3,lost-at-commit:7,lost-at-query:4,server-stays-down,"
+      "lost-at-execute:3-5,lost-at-commit:7,lost-at-query:4,server-stays-down,"
       "pause-at-execute:2:/tmp/x:y");
   ASSERT_TRUE(faults.ok()) << faults.status().ToString();
   EXPECT_EQ(faults->lost_at_execute, 3u);
+  EXPECT_EQ(faults->lost_until_execute, 5u);
   EXPECT_EQ(faults->lost_at_commit, 7u);
   EXPECT_EQ(faults->lost_at_query, 4u);
   EXPECT_TRUE(faults->server_stays_down);
@@ -265,7 +288,8 @@ TEST(ConnectionFaultsTest, ReadsTheVariablesText) {
   EXPECT_TRUE(ParseConnectionFaults("").ok());
   for (const char* wrong :
        {"lost-at-execute", "lost-at-execute:0", "lost-at-execute:x", "lost-at-commit:3x",
-        "pause-at-execute:2", "pause-at-execute:2:", "server-stays-down:1", "lost-at-exec:1"}) {
+        "lost-at-execute:5-3", "lost-at-execute:2-", "lost-at-commit:1-2", "pause-at-execute:2",
+        "pause-at-execute:2:", "server-stays-down:1", "lost-at-exec:1"}) {
     EXPECT_EQ(ParseConnectionFaults(wrong).status().kind(), ErrorKind::kInvalidArgument) << wrong;
   }
 }

@@ -151,16 +151,22 @@ def import_with_pause(server, home, env, at_pause):
     process = subprocess.Popen([TRANSFER, "--home", home, "import", "--summary", summary],
                                env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                text=True)
-    deadline = time.monotonic() + 120
-    while not os.path.exists(pause) and process.poll() is None and time.monotonic() < deadline:
-        time.sleep(0.05)
-    paused = check(os.path.exists(pause), "the import did not reach its third array")
-    if paused:
-        check(server.value("SELECT count(*) FROM department") == "1000",
-              "two arrays are not saved at the pause")
-        at_pause()
-        os.remove(pause)
-    out, err = process.communicate(timeout=300)
+    try:
+        deadline = time.monotonic() + 120
+        while (not os.path.exists(pause) and process.poll() is None
+               and time.monotonic() < deadline):
+            time.sleep(0.05)
+        paused = check(os.path.exists(pause), "the import did not reach its third array")
+        if paused:
+            check(server.value("SELECT count(*) FROM department") == "1000",
+                  "two arrays are not saved at the pause")
+            at_pause()
+            os.remove(pause)
+        out, err = process.communicate(timeout=300)
+    finally:
+        if process.poll() is None:  # a failed step must not leave the import waiting
+            process.kill()
+            process.wait()
     with open(summary) as f:
         return process.returncode, out + err, json.load(f)
 

@@ -79,7 +79,7 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
   const auto unreadable = [&](std::string_view item) {
     return Status(ErrorKind::kInvalidArgument, 0,
                   std::string(kConnectionFaultsVariable) + ": \"" + std::string(item) +
-                      "\" is not lost-at-execute:N, lost-at-commit:N, lost-at-query:N, "
+                      "\" is not lost-at-execute:N[-M], lost-at-commit:N, lost-at-query:N, "
                       "server-stays-down or pause-at-execute:N:FILE");
   };
   while (!text.empty()) {
@@ -96,6 +96,13 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
       continue;
     }
     std::string_view file;
+    std::optional<std::uint64_t> last;
+    if (const std::size_t dash = rest.find('-');
+        name == "lost-at-execute" && dash != std::string_view::npos) {
+      last = Number(rest.substr(dash + 1));
+      rest = rest.substr(0, dash);
+      if (!last) return unreadable(item);
+    }
     if (name == "pause-at-execute") {
       const std::size_t second = rest.find(':');
       if (second == std::string_view::npos || second + 1 == rest.size()) return unreadable(item);
@@ -105,7 +112,9 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
     const std::optional<std::uint64_t> number = Number(rest);
     if (!number) return unreadable(item);
     if (name == "lost-at-execute") {
+      if (last && *last < *number) return unreadable(item);
       faults.lost_at_execute = *number;
+      faults.lost_until_execute = last.value_or(0);
     } else if (name == "lost-at-commit") {
       faults.lost_at_commit = *number;
     } else if (name == "lost-at-query") {
@@ -128,7 +137,12 @@ InjectedFault BeforeExecute() {
     const std::lock_guard lock(state.mutex);
     LoadFromEnvironment(state);
     const std::uint64_t execution = ++state.executions;
-    if (state.unreadable || execution == state.faults.lost_at_execute) fault = InjectedFault::kLost;
+    const ConnectionFaults& f = state.faults;
+    if (state.unreadable || execution == f.lost_at_execute ||
+        (f.lost_at_execute != 0 && execution >= f.lost_at_execute &&
+         execution <= f.lost_until_execute)) {
+      fault = InjectedFault::kLost;
+    }
     if (execution == state.faults.pause_at_execute) pause_file = state.faults.pause_file;
   }
   if (!pause_file.empty()) WaitWhileFileExists(pause_file);

@@ -14,10 +14,11 @@ namespace zuna::sql::odbc {
 // of inserts (an array or a row alone) and commits of arrays are counted from 1 in the process,
 // over every connection, from the moment the faults are set.
 struct ConnectionFaults {
-  // The execution with this number finds the connection lost (SQLSTATE 08S01) before anything
-  // reaches the server; an array's transaction is rolled back, as a server that went takes it
-  // with it. 0: never.
+  // The execution with this number (and each up to lost_until_execute, when that is greater)
+  // finds the connection lost (SQLSTATE 08S01) before anything reaches the server; an array's
+  // transaction is rolled back, as a server that went takes it with it. 0: never.
   std::uint64_t lost_at_execute = 0;
+  std::uint64_t lost_until_execute = 0;
   // The commit with this number reaches the server, which keeps the rows, and then finds the
   // connection lost: whether the rows were saved cannot be known. 0: never.
   std::uint64_t lost_at_commit = 0;
@@ -38,9 +39,9 @@ struct ConnectionFaults {
 void SetConnectionFaults(const ConnectionFaults& faults);
 
 // The environment variable that sets the faults for a process, for tests of the programs: a
-// comma-separated list of "lost-at-execute:N", "lost-at-commit:N", "lost-at-query:N",
-// "server-stays-down" and "pause-at-execute:N:FILE". Unset or empty, nothing changes. Read once, at
-// the first use.
+// comma-separated list of "lost-at-execute:N" (or "N-M", N to M), "lost-at-commit:N",
+// "lost-at-query:N", "server-stays-down" and "pause-at-execute:N:FILE". Unset or empty, nothing
+// changes. Read once, at the first use.
 inline constexpr const char* kConnectionFaultsVariable = "ZUNA_ODBC_FAULTS";
 
 // Reads the variable's text; a text that cannot be read is an error, so that a test never runs
