@@ -8,6 +8,12 @@
 #   tools/test_servers.sh env DIR     print the shell exports that point ODBC at DIR/odbc.ini
 #   tools/test_servers.sh restart-postgres|restart-mariadb DIR
 #                                     stop one server (fast: its sessions end) and start it again
+#                                     (or start it, when it was stopped)
+#   tools/test_servers.sh start-postgres|start-mariadb DIR
+#                                     as start, with one server alone: for a test that stops or
+#                                     restarts its server without disturbing the others
+#   tools/test_servers.sh stop-postgres|stop-mariadb DIR
+#                                     stop one server (fast), keeping its data: a server gone
 #
 # Both servers have a login "zuna" (password "zuna-test") that may create databases, and a
 # database "zuna_test" it owns. DIR/odbc.ini holds the data sources "zuna_postgres" and
@@ -23,7 +29,8 @@ readonly kMarker=.zuna-test-servers # only a folder holding it is ever removed
 readonly kWaitSeconds=60
 
 usage() {
-  echo "usage: $0 start|stop|env|restart-postgres|restart-mariadb DIR" >&2
+  echo "usage: $0 start|start-postgres|start-mariadb|stop|stop-postgres|stop-mariadb|env|" \
+    "restart-postgres|restart-mariadb DIR" >&2
   exit 2
 }
 
@@ -147,8 +154,17 @@ CREATE DATABASE $kDatabase;
 EOF
 }
 
+# Writes the data sources of the servers named ("postgres", "mariadb").
 write_odbc_ini() {
-  cat >"$dir/odbc.ini" <<EOF
+  : >"$dir/odbc.ini"
+  case " $* " in *" postgres "*) write_postgres_source ;; esac
+  case " $* " in *" mariadb "*) write_mariadb_source ;; esac
+  print_env >"$dir/env"
+  chmod 600 "$dir/odbc.ini" "$dir/env"
+}
+
+write_postgres_source() {
+  cat >>"$dir/odbc.ini" <<EOF
 [zuna_postgres]
 Description = PostgreSQL of the tests, on its unix socket
 Driver      = PostgreSQL Unicode
@@ -158,6 +174,11 @@ Database    = $kDatabase
 Username    = $kUser
 Password    = $kPassword
 
+EOF
+}
+
+write_mariadb_source() {
+  cat >>"$dir/odbc.ini" <<EOF
 [zuna_mariadb]
 Description = MariaDB of the tests, on its unix socket
 Driver      = MariaDB Unicode
@@ -167,8 +188,6 @@ Database    = $kDatabase
 User        = $kUser
 Password    = $kPassword
 EOF
-  print_env >"$dir/env"
-  chmod 600 "$dir/odbc.ini" "$dir/env"
 }
 
 print_env() {
@@ -212,23 +231,30 @@ stop_all() {
   rm -rf "$dir"
 }
 
+# Makes DIR afresh and starts the servers named in it.
+start_servers() {
+  stop_all # servers left by a run that was killed before its clean-up
+  mkdir -p "$dir"
+  touch "$dir/$kMarker"
+  # The servers' users may pass through, nobody else may look in: the sockets and the
+  # password in odbc.ini are for the tests alone.
+  chmod 711 "$dir"
+  cd "$dir" # the servers' users may not be allowed into the caller's folder
+  trap 'echo "test servers did not start" >&2; stop_all' EXIT
+  local server
+  for server in "$@"; do "start_$server"; done
+  write_odbc_ini "$@"
+  trap - EXIT
+  echo "test servers running in $dir" >&2
+}
+
 case "$command" in
-  start)
-    stop_all # servers left by a run that was killed before its clean-up
-    mkdir -p "$dir"
-    touch "$dir/$kMarker"
-    # The servers' users may pass through, nobody else may look in: the sockets and the
-    # password in odbc.ini are for the tests alone.
-    chmod 711 "$dir"
-    cd "$dir" # the servers' users may not be allowed into the caller's folder
-    trap 'echo "test servers did not start" >&2; stop_all' EXIT
-    start_postgres
-    start_mariadb
-    write_odbc_ini
-    trap - EXIT
-    echo "test servers running in $dir" >&2
-    ;;
+  start) start_servers postgres mariadb ;;
+  start-postgres) start_servers postgres ;;
+  start-mariadb) start_servers mariadb ;;
   stop) stop_all ;;
+  stop-postgres) stop_postgres ;;
+  stop-mariadb) stop_mariadb ;;
   restart-postgres)
     cd "$dir"
     stop_postgres

@@ -16,8 +16,9 @@ enum class ErrorKind {
   kUnsupported,      // a statement or operation this component does not offer
   kDatabase,         // the SQL engine or driver reported a failure
   kRefused,          // a value the target would not store (type, length, key)
-  kStorage,          // the database's storage failed (disk full, I/O error, damaged or
-                     // read-only file): every further write will fail as well
+  kStorage,          // the database can store nothing more: its storage failed (disk full,
+                     // I/O error, damaged or read-only file), or its server was lost and did
+                     // not come back; every further write will fail as well
 };
 
 // The outcome of an operation. A failure carries the number and description that the operator

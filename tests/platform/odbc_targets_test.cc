@@ -48,6 +48,11 @@ TEST(OneLineTest, ADriversMessageOfSeveralLinesIsShownOnOne) {
             "unexpectedly This probably means the server terminated abnormally before or while "
             "processing the request.");
   EXPECT_EQ(OneLine("a\r\n\r\nb\tc"), "a; b c");
+  // A line that ends in its own semicolon gets no second one (psqlODBC's lost connection).
+  EXPECT_EQ(OneLine("FATAL: terminating connection due to administrator command;\nThe connection "
+                    "has been lost"),
+            "FATAL: terminating connection due to administrator command; The connection has been "
+            "lost");
 }
 
 class OdbcTargetsTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -22,6 +23,7 @@ struct OdbcSendCounts {
   std::uint64_t rows_in_arrays = 0;
   std::uint64_t rows_alone = 0;          // rows sent on their own
   std::uint64_t arrays_rolled_back = 0;  // arrays with a refused row
+  std::uint64_t reconnections = 0;       // connections made again after one was lost
 };
 
 // How an ODBC connection sends the import's rows. With `rows_per_batch` above 1, rows go as
@@ -36,6 +38,8 @@ struct OdbcOptions {
   // Where the connection adds what it sent when it goes, for tests and benchmarks; not kept
   // when null.
   OdbcSendCounts* totals = nullptr;
+  // How long a lost connection is tried again; unset: DefaultReconnectWait() (30 s).
+  std::optional<std::chrono::milliseconds> reconnect_wait;
 };
 
 // A connection through unixODBC to any driver: SQL Server through Microsoft's driver or FreeTDS
@@ -56,6 +60,16 @@ struct OdbcOptions {
 // array. A driver that fills no status array but counts the rows it processed is read by that
 // count; one that says neither gets the array's rows sent one by one. Drivers without
 // parameter arrays or transactions get every row on its own.
+//
+// A lost connection (SQLSTATE class 08, MariaDB's 2006 and 2013, or a driver that calls the
+// connection dead, as psqlODBC does after its "internal SAVEPOINT failed") is made again, tried
+// for up to `reconnect_wait`. An array whose transaction was not committed when the connection
+// went was rolled back by the server: its rows are sent again on the new connection. Rows whose
+// outcome cannot be known (the commit was sent and no answer came; a row sent on its own, which
+// commits itself) are never sent again: they are reported lost with that reason. When the
+// server does not come back, every row not known saved is reported lost, and every later call
+// fails at once with one ErrorKind::kStorage failure that names the target, so that an import
+// stops instead of trying each remaining row.
 class OdbcConnection final : public Connection {
  public:
   // `connection_string` as SQLDriverConnect takes it: "DSN=pay" or "Driver=...;Database=...".
@@ -72,10 +86,7 @@ class OdbcConnection final : public Connection {
   Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                 const std::vector<int>& assigned, const std::vector<const Value*>& values,
                 std::uint64_t tag) override;
-  Status Flush() override {
-    SendPending();
-    return Status::Ok();
-  }
+  Status Flush() override;
   std::vector<recordset::LateRefusal> TakeLateRefusals() override;
 
   const OdbcSendCounts& send_counts() const { return counts_; }
@@ -89,6 +100,18 @@ class OdbcConnection final : public Connection {
   // Connects again with `connection_string`, after sending what is queued: the prepared inserts
   // and what was read of the tables go with the old connection.
   Status Reconnect(std::string connection_string);
+  // Makes the connection again after it was lost with `cause`, trying until the reconnection
+  // wait is over. False when the server did not come back: gone_ says so from then on.
+  bool Recover(const Status& cause);
+  // True when the last failure on `handle` (an ODBC handle of `handle_type`) means the connection
+  // is lost.
+  bool Lost(int handle_type, void* handle) const;
+  // Prepares `insert` again on a connection made since it was prepared.
+  Status EnsurePrepared(PreparedInsert& insert);
+  struct Ran;
+  // Runs one of the tool's queries on a new statement, connecting again once when the connection
+  // was lost.
+  Ran RunQuery(std::string sql, std::string_view action);
   // Makes the connection take texts of several statements, when its driver needs an option for
   // it (MariaDB's OPTION bit), keeping the data source's other options.
   Status AllowSeveralStatements();
@@ -104,9 +127,13 @@ class OdbcConnection final : public Connection {
   void SendRows(PreparedInsert& insert, std::size_t first, std::size_t count, int& retries);
   // Sends rows [first, first + count) as one array in one transaction.
   ArrayResult SendArray(PreparedInsert& insert, std::size_t first, std::size_t count);
-  // Sends one row of `insert`'s batch on its own.
+  // Sends one row of `insert`'s batch on its own. A lost connection is made again; the row's
+  // outcome is then unknown and the failure says so.
   Status SendRow(PreparedInsert& insert, std::size_t row);
   void SendRowOrRefuse(PreparedInsert& insert, std::size_t row);
+  // Lists rows [first, first + count) of `insert`'s batch as lost with `status`.
+  void LoseRows(const PreparedInsert& insert, std::size_t first, std::size_t count,
+                const Status& status);
   bool UsesArrays();
 
   std::unique_ptr<Session> session_;
@@ -121,6 +148,9 @@ class OdbcConnection final : public Connection {
   std::chrono::steady_clock::time_point pending_since_;
   std::vector<recordset::LateRefusal> late_;
   OdbcSendCounts counts_;
+  std::uint64_t generation_ = 0;  // how many times the connection was made again
+  Status gone_;                   // the server did not come back: every call fails with this
+  bool gone_told_ = false;        // gone_ was returned by Insert or Flush already
   enum class ArraySupport : std::uint8_t { kUntested, kYes, kNo } arrays_ = ArraySupport::kUntested;
 };
 

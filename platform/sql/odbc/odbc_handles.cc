@@ -28,7 +28,7 @@ std::string OneLine(std::string_view message) {
       }
       ++i;
     }
-    if (i < message.size() && !line.empty()) line += indented ? " " : "; ";
+    if (i < message.size() && !line.empty()) line += indented || line.back() == ';' ? " " : "; ";
   }
   while (!line.empty() && line.back() == ' ') line.pop_back();
   return line;

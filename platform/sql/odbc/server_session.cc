@@ -3,6 +3,8 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <mutex>
+#include <set>
 #include <string>
 
 namespace zuna::sql::odbc {
@@ -16,7 +18,29 @@ std::string DriverInfo(SQLHDBC dbc, SQLUSMALLINT what) {
   return reinterpret_cast<char*>(value);
 }
 
+struct Reached {
+  std::mutex mutex;
+  std::set<std::string, std::less<>> strings;
+};
+
+Reached& ReachedStrings() {
+  static Reached reached;
+  return reached;
+}
+
 }  // namespace
+
+bool ConnectedBefore(std::string_view connection_string) {
+  Reached& reached = ReachedStrings();
+  const std::lock_guard lock(reached.mutex);
+  return reached.strings.contains(connection_string);
+}
+
+void NoteConnected(std::string_view connection_string) {
+  Reached& reached = ReachedStrings();
+  const std::lock_guard lock(reached.mutex);
+  reached.strings.emplace(connection_string);
+}
 
 Session::~Session() {
   if (dbc) SQLDisconnect(dbc.get());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string_view>
 
@@ -28,5 +29,20 @@ struct Session {
 // dates day first. A session that cannot be prepared is a failure: it could change values
 // silently.
 Result<std::unique_ptr<Session>> OpenSession(std::string_view connection_string);
+
+// Connects with `connection_string` to a server reached before: OpenSession, unless the fault
+// seam keeps the server down (connection_faults.h).
+Result<std::unique_ptr<Session>> ConnectAgain(std::string_view connection_string);
+
+// Connects with `connection_string` after a connection to it was lost with `cause`, trying again
+// (every 0.1 s, doubling up to 2 s) until `wait` is over. When the server does not come back: a
+// failure of kind kStorage that names the target, the loss and the last attempt's failure.
+Result<std::unique_ptr<Session>> ConnectWithin(std::string_view connection_string,
+                                               std::chrono::milliseconds wait, const Status& cause);
+
+// Whether a connection with `connection_string` succeeded before in this process, and noting
+// that one did. A later failure to connect with it is a lost server, not a wrong setting.
+bool ConnectedBefore(std::string_view connection_string);
+void NoteConnected(std::string_view connection_string);
 
 }  // namespace zuna::sql::odbc

@@ -1,0 +1,192 @@
+#include "platform/sql/odbc/connection_faults.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace zuna::sql::odbc {
+namespace {
+
+struct FaultState {
+  std::mutex mutex;
+  bool loaded = false;  // the environment was read, or faults were set
+  bool unreadable = false;
+  ConnectionFaults faults;
+  std::uint64_t executions = 0;
+  std::uint64_t commits = 0;
+  std::uint64_t queries = 0;
+  bool lost = false;  // a connection was found lost
+};
+
+FaultState& State() {
+  static FaultState state;
+  return state;
+}
+
+std::optional<std::uint64_t> Number(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value == 0) return std::nullopt;
+  return value;
+}
+
+// Reads the environment once; the caller holds the mutex.
+void LoadFromEnvironment(FaultState& state) {
+  if (state.loaded) return;
+  state.loaded = true;
+  const char* text = std::getenv(kConnectionFaultsVariable);
+  if (text == nullptr) return;
+  auto parsed = ParseConnectionFaults(text);
+  if (parsed.ok()) {
+    state.faults = std::move(parsed).value();
+    return;
+  }
+  state.unreadable = true;
+  std::fprintf(stderr, "%s\n", parsed.status().ToString().c_str());
+}
+
+void WaitWhileFileExists(const std::string& file) {
+  std::FILE* created = std::fopen(file.c_str(), "w");
+  if (created == nullptr) return;
+  std::fclose(created);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+  std::error_code error;
+  while (std::filesystem::exists(file, error) && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+}  // namespace
+
+void SetConnectionFaults(const ConnectionFaults& faults) {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  state.loaded = true;
+  state.unreadable = false;
+  state.faults = faults;
+  state.executions = 0;
+  state.commits = 0;
+  state.queries = 0;
+  state.lost = false;
+}
+
+Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
+  ConnectionFaults faults;
+  const auto unreadable = [&](std::string_view item) {
+    return Status(ErrorKind::kInvalidArgument, 0,
+                  std::string(kConnectionFaultsVariable) + ": \"" + std::string(item) +
+                      "\" is not lost-at-execute:N[-M], lost-at-commit:N, lost-at-query:N, "
+                      "server-stays-down or pause-at-execute:N:FILE");
+  };
+  while (!text.empty()) {
+    const std::size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    if (item.empty()) continue;
+    const std::size_t colon = item.find(':');
+    const std::string_view name = item.substr(0, colon);
+    std::string_view rest =
+        colon == std::string_view::npos ? std::string_view() : item.substr(colon + 1);
+    if (name == "server-stays-down" && colon == std::string_view::npos) {
+      faults.server_stays_down = true;
+      continue;
+    }
+    std::string_view file;
+    std::optional<std::uint64_t> last;
+    if (const std::size_t dash = rest.find('-');
+        name == "lost-at-execute" && dash != std::string_view::npos) {
+      last = Number(rest.substr(dash + 1));
+      rest = rest.substr(0, dash);
+      if (!last) return unreadable(item);
+    }
+    if (name == "pause-at-execute") {
+      const std::size_t second = rest.find(':');
+      if (second == std::string_view::npos || second + 1 == rest.size()) return unreadable(item);
+      file = rest.substr(second + 1);
+      rest = rest.substr(0, second);
+    }
+    const std::optional<std::uint64_t> number = Number(rest);
+    if (!number) return unreadable(item);
+    if (name == "lost-at-execute") {
+      if (last && *last < *number) return unreadable(item);
+      faults.lost_at_execute = *number;
+      faults.lost_until_execute = last.value_or(0);
+    } else if (name == "lost-at-commit") {
+      faults.lost_at_commit = *number;
+    } else if (name == "lost-at-query") {
+      faults.lost_at_query = *number;
+    } else if (name == "pause-at-execute") {
+      faults.pause_at_execute = *number;
+      faults.pause_file = std::string(file);
+    } else {
+      return unreadable(item);
+    }
+  }
+  return faults;
+}
+
+InjectedFault BeforeExecute() {
+  FaultState& state = State();
+  std::string pause_file;
+  InjectedFault fault = InjectedFault::kNone;
+  {
+    const std::lock_guard lock(state.mutex);
+    LoadFromEnvironment(state);
+    const std::uint64_t execution = ++state.executions;
+    const ConnectionFaults& f = state.faults;
+    if (state.unreadable || execution == f.lost_at_execute ||
+        (f.lost_at_execute != 0 && execution >= f.lost_at_execute &&
+         execution <= f.lost_until_execute)) {
+      fault = InjectedFault::kLost;
+    }
+    if (execution == state.faults.pause_at_execute) pause_file = state.faults.pause_file;
+  }
+  if (!pause_file.empty()) WaitWhileFileExists(pause_file);
+  return fault;
+}
+
+InjectedFault BeforeQuery() {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  LoadFromEnvironment(state);
+  return ++state.queries == state.faults.lost_at_query ? InjectedFault::kLost
+                                                       : InjectedFault::kNone;
+}
+
+InjectedFault AfterCommit() {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  LoadFromEnvironment(state);
+  return ++state.commits == state.faults.lost_at_commit ? InjectedFault::kLost
+                                                        : InjectedFault::kNone;
+}
+
+void NoteConnectionLost() {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  state.lost = true;
+}
+
+bool ServerStaysDown() {
+  FaultState& state = State();
+  const std::lock_guard lock(state.mutex);
+  LoadFromEnvironment(state);
+  return state.faults.server_stays_down && state.lost;
+}
+
+std::chrono::milliseconds DefaultReconnectWait() {
+  constexpr std::chrono::milliseconds kDefault = std::chrono::seconds(30);
+  const char* text = std::getenv(kReconnectWaitVariable);
+  if (text == nullptr) return kDefault;
+  const std::string_view value(text);
+  unsigned seconds = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error != std::errc() || end != value.data() + value.size()) return kDefault;
+  return std::chrono::seconds(seconds);
+}
+
+}  // namespace zuna::sql::odbc
