@@ -89,6 +89,24 @@ class Recordset {
   }
   virtual std::vector<LateRefusal> TakeLateRefusals() { return {}; }
 
+  // Asks the target to save the rows of the following UpdateTagged calls on a thread of its own,
+  // so that the caller reads and prepares the next rows meanwhile. From then on UpdateTagged
+  // only converts and queues its row and returns Ok; the row's own outcome (what UpdateTagged
+  // returns on a target that saves at once) comes from TakeSaveRefusals, in the order of the
+  // rows. Returns false, and nothing changes, on a target that saves at once.
+  virtual bool SaveInBackground() { return false; }
+
+  // After SaveInBackground: appends the refusals of the rows whose saves ended since the last
+  // call, in order, each with its tag and the status UpdateTagged would have returned, and
+  // returns the tag of the last row whose save has ended (every earlier one has ended too).
+  // With `wait`, first waits until every row given to UpdateTagged has been saved or refused.
+  // A refusal of kind kStorage ends the saving: the rows after it are neither saved nor listed.
+  virtual std::uint64_t TakeSaveRefusals(std::vector<LateRefusal>& refusals, bool wait) {
+    (void)refusals;
+    (void)wait;
+    return 0;
+  }
+
   // Like Set, but `value` is only referred to: the caller keeps it alive and unchanged until
   // Update or AddNew. Spares a copy per field on the import's hot path.
   virtual Status SetBorrowed(int index, const Value& value) { return Set(index, value); }

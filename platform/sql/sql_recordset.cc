@@ -236,6 +236,10 @@ class TableRecordset final : public ReadingRecordset {
     }
     return connection_->Insert(table_, columns_, assigned_, values_, tag);
   }
+  bool SaveInBackground() override { return !closed_ && connection_->StartBackgroundSaves(); }
+  std::uint64_t TakeSaveRefusals(std::vector<LateRefusal>& refusals, bool wait) override {
+    return closed_ ? 0 : connection_->TakeSaveRefusals(refusals, wait);
+  }
   std::vector<LateRefusal> TakeLateRefusals() override {
     std::vector<LateRefusal> late = std::exchange(late_, {});
     if (connection_) {
