@@ -7,6 +7,7 @@
 #include "core/connection_texts.h"
 #include "import/anomaly_logs.h"
 #include "import/date_rule.h"
+#include "import/pending_rows.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/operator/operator.h"
@@ -22,6 +23,9 @@ namespace {
 
 constexpr std::size_t kTrimAndCutLength = 50;
 constexpr std::string_view kNullText = "NULL";
+// On a target that saves in the background, the rows whose saves have ended are settled (their
+// outcomes counted and logged) after this many rows.
+constexpr std::uint64_t kSettleEvery = 256;
 
 // One field operation with the column positions on both sides, resolved once per table: the
 // names cannot change while a table is copied.
@@ -42,6 +46,16 @@ class Copier {
  private:
   void SourceDidNotOpen(const Status& status);
   void RowLoop(const std::vector<BoundOperation>& operations);
+  // The boundary between two rows of the row loop; false ends the loop.
+  bool ContinueAfterRow();
+  // Takes the outcomes of the rows the target saved in the background; with `wait`, of all.
+  void SettleSaves(bool wait);
+  // A row's save ended with `status` (Ok: saved).
+  void RowEnded(std::uint64_t row, const Status& status);
+  // True when `row` comes after the row whose save found the storage failing.
+  bool AfterStop(std::uint64_t row) const {
+    return !report_.stopped_by.ok() && row > stopped_at_row_;
+  }
   void CountLateRefusals();
   // Ends the saving at `row` when `status` is a failure of the database's storage.
   void StopOnStorageFailure(const Status& status, std::uint64_t row);
@@ -64,6 +78,13 @@ class Copier {
   std::uint64_t rows_after_stop_ = 0;
   std::vector<int> log_columns_;  // the source columns a log line is made of
   Value scratch_;
+  bool background_ = false;  // the target saves on a thread of its own
+  PendingRows pending_;
+  const PendingRows::Outcome row_ended_ = [this](std::uint64_t row, const Status& status) {
+    RowEnded(row, status);
+  };
+  std::vector<recordset::LateRefusal> save_refusals_;
+  std::uint64_t rows_since_settle_ = 0;
 };
 
 const Value& ReplacementDate() {
@@ -86,6 +107,7 @@ void Copier::Run() {
   } else if (auto target = context_.sources.OpenRecordset(entry_.select_text, core::kPayConnection);
              target.ok()) {
     target_ = std::move(target).value();
+    background_ = target_->SaveInBackground();
   } else {
     target_failure_ = target.status().WithContext("the target did not open");
     if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
@@ -172,20 +194,22 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
     } else if (!report_.stopped_by.ok()) {
       ++rows_after_stop_;
     } else if (Status added = target_->AddNew(); !added.ok()) {
-      context_.skips.RowLost(entry_.table, row, added);
-      ++report_.rows_refused;
+      pending_.Ended(row, std::move(added), row_ended_);
     } else {
       for (const BoundOperation& bound : operations) Assign(bound, row);
-      if (Status saved = target_->UpdateTagged(row); saved.ok()) {
-        ++report_.rows_saved;
+      if (Status saved = target_->UpdateTagged(row); saved.ok() && background_) {
+        pending_.Saving(row);
       } else {
-        context_.skips.RowLost(entry_.table, row, saved);
-        ++report_.rows_refused;
-        StopOnStorageFailure(saved, row);
+        pending_.Ended(row, std::move(saved), row_ended_);
       }
     }
-    if (Status moved = source_->MoveNext(); !moved.ok()) Skip("read source", moved);
+    if (Status moved = source_->MoveNext(); !moved.ok()) {
+      pending_.Run([this, moved] { Skip("read source", moved); });
+    }
+    if (!ContinueAfterRow()) break;
   }
+  // Every row handed over is saved or refused before the table's own lines follow.
+  SettleSaves(/*wait=*/true);
   if (rows_without_target > 0) {
     report_.rows_refused += rows_without_target;
     context_.skips.RowsLost(
@@ -203,6 +227,37 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
     context_.skips.ColumnMissing(entry_.table, bound.op->field, rows,
                                  recordset::ItemNotFound(bound.op->field)
                                      .WithContext(bound.source < 0 ? "source" : "target"));
+  }
+}
+
+// Every row before this boundary has been read, assigned and handed to the target. The rows
+// whose saves have ended meanwhile are settled here, so their lines reach the logs in order.
+// This is where the copy of a table can be stopped between rows (and where its progress can be
+// told): the rows handed over before the stop are then saved or refused by the end of the row
+// loop and committed when the target closes, never dropped unreported.
+bool Copier::ContinueAfterRow() {
+  if (background_ && ++rows_since_settle_ >= kSettleEvery) SettleSaves(/*wait=*/false);
+  return true;
+}
+
+void Copier::SettleSaves(bool wait) {
+  if (!background_) return;
+  rows_since_settle_ = 0;
+  save_refusals_.clear();
+  const std::uint64_t settled = target_->TakeSaveRefusals(save_refusals_, wait);
+  pending_.Settle(settled, save_refusals_, row_ended_);
+}
+
+void Copier::RowEnded(std::uint64_t row, const Status& status) {
+  if (AfterStop(row)) {
+    // Read and handed over before the stop was known; never tried, as after a stop.
+    ++rows_after_stop_;
+  } else if (status.ok()) {
+    ++report_.rows_saved;
+  } else {
+    context_.skips.RowLost(entry_.table, row, status);
+    ++report_.rows_refused;
+    StopOnStorageFailure(status, row);
   }
 }
 
@@ -238,8 +293,11 @@ void Copier::CountLateRefusals() {
 void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
   const FieldOperation& op = *bound.op;
   const auto lost = [&](const Status& status) {
-    ++report_.fields_unassigned;
-    context_.skips.FieldLost(entry_.table, row, op.field, status);
+    pending_.Run([this, row, &op, status] {
+      if (AfterStop(row)) return;  // a row after a stop was never tried
+      ++report_.fields_unassigned;
+      context_.skips.FieldLost(entry_.table, row, op.field, status);
+    });
   };
   if (bound.source < 0) return;  // counted once for the table after the row loop
   auto read = source_->Field(bound.source);
@@ -305,10 +363,13 @@ void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uin
           ? PersonnelLogLine(SourceText(p[0]), SourceText(p[1]), op.field, value.ToText())
           : PaybillLogLine(SourceText(p[0]), SourceText(p[1]), SourceText(p[2]), SourceText(p[3]),
                            op.field, value.ToText());
-  if (Status written = context_.log.WriteLine(line); !written.ok()) {
-    context_.skips.StepFailed(entry_.table, context_.log.name(),
-                              written.WithContext("row " + std::to_string(row)));
-  }
+  pending_.Run([this, row, line] {
+    if (AfterStop(row)) return;
+    if (Status written = context_.log.WriteLine(line); !written.ok()) {
+      context_.skips.StepFailed(entry_.table, context_.log.name(),
+                                written.WithContext("row " + std::to_string(row)));
+    }
+  });
 }
 
 }  // namespace
