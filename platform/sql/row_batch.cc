@@ -9,9 +9,17 @@ namespace zuna::sql {
 namespace {
 
 constexpr long kErrValueTooLong = 7119;  // SQL Server: a value beyond 2 GB
+// The most bytes a value may hold: what a bind takes.
+constexpr std::size_t kMaxBytes =
+    static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
 
 bool IsDateColumn(const ColumnType& type) {
   return type.kind == ColumnType::Kind::kDate || type.kind == ColumnType::Kind::kDateTime;
+}
+
+Status TooLong(std::string_view column) {
+  return Status(ErrorKind::kRefused, kErrValueTooLong,
+                "The value of column '" + std::string(column) + "' is longer than 2 GB.");
 }
 
 }  // namespace
@@ -25,31 +33,51 @@ void RowBatch::BeginRow(std::uint64_t tag, SavePlan& plan) {
 }
 
 Status RowBatch::Append(const Value& value, const ColumnType& type, std::string_view column) {
-  if (StoresUnchanged(value, type)) {
+  // The import's common cases first, each decided by the value's kind and the column's type
+  // alone: they go in as they are (StoresUnchanged), or a date in its column's range is written
+  // once, in the form the column stores.
+  using Kind = ColumnType::Kind;
+  switch (value.kind()) {
+    case ValueKind::kNull:
+      values_.emplace_back();
+      ++rows_.back().count;
+      return Status::Ok();
+    case ValueKind::kText:
+      if (StoresUnchanged(value, type)) {
+        return AppendBytes(BoundValue::Kind::kText, value.text(), column);
+      }
+      break;
+    case ValueKind::kInteger:
+      if (StoresUnchanged(value, type)) {
+        BoundValue& bound = values_.emplace_back();
+        bound.kind = BoundValue::Kind::kInteger;
+        bound.integer = value.integer();
+        ++rows_.back().count;
+        return Status::Ok();
+      }
+      break;
+    case ValueKind::kDate:
+    case ValueKind::kDateTime:
+      if (IsDateColumn(type) && value.date().year >= type.min_year &&
+          value.date().year <= type.max_year) {
+        AppendStoredText(value, type.kind == Kind::kDate);
+        ++rows_.back().count;
+        return Status::Ok();
+      }
+      break;
+    default:
+      break;
+  }
+  if (type.kind == Kind::kOther) {
     AddBound(value);
-  } else if (IsDateColumn(type) &&
-             (value.kind() == ValueKind::kDate || value.kind() == ValueKind::kDateTime) &&
-             value.date().year >= type.min_year && value.date().year <= type.max_year) {
-    // A date in its column's range is written once, in the form the column stores.
-    BoundValue& bound = values_.emplace_back();
-    std::string& text = TextForAppend(bound);
-    if (type.kind == ColumnType::Kind::kDate) {
-      AppendStoredDate(text, value.date());
-    } else {
-      AppendStoredDateTime(text, value.date(), value.time());
-    }
-    bound.size = static_cast<std::uint32_t>(text.size() - bound.offset);
   } else {
     RETURN_IF_ERROR(ConvertForColumn(value, type, column, scratch_));
     AddBound(scratch_);
   }
-  const std::size_t bytes = values_.back().kind == BoundValue::Kind::kText ||
-                                    values_.back().kind == BoundValue::Kind::kBlob
-                                ? values_.back().size
-                                : 0;
-  if (bytes > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-    return Status(ErrorKind::kRefused, kErrValueTooLong,
-                  "The value of column '" + std::string(column) + "' is longer than 2 GB.");
+  const BoundValue& added = values_.back();
+  if ((added.kind == BoundValue::Kind::kText || added.kind == BoundValue::Kind::kBlob) &&
+      added.size > kMaxBytes) {
+    return TooLong(column);
   }
   ++rows_.back().count;
   return Status::Ok();
@@ -82,10 +110,12 @@ void RowBatch::Clear() {
   refusals_.clear();
 }
 
-std::string& RowBatch::TextForAppend(BoundValue& value) {
-  value.kind = BoundValue::Kind::kText;
-  value.offset = text_.size();
-  return text_;
+Status RowBatch::AppendBytes(BoundValue::Kind kind, std::string_view bytes,
+                             std::string_view column) {
+  if (bytes.size() > kMaxBytes) return TooLong(column);
+  AddBytes(kind, bytes);
+  ++rows_.back().count;
+  return Status::Ok();
 }
 
 void RowBatch::AddBytes(BoundValue::Kind kind, std::string_view bytes) {
@@ -93,9 +123,20 @@ void RowBatch::AddBytes(BoundValue::Kind kind, std::string_view bytes) {
   bound.kind = kind;
   bound.offset = text_.size();
   // Longer than a bind takes: Append refuses it; the size only has to say so.
-  bound.size = static_cast<std::uint32_t>(
-      std::min<std::size_t>(bytes.size(), std::numeric_limits<std::uint32_t>::max()));
+  bound.size = static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), kMaxBytes + 1));
   text_.append(bytes.data(), bound.size);
+}
+
+void RowBatch::AppendStoredText(const Value& date, bool date_only) {
+  BoundValue& bound = values_.emplace_back();
+  bound.kind = BoundValue::Kind::kText;
+  bound.offset = text_.size();
+  if (date_only) {
+    AppendStoredDate(text_, date.date());
+  } else {
+    AppendStoredDateTime(text_, date.date(), date.time());
+  }
+  bound.size = static_cast<std::uint32_t>(text_.size() - bound.offset);
 }
 
 // The value as the engine is given it: texts and bytes as they are, booleans as integers,
@@ -124,17 +165,8 @@ void RowBatch::AddBound(const Value& value) {
       return;
     }
     case ValueKind::kDate:
-    case ValueKind::kDateTime: {
-      BoundValue& bound = values_.emplace_back();
-      std::string& text = TextForAppend(bound);
-      if (value.kind() == ValueKind::kDate) {
-        AppendStoredDate(text, value.date());
-      } else {
-        AppendStoredDateTime(text, value.date(), value.time());
-      }
-      bound.size = static_cast<std::uint32_t>(text.size() - bound.offset);
-      return;
-    }
+    case ValueKind::kDateTime:
+      return AppendStoredText(value, value.kind() == ValueKind::kDate);
   }
 }
 

@@ -84,9 +84,12 @@ class RowBatch {
   }
 
  private:
+  // Adds `value` as the engine is given it, uncounted: Append counts what it keeps.
   void AddBound(const Value& value);
   void AddBytes(BoundValue::Kind kind, std::string_view bytes);
-  std::string& TextForAppend(BoundValue& value);
+  Status AppendBytes(BoundValue::Kind kind, std::string_view bytes, std::string_view column);
+  // A date or datetime in its stored text form.
+  void AppendStoredText(const Value& date, bool date_only);
 
   std::vector<Row> rows_;
   std::vector<BoundValue> values_;
