@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/connection_texts.h"
 #include "import/anomaly_logs.h"
 #include "import/date_rule.h"
+#include "import/field_rules.h"
 #include "import/pending_rows.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
@@ -14,15 +16,12 @@
 #include "platform/recordset/recordset.h"
 #include "platform/sources/data_sources.h"
 #include "platform/text/ascii.h"
-#include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
 #include "scripts/script_runner.h"
 
 namespace zuna::transfer {
 namespace {
 
-constexpr std::size_t kTrimAndCutLength = 50;
-constexpr std::string_view kNullText = "NULL";
 // On a target that saves in the background, the rows whose saves have ended are settled (their
 // outcomes counted and logged) after this many rows.
 constexpr std::uint64_t kSettleEvery = 256;
@@ -60,7 +59,21 @@ class Copier {
   // Ends the saving at `row` when `status` is a failure of the database's storage.
   void StopOnStorageFailure(const Status& status, std::uint64_t row);
   void CountRowsAfterStop();
-  void Assign(const BoundOperation& bound, std::uint64_t row);
+  // Assigns the row's fields and saves it: through the appender when the table has one, else
+  // with AddNew, SetBorrowed and UpdateTagged. Returns what the save returned.
+  Status SaveRow(const std::vector<BoundOperation>& operations, std::uint64_t row);
+  // A field operation's outcome for the current row: the value to assign (the source's, or one
+  // made in the operation's scratch value), and whether it writes an anomaly-log line.
+  struct Resolved {
+    const Value* source = nullptr;
+    const Value* assigned = nullptr;  // null: nothing to assign
+    bool log = false;
+  };
+  // Reads the operation's source value and applies its rule. A value that cannot be read is a
+  // lost field.
+  Resolved Resolve(const BoundOperation& bound, std::span<const Value> row_values,
+                   std::uint64_t row, Value& scratch);
+  void FieldLost(const FieldOperation& op, std::uint64_t row, const Status& status);
   void WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row);
   std::string SourceText(int index);
   void Skip(std::string_view step, const Status& status) {
@@ -77,7 +90,12 @@ class Copier {
   std::uint64_t stopped_at_row_ = 0;
   std::uint64_t rows_after_stop_ = 0;
   std::vector<int> log_columns_;  // the source columns a log line is made of
-  Value scratch_;
+  std::vector<Value> scratch_;    // one per field operation, lent to the target until saved
+  // The thin path of a table whose assigned columns are the same for every row: the appender,
+  // the place of each operation's value in a row (-1: not appended), and the row's values.
+  std::unique_ptr<recordset::RowAppender> appender_;
+  std::vector<int> slots_;
+  std::vector<const Value*> row_values_;
   bool background_ = false;  // the target saves on a thread of its own
   PendingRows pending_;
   const PendingRows::Outcome row_ended_ = [this](std::uint64_t row, const Status& status) {
@@ -187,27 +205,34 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   std::uint64_t rows_without_target = 0;
   const std::uint64_t first_row = report_.rows_read;
   const std::uint64_t stopped_before = rows_after_stop_;
+  scratch_.resize(operations.size());
+  // The operations that assign a column (both sides have it) are appended row after row.
+  std::vector<int> columns;
+  slots_.assign(operations.size(), -1);
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    if (operations[i].source < 0 || operations[i].target < 0) continue;
+    slots_[i] = static_cast<int>(columns.size());
+    columns.push_back(operations[i].target);
+  }
+  appender_ = target_ ? target_->AppenderFor(columns) : nullptr;
+  row_values_.assign(columns.size(), nullptr);
   while (!source_->Eof()) {
     const std::uint64_t row = ++report_.rows_read;
     if (!target_) {
       ++rows_without_target;
     } else if (!report_.stopped_by.ok()) {
       ++rows_after_stop_;
-    } else if (Status added = target_->AddNew(); !added.ok()) {
-      pending_.Ended(row, std::move(added), row_ended_);
+    } else if (Status saved = SaveRow(operations, row); saved.ok() && background_) {
+      pending_.Saving(row);
     } else {
-      for (const BoundOperation& bound : operations) Assign(bound, row);
-      if (Status saved = target_->UpdateTagged(row); saved.ok() && background_) {
-        pending_.Saving(row);
-      } else {
-        pending_.Ended(row, std::move(saved), row_ended_);
-      }
+      pending_.Ended(row, std::move(saved), row_ended_);
     }
     if (Status moved = source_->MoveNext(); !moved.ok()) {
       pending_.Run([this, moved] { Skip("read source", moved); });
     }
     if (!ContinueAfterRow()) break;
   }
+  appender_.reset();
   // Every row handed over is saved or refused before the table's own lines follow.
   SettleSaves(/*wait=*/true);
   if (rows_without_target > 0) {
@@ -290,64 +315,62 @@ void Copier::CountLateRefusals() {
   }
 }
 
-void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
-  const FieldOperation& op = *bound.op;
-  const auto lost = [&](const Status& status) {
-    pending_.Run([this, row, &op, status] {
-      if (AfterStop(row)) return;  // a row after a stop was never tried
-      ++report_.fields_unassigned;
-      context_.skips.FieldLost(entry_.table, row, op.field, status);
-    });
-  };
-  if (bound.source < 0) return;  // counted once for the table after the row loop
-  auto read = source_->Field(bound.source);
-  if (!read.ok()) return lost(read.status());
-  const Value& value = **read;
-  const Value* assigned = &value;
-  bool log = false;
+Status Copier::SaveRow(const std::vector<BoundOperation>& operations, std::uint64_t row) {
+  if (!appender_) RETURN_IF_ERROR(target_->AddNew());
+  // Where the source holds its row as values, they are read without a call per field.
+  const std::span<const Value> row_values = source_->RowValues();
+  bool complete = true;
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    const BoundOperation& bound = operations[i];
+    const Resolved resolved = Resolve(bound, row_values, row, scratch_[i]);
+    if (appender_ && slots_[i] >= 0) {
+      row_values_[static_cast<std::size_t>(slots_[i])] = resolved.assigned;
+      complete = complete && resolved.assigned != nullptr;
+    } else if (resolved.assigned != nullptr && bound.target >= 0) {
+      if (Status set = target_->SetBorrowed(bound.target, *resolved.assigned); !set.ok()) {
+        FieldLost(*bound.op, row, set);
+      }
+    }
+    if (resolved.log) WriteLogLine(*bound.op, *resolved.source, row);
+  }
+  if (!appender_) return target_->UpdateTagged(row);
+  if (complete) return appender_->Append(row, row_values_);
+  // A lost field leaves its column to the table's default: this row names fewer columns.
+  RETURN_IF_ERROR(target_->AddNew());
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    const int slot = slots_[i];
+    if (slot < 0 || row_values_[static_cast<std::size_t>(slot)] == nullptr) continue;
+    const Value& value = *row_values_[static_cast<std::size_t>(slot)];
+    if (Status set = target_->SetBorrowed(operations[i].target, value); !set.ok()) {
+      FieldLost(*operations[i].op, row, set);
+    }
+  }
+  return target_->UpdateTagged(row);
+}
 
-  switch (op.rule) {
-    case FieldRule::kCopy:
-      break;
-    case FieldRule::kNullAsEmptyText:
-      if (value.is_null()) {
-        scratch_.SetText("");
-        assigned = &scratch_;
-      }
-      break;
-    case FieldRule::kDateRule:
-    case FieldRule::kDateRuleNoNullTest: {
-      const DateRuleOutcome outcome = ApplyDateRule(value, op.rule == FieldRule::kDateRule);
-      if (outcome.replaced) assigned = &ReplacementDate();
-      log = outcome.log && op.logged;
-      break;
-    }
-    case FieldRule::kTrimAndCut: {
-      if (value.is_null()) break;
-      const std::string untrimmed = value.ToText();
-      const std::string_view trimmed = text::Trim(untrimmed);
-      scratch_.SetText(text::CodePointCount(trimmed) < kTrimAndCutLength
-                           ? trimmed
-                           : text::FirstCodePoints(untrimmed, kTrimAndCutLength));
-      assigned = &scratch_;
-      break;
-    }
-    case FieldRule::kNullAsText:
-      // A value that is not null is copied: leaving it out would lose it.
-      if (value.is_null()) {
-        scratch_.SetText(kNullText);
-        assigned = &scratch_;
-      }
-      break;
+void Copier::FieldLost(const FieldOperation& op, std::uint64_t row, const Status& status) {
+  pending_.Run([this, row, &op, status] {
+    if (AfterStop(row)) return;  // a row after a stop was never tried
+    ++report_.fields_unassigned;
+    context_.skips.FieldLost(entry_.table, row, op.field, status);
+  });
+}
+
+Copier::Resolved Copier::Resolve(const BoundOperation& bound, std::span<const Value> row_values,
+                                 std::uint64_t row, Value& scratch) {
+  const FieldOperation& op = *bound.op;
+  if (bound.source < 0) return {};  // counted once for the table after the row loop
+  const Value* read = nullptr;
+  if (!row_values.empty()) {
+    read = &row_values[static_cast<std::size_t>(bound.source)];
+  } else if (auto field = source_->Field(bound.source); field.ok()) {
+    read = *field;
+  } else {
+    FieldLost(op, row, field.status());
+    return {};
   }
-  if (bound.target < 0) {
-    // Counted once for the table after the row loop.
-  } else if (Status set = assigned == &value ? target_->SetBorrowed(bound.target, value)
-                                             : target_->Set(bound.target, *assigned);
-             !set.ok()) {
-    lost(set);
-  }
-  if (log) WriteLogLine(op, value, row);
+  const RuleOutcome outcome = ApplyFieldRule(op, *read, ReplacementDate(), scratch);
+  return {read, outcome.assigned, outcome.log};
 }
 
 std::string Copier::SourceText(int index) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -45,6 +47,20 @@ struct ReadStatistics {
 struct LateRefusal {
   std::uint64_t tag = 0;  // as given to UpdateTagged
   Status status;
+};
+
+// Adds rows whose assigned columns are the same for every row, found once: what AddNew, a
+// SetBorrowed for each column and UpdateTagged do, without a call per field.
+class RowAppender {
+ public:
+  RowAppender() = default;
+  RowAppender(const RowAppender&) = delete;
+  RowAppender& operator=(const RowAppender&) = delete;
+  virtual ~RowAppender() = default;
+
+  // Adds a row with *values[i] in the appender's column i, each value lent until the call
+  // returns; returns what UpdateTagged(tag) returns.
+  virtual Status Append(std::uint64_t tag, std::span<const Value* const> values) = 0;
 };
 
 // A recordset opened on a data source: rows of named fields, a current position, and (on a
@@ -110,6 +126,19 @@ class Recordset {
   // Like Set, but `value` is only referred to: the caller keeps it alive and unchanged until
   // Update or AddNew. Spares a copy per field on the import's hot path.
   virtual Status SetBorrowed(int index, const Value& value) { return Set(index, value); }
+
+  // An appender of rows whose values go into the columns at `columns`, in that order; null when
+  // the recordset has none for them (rows are then added with AddNew, Set and UpdateTagged). It
+  // is used while the recordset is open and must not outlive it.
+  virtual std::unique_ptr<RowAppender> AppenderFor(std::span<const int> columns) {
+    (void)columns;
+    return nullptr;
+  }
+
+  // The current row's values in column order, where the recordset holds them so and every one
+  // of them could be read: Field() for a caller that reads each column of each row, without a
+  // call per field. Empty otherwise; Field() then says which value failed.
+  virtual std::span<const Value> RowValues() const { return {}; }
 
   // Releases the rows and the connection; further calls fail with ObjectClosed.
   virtual Status Close() = 0;
