@@ -27,12 +27,19 @@ void DataTransferModel::DeleteDuplicateRecords() {
                                   operator_);
 }
 
-transfer::ImportSummary DataTransferModel::Import(transfer::ImportObserver* observer) {
+transfer::ImportSummary DataTransferModel::Import(transfer::ImportObserver* observer,
+                                                  const transfer::StopRequest* stop) {
   transfer::SkipLog skips;
-  transfer::ImportContext context{
-      sources_, sources_.DataFolder(), sources_.program_folder(), server_name, operator_, log_,
-      skips};
-  return transfer::RunImport(context, *this, observer);
+  transfer::ImportContext context{sources_,
+                                  sources_.DataFolder(),
+                                  sources_.program_folder(),
+                                  server_name,
+                                  operator_,
+                                  log_,
+                                  skips,
+                                  observer,
+                                  stop};
+  return transfer::RunImport(context, *this);
 }
 
 void DataTransferModel::ShowWaitLabel() {

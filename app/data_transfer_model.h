@@ -38,7 +38,9 @@ class DataTransferModel : public transfer::ImportWindow {
   void CreateTable();
   void Alter();
   void DeleteDuplicateRecords();
-  transfer::ImportSummary Import(transfer::ImportObserver* observer = nullptr);
+  // The command line also watches the rows and may ask the import to stop between rows.
+  transfer::ImportSummary Import(transfer::ImportObserver* observer = nullptr,
+                                 const transfer::StopRequest* stop = nullptr);
 
   // The window's log slot: the last anomaly log stays open in it after an import.
   files::LogSlot& log_slot() { return log_; }

@@ -1,5 +1,6 @@
 // The SQL texts the embedded engine reads itself: statement forms, catalog names, database
-// commands, declared types, dates, and the conversions on save.
+// commands, declared types, dates, and the conversions on save; and the same texts put into the
+// servers' words.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -7,6 +8,7 @@
 #include "platform/recordset/simple_select.h"
 #include "platform/sql/column_type.h"
 #include "platform/sql/date_text.h"
+#include "platform/sql/dialect/server_dialect.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
 #include "platform/sql/statement.h"
 
@@ -18,6 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   (void)zuna::sql::sqlite::TranslateCatalogNames(text, &translated);
   (void)zuna::sql::sqlite::ParseDatabaseCommand(text);
   (void)zuna::sql::sqlite::SkipBlanksAndComments(text);
+  for (const char* server : {"PostgreSQL", "MariaDB", "SQLite"}) {
+    const auto dialect = zuna::sql::dialect::ServerDialect::ForDriver(server, "");
+    (void)dialect.Translate(text);
+    (void)dialect.HoldsSeveralStatements(text);
+    (void)dialect.EmptySelect(text);
+  }
   const zuna::sql::ColumnType type = zuna::sql::ParseColumnType(text);
   zuna::CivilDate date;
   zuna::CivilTime time;

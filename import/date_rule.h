@@ -7,8 +7,8 @@
 
 namespace zuna::transfer {
 
-// The date every out-of-range or null date becomes, assigned as text.
-inline constexpr std::string_view kReplacementDate = "01/01/1900";
+// The date every out-of-range or null date becomes, 01/01/1900, assigned as a date value.
+inline constexpr CivilDate kReplacementDate = {1900, 1, 1};
 inline constexpr std::string_view kLowestYear = "1900";
 inline constexpr std::string_view kHighestYear = "9999";
 

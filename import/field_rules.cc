@@ -13,10 +13,16 @@ namespace {
 constexpr std::size_t kTrimAndCutLength = 50;
 constexpr std::string_view kNullText = "NULL";
 
+// The replacement is a date, like the values it stands in for: a server reads it as the date it
+// is, whatever its date order, and an array of the column's dates is not broken by a text.
+const Value& ReplacementDate() {
+  static const Value replacement = Value::Date(kReplacementDate);
+  return replacement;
+}
+
 }  // namespace
 
-RuleOutcome ApplyFieldRule(const FieldOperation& op, const Value& value, const Value& replacement,
-                           Value& scratch) {
+RuleOutcome ApplyFieldRule(const FieldOperation& op, const Value& value, Value& scratch) {
   RuleOutcome outcome{&value, false};
   switch (op.rule) {
     case FieldRule::kCopy:
@@ -30,7 +36,7 @@ RuleOutcome ApplyFieldRule(const FieldOperation& op, const Value& value, const V
     case FieldRule::kDateRule:
     case FieldRule::kDateRuleNoNullTest: {
       const DateRuleOutcome date = ApplyDateRule(value, op.rule == FieldRule::kDateRule);
-      if (date.replaced) outcome.assigned = &replacement;
+      if (date.replaced) outcome.assigned = &ReplacementDate();
       outcome.log = date.log && op.logged;
       break;
     }

@@ -1,9 +1,11 @@
 #include "import/import_run.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "core/connection_texts.h"
+#include "import/field_rules.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/operator/operator.h"
 #include "platform/sources/data_sources.h"
@@ -12,28 +14,52 @@
 namespace zuna::transfer {
 namespace {
 
-constexpr std::string_view kInstallationTable = "installation";
 constexpr std::string_view kInstallationCount = "select count(*) from installation";
 constexpr std::string_view kMarkInstallation = "update installation set dbf_type='SqlServer'";
 constexpr std::string_view kKeyScript = "pk.sql";
-// A count of 1 or less marks the installation; 2 or more warns.
-constexpr std::int64_t kMarkBelow = 2;
 
 // The failure that stopped the saving, as the lines of what it left undone give it.
 Status StopReason(const ImportSummary& summary) {
   return summary.stopped_by.WithContext("the import stopped saving at table " + summary.stopped_at);
 }
 
-void RunPass(std::span<const CatalogEntry> catalog, ImportContext& context, ImportSummary& summary,
-             ImportObserver* observer) {
+void NoteInterruption(ImportSummary& summary, std::string_view table, std::uint64_t after_row) {
+  summary.interrupted = true;
+  summary.interrupted_at = table;
+  summary.interrupted_after_row = after_row;
+}
+
+// The last line of the skip log after a requested stop: where the import ended and what it left
+// undone.
+Status InterruptionLine(const ImportSummary& summary, const StopRequest& stop) {
+  const std::string& table = summary.interrupted_at;
+  const std::string where =
+      summary.interrupted_after_row == 0
+          ? "before table " + table + " began"
+          : "after source row " + std::to_string(summary.interrupted_after_row) + " of " + table;
+  return Status(ErrorKind::kIoError, EINTR,
+                "the import was interrupted by " + stop.ReasonName() + " " + where +
+                    ": every row up to there is saved or listed here; the rest of " + table +
+                    " and the tables after it were not copied, and neither the installation "
+                    "step nor pk.sql ran");
+}
+
+void RunPass(std::span<const CatalogEntry> catalog, ImportContext& context,
+             ImportSummary& summary) {
   for (const CatalogEntry& entry : catalog) {
+    if (summary.interrupted) return;
+    if (context.stop && context.stop->requested()) {
+      NoteInterruption(summary, entry.table, 0);
+      return;
+    }
     summary.tables.push_back(CopyTable(entry, context, StopReason(summary)));
     const TableReport& report = summary.tables.back();
     if (!summary.stopped() && !report.stopped_by.ok()) {
       summary.stopped_by = report.stopped_by;
       summary.stopped_at = report.table;
     }
-    if (observer) observer->TableDone(report);
+    if (report.interrupted) NoteInterruption(summary, report.table, report.rows_read);
+    if (context.observer) context.observer->TableDone(report);
   }
 }
 
@@ -80,18 +106,19 @@ Status NotRun(const ImportSummary& summary) { return StopReason(summary).WithCon
 
 }  // namespace
 
-void TransferFirstPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer) {
-  RunPass(FirstPassCatalog(), context, summary, observer);
+void TransferFirstPass(ImportContext& context, ImportSummary& summary) {
+  RunPass(FirstPassCatalog(), context, summary);
 }
 
-void TransferSecondPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer) {
-  RunPass(SecondPassCatalog(), context, summary, observer);
+void TransferSecondPass(ImportContext& context, ImportSummary& summary) {
+  RunPass(SecondPassCatalog(), context, summary);
 }
 
-void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer) {
-  RunPass(ThirdPassCatalog(), context, summary, observer);
+void TransferThirdPass(ImportContext& context, ImportSummary& summary) {
+  RunPass(ThirdPassCatalog(), context, summary);
+  if (summary.interrupted) return;
   if (summary.stopped()) {
-    context.skips.StepFailed(kInstallationTable, "dbf_type", NotRun(summary));
+    context.skips.StepFailed(kInstallationTable, kMarkedField, NotRun(summary));
     return;
   }
   MarkInstallation(context);
@@ -104,19 +131,19 @@ void MarkInstallation(ImportContext& context) {
   // nobody has counted. The failure is listed, and the statements that depend on it are skipped.
   auto source = context.sources.OpenRecordset(kInstallationCount, core::kFoxPayConnection);
   if (!source.ok()) {
-    context.skips.StepFailed(kInstallationTable, "count", source.status());
+    context.skips.StepFailed(kInstallationTable, kCountStep, source.status());
     return;
   }
   auto value = (*source)->Field(0);
   if (!value.ok()) {
-    context.skips.StepFailed(kInstallationTable, "count", value.status());
+    context.skips.StepFailed(kInstallationTable, kCountStep, value.status());
     return;
   }
   const auto count = static_cast<std::int64_t>((*value)->AsDouble());
   if (count < kMarkBelow) {
     (void)(*source)->Close();
     auto marked = context.sources.OpenRecordset(kMarkInstallation, core::kPayConnection);
-    if (!marked.ok()) context.skips.StepFailed(kInstallationTable, "dbf_type", marked.status());
+    if (!marked.ok()) context.skips.StepFailed(kInstallationTable, kMarkedField, marked.status());
     return;
   }
   context.op.ShowMessage("DDO Code:(" + std::to_string(count) + ")", MessageIcon::kCritical,
@@ -132,17 +159,19 @@ Status ApplyKeys(ImportContext& context) {
   return ran;
 }
 
-ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObserver* observer) {
+ImportSummary RunImport(ImportContext& context, ImportWindow& window) {
   ImportSummary summary;
   window.ShowWaitLabel();
   window.DisableImport();
   if (Status opened = context.skips.Open(context.program_folder); !opened.ok()) {
     context.skips.StepFailed("", kSkipLogName, opened);
   }
-  TransferFirstPass(context, summary, observer);
-  TransferSecondPass(context, summary, observer);
-  TransferThirdPass(context, summary, observer);
-  if (summary.stopped()) {
+  TransferFirstPass(context, summary);
+  TransferSecondPass(context, summary);
+  TransferThirdPass(context, summary);
+  if (summary.interrupted) {
+    context.skips.StepFailed(summary.interrupted_at, "", InterruptionLine(summary, *context.stop));
+  } else if (summary.stopped()) {
     context.skips.StepFailed(kKeyScript, "", NotRun(summary));
   } else {
     summary.keys = ApplyKeys(context);
@@ -158,6 +187,11 @@ ImportSummary RunImport(ImportContext& context, ImportWindow& window, ImportObse
   summary.unlisted_failures = context.skips.unwritten();
 
   window.HideWaitLabel();
+  // An interrupted import did not complete; its caller says where it stopped.
+  if (summary.interrupted) {
+    window.EnableReport();
+    return summary;
+  }
   context.op.ShowMessage("Completed", MessageIcon::kNone, MessageTitle::kDefault);
   if (summary.skipped() || !summary.log_complete()) {
     context.op.ShowMessage(LossMessage(summary, kSkipLogName), MessageIcon::kInformation,

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "import/import_observer.h"
 #include "import/table_copier.h"
 
 namespace zuna::transfer {
@@ -30,16 +31,15 @@ struct ImportSummary {
   Status stopped_by;
   std::string stopped_at;
   Status keys;  // how pk.sql ended
+  // A stop was requested (ImportContext::stop): the import ended after source row
+  // `interrupted_after_row` of table `interrupted_at` (0: before that table began), with what it
+  // had saved committed. The later tables, the installation step and pk.sql did not run.
+  bool interrupted = false;
+  std::string interrupted_at;
+  std::uint64_t interrupted_after_row = 0;
   bool skipped() const { return skipped_failures > 0; }
   bool log_complete() const { return log_failure.ok(); }
   bool stopped() const { return !stopped_by.ok(); }
-};
-
-// Observes the import table by table (the command line prints progress).
-class ImportObserver {
- public:
-  virtual ~ImportObserver() = default;
-  virtual void TableDone(const TableReport& report) = 0;
 };
 
 // The whole import, in this order: the wait label shown and the import button disabled, the
@@ -49,14 +49,15 @@ class ImportObserver {
 // log "import_errors"; when that log could not be written, the message says so, with the error.
 // A failure of the database's storage stops the saving: the later tables are counted as lost,
 // and neither the installation step nor ApplyKeys runs; the message says where the import
-// stopped.
-ImportSummary RunImport(ImportContext& context, ImportWindow& window,
-                        ImportObserver* observer = nullptr);
+// stopped. A requested stop (ImportContext::stop) ends the import at the next row boundary with
+// what was saved committed: nothing after it runs, "Completed" is not shown, and the last line
+// of "import_errors" says where the import stopped. `context.observer` sees every table.
+ImportSummary RunImport(ImportContext& context, ImportWindow& window);
 
 // The passes and finishing steps, for callers that run them on their own.
-void TransferFirstPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
-void TransferSecondPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
-void TransferThirdPass(ImportContext& context, ImportSummary& summary, ImportObserver* observer);
+void TransferFirstPass(ImportContext& context, ImportSummary& summary);
+void TransferSecondPass(ImportContext& context, ImportSummary& summary);
+void TransferThirdPass(ImportContext& context, ImportSummary& summary);
 void MarkInstallation(ImportContext& context);
 // Runs pk.sql; a failure is written to the skip log and returned.
 Status ApplyKeys(ImportContext& context);

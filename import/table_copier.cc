@@ -7,7 +7,6 @@
 
 #include "core/connection_texts.h"
 #include "import/anomaly_logs.h"
-#include "import/date_rule.h"
 #include "import/field_rules.h"
 #include "import/pending_rows.h"
 #include "platform/dbf/foxpro_source.h"
@@ -45,8 +44,11 @@ class Copier {
  private:
   void SourceDidNotOpen(const Status& status);
   void RowLoop(const std::vector<BoundOperation>& operations);
-  // The boundary between two rows of the row loop; false ends the loop.
-  bool ContinueAfterRow();
+  // The one place where the row loop yields: true when a stop was requested, so the loop ends
+  // before the next row; every kRowsPerProgressCall rows it tells the observer how far it got.
+  // On a target that saves in the background, the rows whose saves have ended are settled here.
+  bool StopBeforeNextRow();
+  void ReportRowsDone() const;
   // Takes the outcomes of the rows the target saved in the background; with `wait`, of all.
   void SettleSaves(bool wait);
   // A row's save ended with `status` (Ok: saved).
@@ -103,12 +105,9 @@ class Copier {
   };
   std::vector<recordset::LateRefusal> save_refusals_;
   std::uint64_t rows_since_settle_ = 0;
+  std::uint64_t header_rows_ = 0;       // what the source's header announces, for progress
+  std::uint64_t rows_to_progress_ = 0;  // rows until the next RowsDone
 };
-
-const Value& ReplacementDate() {
-  static const Value replacement = Value::Text(kReplacementDate);
-  return replacement;
-}
 
 void Copier::Run() {
   if (entry_.log != AnomalyLog::kNone) {
@@ -138,6 +137,10 @@ void Copier::Run() {
   }
 
   if (source_) {
+    if (auto statistics = source_->Statistics()) header_rows_ = statistics->header_row_count;
+    // Counted down before every row: the first call comes before row kRowsPerProgressCall + 1.
+    rows_to_progress_ = kRowsPerProgressCall + 1;
+    ReportRowsDone();
     const auto column = [this](std::string_view name) { return source_->FindField(name); };
     if (entry_.log == AnomalyLog::kPersonnel) {
       log_columns_ = {column("emp_code"), column("id_no")};
@@ -216,7 +219,7 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   }
   appender_ = target_ ? target_->AppenderFor(columns) : nullptr;
   row_values_.assign(columns.size(), nullptr);
-  while (!source_->Eof()) {
+  while (!source_->Eof() && !StopBeforeNextRow()) {
     const std::uint64_t row = ++report_.rows_read;
     if (!target_) {
       ++rows_without_target;
@@ -230,10 +233,10 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
     if (Status moved = source_->MoveNext(); !moved.ok()) {
       pending_.Run([this, moved] { Skip("read source", moved); });
     }
-    if (!ContinueAfterRow()) break;
   }
   appender_.reset();
-  // Every row handed over is saved or refused before the table's own lines follow.
+  // Every row handed over is saved or refused before the table's own lines follow; after a stop
+  // request too: the rows in flight are settled here and committed when the target closes.
   SettleSaves(/*wait=*/true);
   if (rows_without_target > 0) {
     report_.rows_refused += rows_without_target;
@@ -257,12 +260,19 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
 
 // Every row before this boundary has been read, assigned and handed to the target. The rows
 // whose saves have ended meanwhile are settled here, so their lines reach the logs in order.
-// This is where the copy of a table can be stopped between rows (and where its progress can be
-// told): the rows handed over before the stop are then saved or refused by the end of the row
-// loop and committed when the target closes, never dropped unreported.
-bool Copier::ContinueAfterRow() {
+bool Copier::StopBeforeNextRow() {
   if (background_ && ++rows_since_settle_ >= kSettleEvery) SettleSaves(/*wait=*/false);
+  if (--rows_to_progress_ == 0) {
+    rows_to_progress_ = kRowsPerProgressCall;
+    ReportRowsDone();
+  }
+  if (context_.stop == nullptr || !context_.stop->requested()) return false;
+  report_.interrupted = true;
   return true;
+}
+
+void Copier::ReportRowsDone() const {
+  if (context_.observer) context_.observer->RowsDone(entry_.table, report_.rows_read, header_rows_);
 }
 
 void Copier::SettleSaves(bool wait) {
@@ -369,7 +379,7 @@ Copier::Resolved Copier::Resolve(const BoundOperation& bound, std::span<const Va
     FieldLost(op, row, field.status());
     return {};
   }
-  const RuleOutcome outcome = ApplyFieldRule(op, *read, ReplacementDate(), scratch);
+  const RuleOutcome outcome = ApplyFieldRule(op, *read, scratch);
   return {read, outcome.assigned, outcome.log};
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "import/catalog.h"
+#include "import/import_observer.h"
 #include "import/skip_log.h"
 #include "platform/files/log_slot.h"
 
@@ -18,7 +19,8 @@ class DataSources;
 namespace zuna::transfer {
 
 // Everything a pass works with: the data sources, the folders, the server name as typed, the
-// operator, the main window's slots and the log of skipped failures.
+// operator, the main window's slots and the log of skipped failures; and, for the command line,
+// who watches the rows go by and who may ask the import to stop.
 struct ImportContext {
   const sources::DataSources& sources;
   std::filesystem::path data_folder;
@@ -27,6 +29,8 @@ struct ImportContext {
   Operator& op;
   files::LogSlot& log;  // the main window's log slot, which the anomaly logs go into
   SkipLog& skips;
+  ImportObserver* observer = nullptr;
+  const StopRequest* stop = nullptr;
 };
 
 // What happened to one table, for the import's summary.
@@ -47,6 +51,9 @@ struct TableReport {
   // The storage failure (disk full, I/O error) that stopped the copy: the rows after it were
   // read and counted refused, not saved. Ok when none did.
   Status stopped_by;
+  // A stop was requested while the rows were copied: rows_read rows were handled, the rest of
+  // the table was not read.
+  bool interrupted = false;
 };
 
 // The table copy procedure, for one catalog entry, in this order: the existence test (a missing
@@ -58,7 +65,8 @@ struct TableReport {
 // row too, so the copy stops there, and the rest of the table's rows are counted and listed as
 // lost in one line. When `run_stopped_by` is a failure, an earlier table stopped that way: the
 // target is not opened, and the table's rows are read, counted and listed as lost in one line;
-// a master-data script is not run.
+// a master-data script is not run. When `context.stop` is requested, the row loop ends before the
+// next row, and the table is closed as after its last row, so what was saved is committed.
 TableReport CopyTable(const CatalogEntry& entry, ImportContext& context,
                       const Status& run_stopped_by = Status::Ok());
 

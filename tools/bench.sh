@@ -47,6 +47,12 @@ results=bench/RESULTS.md
   bench/import_bench.sh "$bin" 1000000
   echo '```'
   echo
+  echo "## verify_bench"
+  echo
+  echo '```'
+  bench/verify_bench.sh "$bin" 1000000
+  echo '```'
+  echo
   echo "## import_memory"
   echo
   echo '```'

@@ -22,17 +22,18 @@ LAYERS = [
     ["core", "platform/base"],
     ["platform/text", "platform/operator"],
     ["platform/files", "platform/recordset"],
-    ["platform/config", "platform/dbf", "platform/sql"],
+    ["platform/config", "platform/dbf", "platform/sql", "platform/sql/dialect"],
     ["platform/sql/sqlite", "platform/sql/odbc"],
     ["platform/sources"],
     ["scripts", "pdf"],
     ["import", "report"],
+    ["verify"],
     ["app"],
     ["app/cli", "app/gui", "tools/sample_data"],
 ]
 
 # The product's source folders, which the layers cover.
-PRODUCT_ROOTS = ["core", "platform", "import", "scripts", "report", "pdf", "app",
+PRODUCT_ROOTS = ["core", "platform", "import", "scripts", "report", "verify", "pdf", "app",
                  "tools/sample_data"]
 # Folders of tests and measurements: outside the layers, they may include any product header,
 # but the app/ rule holds for them too.

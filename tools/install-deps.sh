@@ -8,6 +8,7 @@ packages=(
   clang-format git                       # the format check of the tests
   libgtest-dev                           # tests
   libsqlite3-dev                         # the embedded SQL engine
+  libxxhash-dev                          # the row hashes of verify (header only, inlined)
   unixodbc-dev libsqliteodbc             # ODBC, and a real driver for its tests
   qt6-base-dev fonts-liberation          # the desktop program (Arial's metrics)
   qpdf poppler-utils                     # PDF checks in tests

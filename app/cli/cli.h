@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/operator/operator.h"
@@ -25,8 +26,13 @@ struct Invocation {
   std::string server;  // what the operator would type into the server name box
   std::optional<std::filesystem::path> home;
   bool open_documents = false;
+  bool quiet = false;   // no progress on standard error
+  bool append = false;  // import: add to target tables that already hold rows
+  std::optional<std::filesystem::path> summary;  // import, report, verify: the JSON summary's path
   std::string command;
-  std::vector<std::string> arguments;
+  std::vector<std::string> arguments;  // the command's own words (pdf's two files)
+  // The command's own options with their values, in the order given (pdf's --font NAME ...).
+  std::vector<std::pair<std::string, std::string>> command_options;
 };
 
 struct CommandContext {
@@ -38,7 +44,8 @@ struct CommandContext {
   const sources::DataSources* sources = nullptr;
 };
 
-// Prints a usage error for `command` on standard error; returns kExitUsage.
+// Prints a usage error for `command` ("" before one is known) as one line on standard error,
+// followed by "Try 'zuna-transfer --help'."; returns kExitUsage.
 int UsageError(std::string_view command, std::string_view message);
 
 // The commands, each in a file of its own.
@@ -50,5 +57,7 @@ int RunImport(const CommandContext& context);
 int RunListFields(const CommandContext& context);
 int RunReport(const CommandContext& context);
 int RunPdf(const CommandContext& context);
+int RunVerify(const CommandContext& context);
+int RunVerify(const CommandContext& context);
 
 }  // namespace zuna::cli

@@ -1,81 +1,54 @@
-// zuna-transfer import: the whole import run. Messages go to standard output; a progress line
-// per table and a closing summary table go to standard error.
+// zuna-transfer import [--append] [--summary FILE]: the whole import run. Messages go to standard
+// output; the progress of each table and a closing summary table go to standard error.
+//
+// Before it starts, the command refuses what would silently do harm: a data folder that holds
+// none of the catalogued tables (the not-found lines, then a message that names the folder) and,
+// without --append, a target whose catalogued tables already hold rows. While it runs, SIGINT and
+// SIGTERM stop it at a row boundary with what it saved committed.
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 
+#include "app/cli/catalog_checks.h"
 #include "app/cli/cli.h"
+#include "app/cli/import_progress.h"
+#include "app/cli/import_summary.h"
+#include "app/cli/stop_signals.h"
+#include "app/cli/summary_file.h"
+#include "app/cli/test_pause.h"
 #include "app/data_transfer_model.h"
+#include "platform/sources/data_sources.h"
 
 namespace zuna::cli {
 namespace {
 
-class ProgressLines : public transfer::ImportObserver {
- public:
-  explicit ProgressLines(Operator& op) : op_(op) {}
-  void TableDone(const transfer::TableReport& r) override {
-    if (r.outcome != transfer::TableReport::Outcome::kCopied) return;
-    char line[256];
-    const double rate = r.seconds > 0 ? static_cast<double>(r.rows_saved) / r.seconds : 0;
-    std::snprintf(line, sizeof line, "%s: %llu rows copied, %.0f rows/s", r.table.c_str(),
-                  static_cast<unsigned long long>(r.rows_saved), rate);
-    op_.ShowProgress(line);
-  }
+using Clock = std::chrono::system_clock;
 
- private:
-  Operator& op_;
-};
-
-void PrintSummary(const transfer::ImportSummary& summary) {
-  std::fprintf(stderr, "\n%-18s %9s %9s %8s %8s %8s %8s  %s\n", "table", "read", "saved", "refused",
-               "fields", "deleted", "bad text", "header/found");
-  for (const transfer::TableReport& r : summary.tables) {
-    using Outcome = transfer::TableReport::Outcome;
-    if (r.outcome != Outcome::kCopied) {
-      std::fprintf(stderr, "%-18s %s%s\n", r.table.c_str(),
-                   r.outcome == Outcome::kMissing ? "not found" : "master-data script",
-                   r.outcome == Outcome::kMasterDataScript && !r.stopped_by.ok() ? " not run" : "");
-      continue;
-    }
-    const std::string counts = std::to_string(r.header_rows) + "/" +
-                               std::to_string(r.rows_in_file) +
-                               (r.header_rows != r.rows_in_file ? "  DIFFERS" : "") +
-                               (r.stopped_by.ok() ? "" : "  STOPPED");
-    // A table that could not be read at all lost an unknown number of rows.
-    const std::string refused = r.rows_unknown ? "unknown" : std::to_string(r.rows_refused);
-    std::fprintf(stderr, "%-18s %9llu %9llu %8s %8llu %8llu %8llu  %s\n", r.table.c_str(),
-                 static_cast<unsigned long long>(r.rows_read),
-                 static_cast<unsigned long long>(r.rows_saved), refused.c_str(),
-                 static_cast<unsigned long long>(r.fields_unassigned),
-                 static_cast<unsigned long long>(r.deleted_skipped),
-                 static_cast<unsigned long long>(r.undecodable_fields), counts.c_str());
+// The refusal of a target that already holds rows, naming the tables and their rows (the first
+// kTablesNamed of them, and how many more).
+std::string NonEmptyTargetRefusal(const std::vector<TableRows>& holding) {
+  constexpr std::size_t kTablesNamed = 10;
+  std::string tables;
+  std::uint64_t rows = 0;
+  for (std::size_t i = 0; i < holding.size(); ++i) {
+    rows += holding[i].rows;
+    if (i >= kTablesNamed) continue;
+    tables += (i == 0 ? "" : ", ") + holding[i].table + " " + std::to_string(holding[i].rows);
   }
-  std::size_t unreadable = 0;
-  for (const transfer::TableReport& r : summary.tables) unreadable += r.rows_unknown ? 1 : 0;
-  const std::string unknown =
-      unreadable == 0 ? ""
-                      : " and an unknown number from " + std::to_string(unreadable) +
-                            (unreadable == 1 ? " unreadable table" : " unreadable tables");
-  std::fprintf(stderr, "rows lost %llu%s, fields lost %llu\n",
-               static_cast<unsigned long long>(summary.rows_lost), unknown.c_str(),
-               static_cast<unsigned long long>(summary.fields_lost));
-  if (summary.stopped())
-    std::fprintf(stderr, "saving stopped at %s: %s\n", summary.stopped_at.c_str(),
-                 summary.stopped_by.ToString().c_str());
+  if (holding.size() > kTablesNamed) {
+    tables += " and " + std::to_string(holding.size() - kTablesNamed) + " more, " +
+              std::to_string(rows) + " rows in all";
+  }
+  return "the target already holds rows in " + std::to_string(holding.size()) +
+         (holding.size() == 1 ? " catalogued table: " : " catalogued tables: ") + tables +
+         ". The import would add to them: give --append to do so, or start from an empty "
+         "database";
 }
 
-}  // namespace
-
-int RunImport(const CommandContext& context) {
-  app::DataTransferModel window(*context.sources, context.op);
-  window.server_name = context.invocation.server;
-  ProgressLines progress(context.op);
-  const transfer::ImportSummary summary = window.Import(&progress);
-  PrintSummary(summary);
-  // The window would keep the last anomaly log open; the command ends here and closes it.
-  if (Status closed = window.log_slot().Release(); !closed.ok()) {
-    context.op.ShowError(closed);
-    return kExitFailed;
-  }
+// The exit status of an import that ran (the anomaly log already closed).
+int ExitStatusOf(const transfer::ImportSummary& summary, const transfer::StopRequest& stop) {
+  if (summary.interrupted) return ExitStatusForSignal(stop.reason());
   // A storage failure stopped the saving: the import did not do its work.
   if (summary.stopped()) return kExitFailed;
   // Exit 3 promises that import_errors lists every failure; a log that could not be written
@@ -83,5 +56,114 @@ int RunImport(const CommandContext& context) {
   if (!summary.log_complete()) return kExitFailed;
   return summary.skipped() ? kExitSkippedFailures : kExitDone;
 }
+
+class ImportCommand {
+ public:
+  explicit ImportCommand(const CommandContext& context)
+      : context_(context),
+        sources_(*context.sources),
+        invocation_(context.invocation),
+        started_(Clock::now()) {}
+
+  int Run();
+
+ private:
+  int Refuse(const std::string& refusal);
+  // Writes the summary file when one was asked for; a failure to write it is exit 1.
+  int Finish(int status, const transfer::ImportSummary* summary);
+
+  const CommandContext& context_;
+  const sources::DataSources& sources_;
+  const Invocation& invocation_;
+  const Clock::time_point started_;
+  transfer::StopRequest stop_;
+  std::string refusal_;  // why the import was not started; empty when it ran
+};
+
+int ImportCommand::Run() {
+  if (invocation_.summary) {
+    if (Status usable = CheckSummaryFolder(*invocation_.summary); !usable.ok()) {
+      context_.op.ShowError(usable.WithContext("--summary"));
+      return kExitFailed;
+    }
+  }
+  const std::filesystem::path data_folder = sources_.DataFolder();
+  if (!HoldsACataloguedTable(data_folder)) {
+    ShowNotFoundMessages(data_folder, context_.op);
+    return Refuse(EmptyDataFolderReason(data_folder) + "; nothing was imported");
+  }
+  if (!invocation_.append) {
+    const std::vector<TableRows> holding = CataloguedTablesWithRows(sources_);
+    if (!holding.empty()) return Refuse(NonEmptyTargetRefusal(holding));
+  }
+
+  const ProgressStyle style = StyleFor(stderr, invocation_.quiet);
+  ImportProgress progress(stderr, style);
+  auto pause = PauseFromEnvironment();
+  if (!pause.ok()) {
+    context_.op.ShowError(pause.status());
+    return kExitFailed;
+  }
+  std::optional<PausingObserver> pausing;
+  if (*pause) pausing.emplace(progress, **pause, stop_);
+  transfer::ImportObserver& observer =
+      pausing ? static_cast<transfer::ImportObserver&>(*pausing) : progress;
+
+  app::DataTransferModel window(sources_, context_.op);
+  window.server_name = invocation_.server;
+  transfer::ImportSummary summary;
+  {
+    const StopSignals signals(stop_);
+    summary = window.Import(&observer, &stop_);
+  }
+  progress.Finish();
+  PrintImportSummary(summary, stderr);
+  if (summary.interrupted) {
+    const std::string where = summary.interrupted_after_row == 0
+                                  ? "before table " + summary.interrupted_at
+                                  : "after source row " +
+                                        std::to_string(summary.interrupted_after_row) + " of " +
+                                        summary.interrupted_at;
+    std::fprintf(stderr,
+                 "zuna-transfer import: interrupted by %s %s; every row up to there is saved or "
+                 "listed in import_errors. The rest was not copied, and neither the installation "
+                 "step nor pk.sql ran: to import again, start from an empty database.\n",
+                 stop_.ReasonName().c_str(), where.c_str());
+  }
+  // The window would keep the last anomaly log open; the command ends here and closes it.
+  int status = ExitStatusOf(summary, stop_);
+  if (Status closed = window.log_slot().Release(); !closed.ok()) {
+    context_.op.ShowError(closed);
+    if (!summary.interrupted) status = kExitFailed;
+  }
+  return Finish(status, &summary);
+}
+
+int ImportCommand::Refuse(const std::string& refusal) {
+  std::fprintf(stderr, "zuna-transfer import: %s\n", refusal.c_str());
+  refusal_ = refusal;
+  return Finish(kExitFailed, nullptr);
+}
+
+int ImportCommand::Finish(int status, const transfer::ImportSummary* summary) {
+  if (!invocation_.summary) return status;
+  ImportOutcome outcome;
+  outcome.summary = summary;
+  outcome.refusal = refusal_;
+  outcome.data_folder = sources_.DataFolder().string();
+  outcome.append = invocation_.append;
+  if (summary && summary->interrupted) outcome.stop_reason = stop_.ReasonName();
+  const SummaryHeader header{"import", started_, Clock::now(), status, context_.program_folder};
+  if (Status written = WriteSummaryFile(*invocation_.summary, ImportSummaryJson(header, outcome));
+      !written.ok()) {
+    context_.op.ShowError(written.WithContext("the summary was not written"));
+    return kExitFailed;
+  }
+  return status;
+}
+
+}  // namespace
+
+int RunImport(const CommandContext& context) { return ImportCommand(context).Run(); }
 
 }  // namespace zuna::cli

@@ -1,10 +1,12 @@
 // zuna-transfer: the tool's commands for scripted runs.
-//   zuna-transfer [--server NAME] [--home DIR] [--open] COMMAND [ARGS]
+//   zuna-transfer [OPTIONS] COMMAND [ARGS]     (options before or after the command)
 #include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "app/cli/arguments.h"
 #include "app/cli/cli.h"
+#include "app/cli/settings_report.h"
 #include "app/version.h"
 #include "platform/files/program_folder.h"
 #include "platform/sources/data_sources.h"
@@ -18,6 +20,8 @@ struct Command {
   int (*run)(const CommandContext&);
   // The commands that work on the databases take no arguments and get the data sources.
   bool uses_data_sources = true;
+  // The commands that read the FoxPro tables and the target say first which ones they use.
+  bool names_source_and_target = false;
 };
 
 int RunVersion(const CommandContext&) {
@@ -32,9 +36,20 @@ constexpr Command kCommands[] = {
     {"alter", "alter the tables (ALTER.sql)", RunAlter},
     {"delete-duplicates", "delete duplicate rows on the fixed server (DELETE.sql)",
      RunDeleteDuplicates},
-    {"import", "copy every catalogued FoxPro table into the database", RunImport},
-    {"report", "reconcile both stores: data_transfer_rpt and report.pdf", RunReport},
-    {"list-fields", "write \"fields\": the target columns the FoxPro tables lack", RunListFields},
+    {"import",
+     "[--append] [--summary FILE]\n"
+     "                     copy every catalogued FoxPro table into the database",
+     RunImport, true, true},
+    {"report",
+     "[--summary FILE]\n"
+     "                     reconcile both stores: data_transfer_rpt and report.pdf",
+     RunReport, true, true},
+    {"list-fields", "write \"fields\": the target columns the FoxPro tables lack", RunListFields,
+     true, true},
+    {"verify",
+     "[--summary FILE] [--memory SIZE]\n"
+     "                     compare every value with the FoxPro tables: verify_rpt",
+     RunVerify, true, true},
     {"pdf",
      "TEXTFILE PDFFILE [--font NAME] [--size N] [--rotate N] [--width INCHES]\n"
      "                     [--height INCHES] [--title T] [--author A] [--subject S]\n"
@@ -43,57 +58,73 @@ constexpr Command kCommands[] = {
     {"version", "print the version", RunVersion, false},
 };
 
-void PrintUsage(std::FILE* out) {
-  std::fprintf(out,
-               "usage: zuna-transfer [--server NAME] [--home DIR] [--open] COMMAND [ARGS]\n"
-               "       zuna-transfer --help | --version\n\n"
-               "  --server NAME   the SQL Server name (default: empty)\n"
-               "  --home DIR      the program folder (default: $ZUNA_HOME, else the program's)\n"
-               "  --open          open the finished PDF in the desktop's viewer\n\ncommands:\n");
+void PrintUsage() {
+  std::printf(
+      "usage: zuna-transfer [OPTIONS] COMMAND [ARGS]\n"
+      "       zuna-transfer --help | --version\n\n"
+      "options, before or after the command (-- ends them):\n"
+      "  --server NAME   the SQL Server name (default: empty)\n"
+      "  --home DIR      the program folder (default: $ZUNA_HOME, else the current folder for\n"
+      "                  an installed program, else the program's own folder)\n"
+      "  --open          open the finished PDF in the desktop's viewer\n"
+      "  -q, --quiet     no progress on standard error\n"
+      "  --append        import: add to target tables that already hold rows\n"
+      "  --summary FILE  import, report, verify: write a JSON summary to FILE\n"
+      "  --memory SIZE   verify: the memory a table's row hashes may take before they go to\n"
+      "                  disk (default 16M)\n\n"
+      "commands:\n");
   for (const Command& command : kCommands) {
-    std::fprintf(out, "  %-18s %s\n", std::string(command.name).c_str(),
-                 std::string(command.synopsis).c_str());
+    std::printf("  %-18s %s\n", std::string(command.name).c_str(),
+                std::string(command.synopsis).c_str());
   }
+  std::printf(
+      "\nexit status: 0 done; 1 stopped on an error; 2 usage; 3 done, but rows were lost "
+      "(import),\n"
+      "a table does not reconcile (report) or a row is not accounted for (verify); 130 or 143\n"
+      "the import was interrupted\n");
 }
 
-// Fills `inv` from argv; false on a usage error (already reported).
-bool ParseArguments(int argc, char** argv, Invocation& inv, bool& help) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (!inv.command.empty()) {
-      inv.arguments.emplace_back(arg);
-    } else if (arg == "--help" || arg == "-h") {
-      help = true;
-    } else if (arg == "--version") {
-      inv.command = "version";
-    } else if (arg == "--open") {
-      inv.open_documents = true;
-    } else if (arg == "--server" || arg == "--home") {
-      if (i + 1 >= argc) {
-        std::fprintf(stderr, "zuna-transfer: %s needs a value\n", argv[i]);
-        return false;
-      }
-      if (arg == "--server") {
-        inv.server = argv[++i];
-      } else {
-        inv.home = argv[++i];
-      }
-    } else if (arg.starts_with("-")) {
-      std::fprintf(stderr, "zuna-transfer: unknown option %s\n", argv[i]);
-      return false;
-    } else {
-      inv.command = std::string(arg);
-    }
+// The command line's operator: --quiet leaves out the progress lines.
+class CommandLineOperator : public ConsoleOperator {
+ public:
+  explicit CommandLineOperator(bool quiet) : ConsoleOperator(stdout, stderr), quiet_(quiet) {}
+  void ShowProgress(std::string_view text) override {
+    if (!quiet_) ConsoleOperator::ShowProgress(text);
   }
-  return true;
+
+ private:
+  bool quiet_;
+};
+
+int Run(const Command& command, const Invocation& invocation) {
+  if (command.uses_data_sources && !invocation.arguments.empty()) {
+    return UsageError(invocation.command,
+                      "takes no arguments, but was given \"" + invocation.arguments.front() + "\"");
+  }
+  CommandLineOperator op(invocation.quiet);
+  op.set_open_documents(invocation.open_documents);
+  CommandContext context{invocation, files::ResolveProgramFolder(invocation.home), op};
+  if (!command.uses_data_sources) return command.run(context);
+  const auto sources = sources::DataSources::Load(context.program_folder);
+  if (!sources.ok()) {
+    op.ShowError(sources.status());
+    return kExitFailed;
+  }
+  if (command.names_source_and_target && !invocation.quiet) {
+    std::fprintf(stderr, "zuna-transfer %s: %s\n", invocation.command.c_str(),
+                 DescribeSourceAndTarget(*sources).c_str());
+  }
+  if (!ReportSettingsFindings(*sources, op)) return kExitFailed;
+  context.sources = &*sources;
+  return command.run(context);
 }
 
 }  // namespace
 
 int UsageError(std::string_view command, std::string_view message) {
-  std::fprintf(stderr, "zuna-transfer %s: %s\n", std::string(command).c_str(),
+  std::fprintf(stderr, "zuna-transfer%s%s: %s\nTry 'zuna-transfer --help'.\n",
+               command.empty() ? "" : " ", std::string(command).c_str(),
                std::string(message).c_str());
-  PrintUsage(stderr);
   return kExitUsage;
 }
 
@@ -102,37 +133,15 @@ int UsageError(std::string_view command, std::string_view message) {
 int main(int argc, char** argv) {
   using namespace zuna::cli;
   Invocation invocation;
-  bool help = false;
-  if (!ParseArguments(argc, argv, invocation, help)) {
-    PrintUsage(stderr);
-    return kExitUsage;
-  }
-  if (help) {
-    PrintUsage(stdout);
+  const ParsedArguments parsed = ParseArguments(argc, argv, invocation);
+  if (parsed.error) return UsageError("", *parsed.error);
+  if (parsed.request == Request::kHelp) {
+    PrintUsage();
     return kExitDone;
   }
+  if (parsed.request == Request::kVersion) invocation.command = "version";
   for (const Command& command : kCommands) {
-    if (command.name != invocation.command) continue;
-    if (command.uses_data_sources && !invocation.arguments.empty()) {
-      return UsageError(invocation.command, "takes no arguments");
-    }
-    zuna::ConsoleOperator op(stdout, stderr);
-    op.set_open_documents(invocation.open_documents);
-    CommandContext context{invocation, zuna::files::ResolveProgramFolder(invocation.home), op};
-    if (!command.uses_data_sources) return command.run(context);
-    const auto sources = zuna::sources::DataSources::Load(context.program_folder);
-    if (!sources.ok()) {
-      op.ShowError(sources.status());
-      return kExitFailed;
-    }
-    context.sources = &*sources;
-    return command.run(context);
+    if (command.name == invocation.command) return Run(command, invocation);
   }
-  if (invocation.command.empty()) {
-    std::fprintf(stderr, "zuna-transfer: no command given\n");
-  } else {
-    std::fprintf(stderr, "zuna-transfer: unknown command %s\n", invocation.command.c_str());
-  }
-  PrintUsage(stderr);
-  return kExitUsage;
+  return UsageError("", "unknown command " + invocation.command);
 }

@@ -18,43 +18,33 @@ bool ParseNumber(const std::string& text, Number& out) {
 }  // namespace
 
 int RunPdf(const CommandContext& context) {
-  const auto& args = context.invocation.arguments;
-  std::vector<std::string> files;
+  const std::vector<std::string>& files = context.invocation.arguments;
   pdf::PdfOptions options;
   int size = options.font_size, rotate = options.rotation;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (!arg.starts_with("--")) {
-      files.push_back(arg);
-      continue;
-    }
-    if (i + 1 >= args.size()) return UsageError("pdf", arg + " needs a value");
-    const std::string& value = args[++i];
+  for (const auto& [option, value] : context.invocation.command_options) {
     bool good = true;
-    if (arg == "--font") {
+    if (option == "--font") {
       options.font_name = value;
-    } else if (arg == "--size") {
+    } else if (option == "--size") {
       good = ParseNumber(value, size) && size >= -32768 && size <= 32767;
-    } else if (arg == "--rotate") {
+    } else if (option == "--rotate") {
       good = ParseNumber(value, rotate) && rotate >= -32768 && rotate <= 32767;
-    } else if (arg == "--width") {
+    } else if (option == "--width") {
       good = ParseNumber(value, options.width_inches);
-    } else if (arg == "--height") {
+    } else if (option == "--height") {
       good = ParseNumber(value, options.height_inches);
-    } else if (arg == "--title") {
+    } else if (option == "--title") {
       options.title = value;
-    } else if (arg == "--author") {
+    } else if (option == "--author") {
       options.author = value;
-    } else if (arg == "--subject") {
+    } else if (option == "--subject") {
       options.subject = value;
-    } else if (arg == "--keywords") {
+    } else if (option == "--keywords") {
       options.keywords = value;
-    } else if (arg == "--creator") {
+    } else if (option == "--creator") {
       options.creator = value;
-    } else {
-      return UsageError("pdf", "unknown option " + arg);
     }
-    if (!good) return UsageError("pdf", arg + " needs a number, not \"" + value + "\"");
+    if (!good) return UsageError("pdf", option + " needs a number, not \"" + value + "\"");
   }
   if (files.size() != 2) return UsageError("pdf", "needs TEXTFILE and PDFFILE");
 

@@ -1,5 +1,6 @@
 #include "platform/config/ini_file.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/base/byte_order.h"
@@ -79,22 +80,55 @@ Result<IniFile> IniFile::Load(const std::filesystem::path& path) {
 IniFile IniFile::Parse(std::string_view text) {
   IniFile ini;
   std::string section;
+  bool in_section = false;
+  int number = 0;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    ++number;
     line = text::Trim(StripComment(line), text::kWhitespace);
     if (line.empty()) continue;
-    if (line.front() == '[' && line.back() == ']') {
-      section = text::LowerAscii(text::Trim(line.substr(1, line.size() - 2), text::kWhitespace));
+    if (line.front() == '[') {
+      const std::string_view name =
+          line.back() == ']' ? text::Trim(line.substr(1, line.size() - 2), text::kWhitespace)
+                             : std::string_view();
+      // The settings under a header that cannot be read belong to no section: giving them to
+      // the section before it would change that section unsaid.
+      in_section = !name.empty();
+      if (!in_section) {
+        ini.problems_.push_back(
+            {number, "\"" + std::string(line) + "\" is not a [section] header; it is ignored"});
+        continue;
+      }
+      section = text::LowerAscii(name);
+      if (ini.sections_.count(section) == 0) ini.section_order_.emplace_back(section, number);
       ini.sections_[section];
       continue;
     }
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    ini.sections_[section][text::LowerAscii(text::Trim(line.substr(0, eq), text::kWhitespace))] =
-        std::string(text::Trim(line.substr(eq + 1), text::kWhitespace));
+    const std::string_view key = text::Trim(line.substr(0, eq), text::kWhitespace);
+    if (eq == std::string_view::npos || key.empty()) {
+      ini.problems_.push_back(
+          {number,
+           "\"" + std::string(line) + "\" is neither [section] nor key = value; it is ignored"});
+      continue;
+    }
+    if (!in_section) {
+      ini.problems_.push_back(
+          {number, std::string(key) + " belongs to no [section]; it is ignored"});
+      continue;
+    }
+    Setting& setting = ini.sections_[section][text::LowerAscii(key)];
+    if (setting.line != 0) {
+      ini.problems_.push_back({setting.line, std::string(key) + " is given again on line " +
+                                                 std::to_string(number) + ", which wins"});
+    }
+    setting = {std::string(text::Trim(line.substr(eq + 1), text::kWhitespace)), std::string(key),
+               number};
   }
+  std::stable_sort(ini.problems_.begin(), ini.problems_.end(),
+                   [](const IniProblem& a, const IniProblem& b) { return a.line < b.line; });
   return ini;
 }
 
@@ -107,13 +141,40 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
   if (s == sections_.end()) return std::nullopt;
   const auto k = s->second.find(text::LowerAscii(key));
   if (k == s->second.end()) return std::nullopt;
-  return k->second;
+  return k->second.value;
 }
 
 std::string IniFile::GetOr(std::string_view section, std::string_view key,
                            std::string_view fallback) const {
   auto value = Get(section, key);
   return value ? *value : std::string(fallback);
+}
+
+int IniFile::SectionLine(std::string_view section) const {
+  const std::string name = text::LowerAscii(section);
+  for (const auto& [known, line] : section_order_) {
+    if (known == name) return line;
+  }
+  return 0;
+}
+
+int IniFile::KeyLine(std::string_view section, std::string_view key) const {
+  const auto s = sections_.find(text::LowerAscii(section));
+  if (s == sections_.end()) return 0;
+  const auto k = s->second.find(text::LowerAscii(key));
+  return k == s->second.end() ? 0 : k->second.line;
+}
+
+std::vector<IniEntry> IniFile::Entries() const {
+  std::vector<IniEntry> entries;
+  for (const auto& [section, settings] : sections_) {
+    for (const auto& [key, setting] : settings) {
+      entries.push_back({section, key, setting.key_as_written, setting.value, setting.line});
+    }
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const IniEntry& a, const IniEntry& b) { return a.line < b.line; });
+  return entries;
 }
 
 }  // namespace zuna::config

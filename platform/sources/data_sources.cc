@@ -5,18 +5,46 @@
 #include "core/connection_texts.h"
 #include "core/file_names.h"
 #include "platform/sources/connection_string.h"
+#include "platform/sql/dialect/server_dialect.h"
+#include "platform/sql/odbc/connection_attributes.h"
+#include "platform/sql/odbc/data_source_info.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sql_recordset.h"
+#include "platform/sql/sqlite/database_files.h"
 #include "platform/text/ascii.h"
 
 namespace zuna::sources {
 
 namespace fs = std::filesystem;
+using sql::odbc::OdbcConnection;
 
 namespace {
 
 constexpr std::string_view kDataSourceKey = "data source=";
+
+// An ODBC text of the system's as a driver should read it. "uid=;pwd=" of the report window's
+// text means no login given, so the data source's own applies: an empty value would replace it
+// (psqlODBC then signs in as the operating system's user, MariaDB's driver as the anonymous one).
+// "Exclusive" is ADO's, not ODBC's.
+std::string DriverText(std::string_view odbc_text) {
+  std::vector<sql::odbc::ConnectionAttribute> attributes =
+      sql::odbc::ParseConnectionString(odbc_text);
+  std::erase_if(attributes, [](const sql::odbc::ConnectionAttribute& attribute) {
+    const std::string key = text::LowerAscii(attribute.key);
+    return key == "exclusive" || ((key == "uid" || key == "pwd") && attribute.value.empty());
+  });
+  return sql::odbc::FormatConnectionString(attributes);
+}
+
+// What a data source that did not connect names, for the message: "data source pay
+// (zuna.ini [pay]): DSN zuna_pg (/home/u/.odbc.ini), driver ..., server dbhost, database zuna".
+std::string TargetOf(const DataSource& source) {
+  std::string words = "data source " + source.name + " (" + source.origin + ")";
+  if (source.backend == Backend::kOdbc)
+    return words + ": " + sql::odbc::DescribeTarget(source.odbc_connection);
+  return words + ": database file " + source.path.string();
+}
 
 Status NotConfigured(std::string_view name) {
   return Status(ErrorKind::kNotFound, kErrProvider,
@@ -72,6 +100,7 @@ Result<sql::odbc::OdbcOptions> DataSources::OdbcOptionsOf(std::string_view secti
 
 Result<DataSource> DataSources::FromSection(std::string_view name) const {
   DataSource source;
+  source.name = std::string(name);
   source.origin = "zuna.ini [" + std::string(name) + "]";
   const std::string driver = text::LowerAscii(ini_.GetOr(
       name, "Driver", text::LowerAscii(name) == core::kFoxProDataSource ? "dbf" : "sqlite"));
@@ -79,15 +108,22 @@ Result<DataSource> DataSources::FromSection(std::string_view name) const {
     source.backend = Backend::kFoxPro;
     source.foxpro.data_folder =
         program_folder_ / ini_.GetOr(name, "SourceDB", core::kDataFolderName);
+    // A value read only in part (1252abc) or guessed (Deleted = False as Yes) would change what
+    // the tables deliver without a word, so either is refused.
     if (auto page = ini_.Get(name, "CodePage"); page && !page->empty()) {
-      try {
-        source.foxpro.code_page = std::stoi(*page);
-      } catch (const std::exception&) {
+      int code_page = 0;
+      if (!text::ParseInt(*page, code_page) || code_page <= 0) {
         return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
                       source.origin + ": CodePage \"" + *page + "\" is not a number");
       }
+      source.foxpro.code_page = code_page;
     }
-    source.foxpro.skip_deleted = text::LowerAscii(ini_.GetOr(name, "Deleted", "Yes")) != "no";
+    const std::string deleted = text::LowerAscii(ini_.GetOr(name, "Deleted", ""));
+    if (!deleted.empty() && deleted != "yes" && deleted != "no") {
+      return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                    source.origin + ": Deleted \"" + deleted + "\" is neither Yes nor No");
+    }
+    source.foxpro.skip_deleted = deleted != "no";
     source.path = source.foxpro.data_folder;
   } else if (driver == "sqlite") {
     source.backend = Backend::kSqlite;
@@ -119,15 +155,16 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
     if (text::LowerAscii(known) == text::LowerAscii(*dsn)) {
       DataSource source;
       source.backend = Backend::kOdbc;
-      source.odbc_connection = std::string(odbc_text);
-      source.origin = "unixODBC data source " + known;
+      source.name = *dsn;
+      source.odbc_connection = DriverText(odbc_text);
+      source.origin = "odbc.ini";
       return source;
     }
   }
   const std::string name = text::LowerAscii(*dsn);
   if (name == core::kTargetDataSource || name == core::kFoxProDataSource) {
     auto source = FromSection(name);  // an absent section gives the defaults
-    if (source.ok()) source->origin = "built-in default for " + name;
+    if (source.ok()) source->origin = "built-in default";
     return source;
   }
   return NotConfigured(*dsn);
@@ -136,14 +173,16 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
 Result<std::shared_ptr<sql::Connection>> DataSources::Connect(const DataSource& source) const {
   switch (source.backend) {
     case Backend::kSqlite: {
-      ASSIGN_OR_RETURN(auto connection,
-                       sql::sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_));
-      return std::shared_ptr<sql::Connection>(std::move(connection));
+      auto connection = sql::sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_);
+      if (!connection.ok()) return connection.status().WithContext(TargetOf(source));
+      return std::shared_ptr<sql::Connection>(std::move(connection).value());
     }
     case Backend::kOdbc: {
-      ASSIGN_OR_RETURN(auto connection,
-                       sql::odbc::OdbcConnection::Open(source.odbc_connection, source.odbc));
-      return std::shared_ptr<sql::Connection>(std::move(connection));
+      sql::odbc::OdbcOptions options = source.odbc;
+      options.totals = odbc_totals_;
+      auto connection = sql::odbc::OdbcConnection::Open(source.odbc_connection, options);
+      if (!connection.ok()) return connection.status().WithContext(TargetOf(source));
+      return std::shared_ptr<sql::Connection>(std::move(connection).value());
     }
     case Backend::kFoxPro:
       break;
@@ -179,23 +218,7 @@ Result<std::shared_ptr<sql::Connection>> DataSources::OpenConnection(
           .value_or(std::string(core::kDatabaseName));
 
   const std::string driver = text::LowerAscii(ini_.GetOr("server", "Driver", "sqlite"));
-  if (driver == "odbc") {
-    std::string text = ini_.GetOr("server", "ConnectionString", "");
-    if (text.empty()) {
-      return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
-                    "zuna.ini [server] Driver=odbc needs a ConnectionString");
-    }
-    for (const auto& [placeholder, value] :
-         {std::pair<std::string, std::string>{"{server}", server}, {"{catalog}", catalog}}) {
-      for (std::size_t p; (p = text.find(placeholder)) != std::string::npos;) {
-        text.replace(p, placeholder.size(), value);
-      }
-    }
-    ASSIGN_OR_RETURN(const sql::odbc::OdbcOptions options,
-                     OdbcOptionsOf("server", "zuna.ini [server]"));
-    ASSIGN_OR_RETURN(auto connection, sql::odbc::OdbcConnection::Open(text, options));
-    return std::shared_ptr<sql::Connection>(std::move(connection));
-  }
+  if (driver == "odbc") return ConnectToServer(server, catalog);
   if (driver != "sqlite") {
     return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
                   "zuna.ini [server]: unknown Driver \"" + driver + "\" (sqlite or odbc)");
@@ -204,6 +227,61 @@ Result<std::shared_ptr<sql::Connection>> DataSources::OpenConnection(
   ASSIGN_OR_RETURN(auto connection,
                    sql::sqlite::SqliteConnection::OpenCatalog(folder, catalog, sqlite_options_));
   return std::shared_ptr<sql::Connection>(std::move(connection));
+}
+
+Result<std::shared_ptr<sql::Connection>> DataSources::ConnectToServer(
+    const std::string& server, const std::string& catalog) const {
+  const std::string pattern = ini_.GetOr("server", "ConnectionString", "");
+  if (pattern.empty()) {
+    return Status(ErrorKind::kInvalidArgument, kErrBadArguments,
+                  "zuna.ini [server] Driver=odbc needs a ConnectionString");
+  }
+  ASSIGN_OR_RETURN(const sql::odbc::OdbcOptions options,
+                   OdbcOptionsOf("server", "zuna.ini [server]"));
+  const auto fill = [&](std::string_view with_catalog) {
+    std::string text = pattern;
+    for (const auto& [placeholder, value] :
+         {std::pair<std::string_view, std::string_view>{"{server}", server},
+          {"{catalog}", with_catalog}}) {
+      for (std::size_t p; (p = text.find(placeholder)) != std::string::npos;) {
+        text.replace(p, placeholder.size(), value);
+      }
+    }
+    return text;
+  };
+  const auto open = [&](std::string_view with_catalog) -> Result<std::shared_ptr<OdbcConnection>> {
+    const std::string text = fill(with_catalog);
+    auto connection = sql::odbc::OdbcConnection::Open(text, options);
+    if (!connection.ok()) {
+      return connection.status().WithContext(
+          "server \"" + server + "\" (zuna.ini [server], catalog " +
+          (with_catalog.empty() ? std::string("none") : std::string(with_catalog)) +
+          "): " + sql::odbc::DescribeTarget(text));
+    }
+    return connection;
+  };
+  const bool administrative =
+      sql::sqlite::IsMasterCatalog(catalog) && pattern.find("{catalog}") != std::string::npos;
+  if (!administrative) {
+    ASSIGN_OR_RETURN(auto connection, open(catalog));
+    return std::shared_ptr<sql::Connection>(std::move(connection));
+  }
+  // Which server answers shows only once connected, and each has its own administrative
+  // catalog: each is tried, and a connection the server would not call its own is made again
+  // to the catalog it names.
+  Status first_failure;
+  for (const std::string_view candidate : sql::dialect::AdministrativeCatalogs()) {
+    auto connection = open(candidate);
+    if (!connection.ok()) {
+      if (first_failure.ok()) first_failure = connection.status();
+      continue;
+    }
+    const std::string_view own = (*connection)->dialect().administrative_catalog();
+    if (own == candidate) return std::shared_ptr<sql::Connection>(std::move(connection).value());
+    ASSIGN_OR_RETURN(auto again, open(own));
+    return std::shared_ptr<sql::Connection>(std::move(again));
+  }
+  return first_failure.WithContext("no administrative catalog (master, postgres or none) opened");
 }
 
 }  // namespace zuna::sources

@@ -26,6 +26,7 @@ struct DataSource {
   std::string odbc_connection;      // the connection string (ODBC)
   sql::odbc::OdbcOptions odbc;      // how rows are sent (ODBC)
   dbf::FoxProSourceOptions foxpro;  // how FoxPro tables are read
+  std::string name;                 // the data source name asked for ("pay")
   std::string origin;               // where the definition came from, for messages
 };
 
@@ -49,6 +50,8 @@ class DataSources {
               std::vector<std::string> odbc_data_sources);
 
   const std::filesystem::path& program_folder() const { return program_folder_; }
+  // zuna.ini as read, for a front end that checks it and names the lines settings came from.
+  const config::IniFile& settings() const { return ini_; }
 
   // The folder of the FoxPro tables, where the import tests each table's file.
   std::filesystem::path DataFolder() const;
@@ -67,11 +70,17 @@ class DataSources {
 
   // Opens a connection with a connection string alone: an OLE DB string (Provider=...;
   // Initial Catalog=...;Data Source=<server>) or an ODBC text. A server name holding ';', '{',
-  // '}', '=' or a control character is refused before anything is opened.
+  // '}', '=' or a control character is refused before anything is opened. A connection that
+  // fails says what it tried: the data source or server, where its definition came from
+  // (zuna.ini, odbc.ini or the built-in default), and the server and database it names.
   Result<std::shared_ptr<sql::Connection>> OpenConnection(std::string_view connection_string) const;
 
   // The embedded engine's grouping of saves.
   void set_sqlite_options(const sql::sqlite::SqliteOptions& options) { sqlite_options_ = options; }
+
+  // Every ODBC connection to a data source opened from here on adds what it sent to `totals`
+  // when it goes (for tests and benchmarks); null stops it.
+  void set_odbc_send_totals(sql::odbc::OdbcSendCounts* totals) { odbc_totals_ = totals; }
 
  private:
   Result<DataSource> FromSection(std::string_view name) const;
@@ -79,11 +88,17 @@ class DataSources {
   Result<sql::odbc::OdbcOptions> OdbcOptionsOf(std::string_view section,
                                                std::string_view origin) const;
   Result<std::shared_ptr<sql::Connection>> Connect(const DataSource& source) const;
+  // Opens a connection through zuna.ini's [server] connection string, `{server}` and
+  // `{catalog}` filled in. The administrative catalog (master) is the server's own: master,
+  // postgres or none, found by connecting.
+  Result<std::shared_ptr<sql::Connection>> ConnectToServer(const std::string& server,
+                                                           const std::string& catalog) const;
 
   std::filesystem::path program_folder_;
   config::IniFile ini_;
   std::vector<std::string> odbc_data_sources_;
   sql::sqlite::SqliteOptions sqlite_options_;
+  sql::odbc::OdbcSendCounts* odbc_totals_ = nullptr;
 };
 
 }  // namespace zuna::sources

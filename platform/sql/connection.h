@@ -41,11 +41,17 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
   virtual ~Connection() = default;
 
-  // Executes a command text, which may hold several statements; results are ignored. Statements
-  // before a failing one stay done.
+  // Executes a command text written for this database (a script), which may hold several
+  // statements; results are ignored. Statements before a failing one stay done. The embedded
+  // engine reads SQL Server's words itself.
   virtual Status Execute(std::string_view text) = 0;
 
-  // Runs a query and returns its rows.
+  // Executes one statement of the tool's own, in SQL Server's words (an update opened as a
+  // recordset), translated for the database as Query's texts are.
+  virtual Status ExecuteStatement(std::string_view statement) { return Execute(statement); }
+
+  // Runs a query of the tool's own, in SQL Server's words (translated for the database), and
+  // returns its rows.
   virtual Result<std::unique_ptr<Cursor>> Query(std::string_view text) = 0;
 
   // The columns of a table in table order; InvalidObjectName when there is no such table.

@@ -353,7 +353,7 @@ Result<std::unique_ptr<Recordset>> OpenSqlRecordset(std::shared_ptr<Connection> 
     RETURN_IF_ERROR(recordset->Start());
     return std::unique_ptr<Recordset>(std::move(recordset));
   }
-  RETURN_IF_ERROR(connection->Execute(source));
+  RETURN_IF_ERROR(connection->ExecuteStatement(source));
   return std::unique_ptr<Recordset>(std::make_unique<ExecutedRecordset>());
 }
 

@@ -30,16 +30,4 @@ bool IsQuery(std::string_view text) {
   return head == "select" || head.starts_with("with") || head.starts_with("pragma");
 }
 
-std::string InsertText(std::string_view table, const std::vector<std::string_view>& columns,
-                       std::string (*quote)(std::string_view)) {
-  std::string sql = "INSERT INTO " + quote(table);
-  if (columns.empty()) return sql + " DEFAULT VALUES";
-  std::string names, marks;
-  for (std::size_t i = 0; i < columns.size(); ++i) {
-    names += (i ? ", " : "") + quote(columns[i]);
-    marks += i ? ", ?" : "?";
-  }
-  return sql + " (" + names + ") VALUES (" + marks + ")";
-}
-
 }  // namespace zuna::sql

@@ -8,6 +8,20 @@ home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 cp "$(dirname "$bin")"/*.sql "$home"/
 mkdir "$home/zuna"
+# One catalogued table without rows (dBase III, one field DEPT_CODE C 4), so that the import has
+# something to read: a data folder that holds none of the catalogued tables is refused at once.
+zeros() { head -c "$1" /dev/zero; }
+{
+  printf '\x03\x7c\x01\x01\x00\x00\x00\x00\x41\x00\x05\x00'
+  zeros 20
+  printf 'DEPT_CODE'
+  zeros 2
+  printf 'C'
+  zeros 4
+  printf '\x04\x00'
+  zeros 14
+  printf '\x0d\x1a'
+} >"$home/zuna/department.dbf"
 "$bin" --home "$home" create-database >/dev/null
 "$bin" --home "$home" create-tables >/dev/null
 
@@ -47,8 +61,9 @@ rmdir "$home/ALTER.sql"
 mv "$home/ALTER.sql.kept" "$home/ALTER.sql"
 
 # zuna.ini with a UTF-8 byte-order mark, and saved as "Unicode" (UTF-16 LE): its first section
-# counts. An unknown driver in it makes the command fail, where a hidden section would not.
-expected='error 3001: zuna.ini [pay]: unknown Driver "nosuch" (dbf, sqlite or odbc)'
+# counts. An unknown driver in it makes the command fail, with the line, where a hidden section
+# would not.
+expected="error 3001: $home/zuna.ini line 2: [pay] Driver \"nosuch\" is not dbf, sqlite or odbc"
 printf '\xEF\xBB\xBF[pay]\r\nDriver = nosuch\r\n' >"$home/zuna.ini"
 run list-fields
 [ "$status" = 1 ] && [ "$out" = "$expected" ] || fail "zuna.ini with a UTF-8 mark: $status $out"

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "core/connection_texts.h"
 #include "import/import_run.h"
 #include "platform/sources/data_sources.h"
+#include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/text/encoding.h"
 #include "scripts/schema_commands.h"
@@ -305,6 +307,42 @@ TEST_F(ImportTest, RowsRefusedWhenTheirBatchIsSentAreLostAloneUnderTheirSourceRo
     if (line.find("\t19\t") != std::string::npos) refused.push_back(line.substr(0, 17));
   }
   EXPECT_EQ(refused, (Lines{"department\t3\t\t19\t", "department\t5\t\t19\t"}));
+}
+
+// The replacement date is a date, as the values around it: through ODBC the personnel table goes
+// in whole arrays of 500 rows, and every engine stores the same bytes for it.
+TEST_F(ImportTest, ReplacedDatesKeepTheArraysWholeAndStoreAsTheEmbeddedEngineDoes) {
+  DbfBuilder personnel = Personnel();
+  for (int row = 1; row <= 1200; ++row) {
+    char code[9];
+    std::snprintf(code, sizeof code, "E%-7d", row);
+    char id[5];
+    std::snprintf(id, sizeof id, "%4d", row % 10000);
+    const std::string birth = row % 10 == 0 ? "18000101" : "19700615";
+    personnel.RawRow(std::string(code) + id + birth + "19990101" + "20000101" + "20010101" +
+                     "20020101" + kNoNulls);
+  }
+  personnel.Write(data_ / "personnel.dbf");
+  const fs::path database = folder_.path() / "zuna.db";
+  folder_.set_ini("[pay]\nDriver = odbc\nConnectionString = Driver=SQLite3;Database=" +
+                  database.string() + "\n");
+  sql::odbc::OdbcSendCounts sent;
+  folder_.sources().set_odbc_send_totals(&sent);
+  const ImportSummary summary = Import();
+  EXPECT_EQ(summary.rows_lost, 0u);
+  EXPECT_EQ(sent.arrays, 3u);
+  EXPECT_EQ(sent.rows_in_arrays, 1200u);
+  EXPECT_EQ(sent.rows_alone, 0u);
+  EXPECT_EQ(LogLines("personnel_rpt").size(), 120u);
+  EXPECT_EQ(LogLines("personnel_rpt")[0], "E10     (10)(date_birth -01/01/1800)");
+  // The bytes in the file, read by the embedded engine: the replaced dates are those the
+  // embedded engine writes for 01/01/1900.
+  folder_.set_ini("");
+  EXPECT_EQ(Rows("select date_birth, count(*) from personnel group by date_birth "
+                 "order by date_birth"),
+            (Lines{"01/01/1900|120", "15/06/1970|1080"}));
+  EXPECT_EQ(Rows("select count(*) from personnel where date_birth = '1900-01-01 00:00:00.000'"),
+            (Lines{"120"}));
 }
 
 TEST_F(ImportTest, AnAnomalyLogNotFoundLeavesAnEarlierOneUntouched) {

@@ -44,7 +44,7 @@ expect() {
 }
 
 # zuna-transfer: commands, options, option values, and what follows a command.
-expect "alter create-database create-tables delete-duplicates import list-fields pdf report version" \
+expect "alter create-database create-tables delete-duplicates import list-fields pdf report verify version" \
   _zuna_transfer zuna-transfer ""
 expect "create-database create-tables" _zuna_transfer zuna-transfer cr
 expect "--help --home" _zuna_transfer zuna-transfer --h
@@ -52,15 +52,32 @@ expect "import" _zuna_transfer zuna-transfer --server srv --home "$scratch" im
 expect "" _zuna_transfer zuna-transfer --server ""
 expect "$scratch/data $scratch/docs" _zuna_transfer zuna-transfer --home "$scratch/d"
 expect "" _zuna_transfer zuna-transfer import ""
-expect "" _zuna_transfer zuna-transfer report --
+# Options come after the command too: each command's own, and those of every command.
+expect "--append --help --home --open --quiet --server --summary --version" \
+  _zuna_transfer zuna-transfer import --
+expect "--summary" _zuna_transfer zuna-transfer report --su
+expect "--help --home" _zuna_transfer zuna-transfer create-database --h
+expect "$scratch/data $scratch/docs" _zuna_transfer zuna-transfer create-database --home "$scratch/d"
+expect "$scratch/data $scratch/docs $scratch/dump" \
+  _zuna_transfer zuna-transfer import --summary "$scratch/d"
+expect "" _zuna_transfer zuna-transfer import --summary out.json ""
+expect "--memory" _zuna_transfer zuna-transfer verify --m
+expect "" _zuna_transfer zuna-transfer verify --memory ""
+expect "$scratch/data $scratch/docs $scratch/dump" _zuna_transfer zuna-transfer verify --summary "$scratch/d"
+expect "import" _zuna_transfer zuna-transfer --summary s.json --quiet im
 expect "Courier Courier-Bold Courier-BoldOblique Courier-Oblique" \
   _zuna_transfer zuna-transfer pdf a.txt --font Cou
-expect "--size --subject" _zuna_transfer zuna-transfer --open pdf a.txt b.pdf --s
+expect "--server --size --subject" _zuna_transfer zuna-transfer --open pdf a.txt b.pdf --s
 expect "" _zuna_transfer zuna-transfer pdf --size ""
 expect "$scratch/data $scratch/docs $scratch/dump" _zuna_transfer zuna-transfer pdf "$scratch/d"
+# After "--" every word is an argument: a file, even one that starts with a dash.
+expect "" _zuna_transfer zuna-transfer pdf -- --s
+expect "$scratch/data $scratch/docs $scratch/dump" \
+  _zuna_transfer zuna-transfer pdf -- "$scratch/d"
 
 # zuna-sample.
 expect "catalog generate schema" _zuna_sample zuna-sample ""
+expect "--help --version" _zuna_sample zuna-sample --
 expect "--no-refused-rows --personnel-rows --rows" _zuna_sample zuna-sample generate --
 expect "" _zuna_sample zuna-sample generate --rows ""
 expect "$scratch/data $scratch/docs" _zuna_sample zuna-sample generate --rows 5 "$scratch/d"

@@ -115,6 +115,11 @@ expected=(
 for script in "$source_dir"/sql/*.sql; do
   expected+=("./usr/share/zuna-transfer/$(basename "$script")")
 done
+for server in postgresql mariadb; do
+  for script in "$source_dir"/sql/$server/*.sql; do
+    expected+=("./usr/share/zuna-transfer/$server/$(basename "$script")")
+  done
+done
 if [ "$with_gui" = 1 ]; then
   expected+=(
     ./usr/bin/zuna-transfer-gui
@@ -172,18 +177,23 @@ fi
 started=$(date +%s)
 run zuna-sample generate --rows 5 --personnel-rows 60 --no-refused-rows zuna >"$scratch/sample.log" 2>&1 ||
   fail "zuna-sample generate: $(cat "$scratch/sample.log")"
-for command in create-database create-tables alter import report; do
+for command in create-database create-tables alter "import --summary import.json" \
+  "report --summary report.json"; do
   status=0
-  run zuna-transfer "$command" >"$scratch/$command.out" 2>"$scratch/$command.err" || status=$?
+  name=${command%% *}
+  # shellcheck disable=SC2086 # the command's words
+  run zuna-transfer $command >"$scratch/$name.out" 2>"$scratch/$name.err" || status=$?
   [ "$status" -eq 0 ] ||
-    fail "zuna-transfer $command: exit $status: $(cat "$scratch/$command.out" "$scratch/$command.err")"
+    fail "zuna-transfer $command: exit $status: $(cat "$scratch/$name.out" "$scratch/$name.err")"
 done
 grep -qx Completed "$scratch/import.out" || fail "import did not complete: $(cat "$scratch/import.out")"
 echo "migration as $(run id -un) in $(seconds_since "$started") s"
-for file in zuna.db personnel_rpt import_errors data_transfer_rpt report.pdf; do
+for file in zuna.db personnel_rpt import_errors data_transfer_rpt report.pdf import.json \
+  report.json; do
   [ -f "$work/$file" ] || fail "no $file in the user's folder"
 done
-"$python" "$(dirname "$0")/check_migration.py" "$work" 67 || fail "the migration does not reconcile"
+"$python" "$(dirname "$0")/check_migration.py" "$work" 67 "$work/import.json" "$work/report.json" ||
+  fail "the migration does not reconcile"
 [ "$(cd "$root/usr" && find . -exec stat -c '%n %s %Y' {} + | sort)" = "$installed_before" ] ||
   fail "running the programs changed the installation"
 [ -z "$(find "$user_home" -mindepth 1 -maxdepth 1 ! -name migration)" ] ||

@@ -291,6 +291,20 @@ TEST_F(DataSourcesTest, ZunaIniBeatsUnixOdbcWhichBeatsDefaults) {
   EXPECT_EQ(other->odbc_connection, "dsn=other");
 }
 
+TEST_F(DataSourcesTest, AFoxProSettingReadOnlyInPartOrGuessedIsRefused) {
+  for (const std::string ini : {"[foxpay]\nCodePage = 1252abc\n", "[foxpay]\nCodePage = -5\n",
+                                "[foxpay]\nDeleted = False\n"}) {
+    const auto fox = With(ini).Resolve("dsn=foxpay");
+    EXPECT_EQ(fox.status().number(), sources::kErrBadArguments) << ini;
+  }
+  EXPECT_EQ(With("[foxpay]\nCodePage = 1252abc\n").Resolve("dsn=foxpay").status().description(),
+            "zuna.ini [foxpay]: CodePage \"1252abc\" is not a number");
+  const auto blank = With("[foxpay]\nCodePage =\nDeleted = NO\n").Resolve("dsn=foxpay");
+  ASSERT_TRUE(blank.ok());
+  EXPECT_FALSE(blank->foxpro.code_page.has_value());
+  EXPECT_FALSE(blank->foxpro.skip_deleted);
+}
+
 TEST_F(DataSourcesTest, AnEmptyFixedServerMeansTheBuiltInOne) {
   for (const std::string ini :
        {"[server]\nFixedServer =\n",

@@ -34,12 +34,14 @@ void ProgramFolder::CreateDatabase() {
 }
 
 transfer::ImportSummary ProgramFolder::Import(RecordingOperator& op, RecordingWindow* recording,
-                                              const std::string& server) {
+                                              const std::string& server,
+                                              transfer::ImportObserver* observer,
+                                              const transfer::StopRequest* stop) {
   op.messages.clear();
   RecordingWindow own;
   RecordingWindow& window = recording ? *recording : own;
   transfer::ImportContext context{
-      *sources_, sources_->DataFolder(), folder_.path(), server, op, log_, skips_};
+      *sources_, sources_->DataFolder(), folder_.path(), server, op, log_, skips_, observer, stop};
   transfer::ImportSummary summary = transfer::RunImport(context, window);
   (void)log_.Release();  // as when the window goes away: the open log is closed
   return summary;

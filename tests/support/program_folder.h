@@ -42,8 +42,11 @@ class ProgramFolder {
   void CreateDatabase();
 
   // One import run, as the main window's button runs it; the log slot is released after it.
+  // The command line's observer and stop request may be given too.
   transfer::ImportSummary Import(RecordingOperator& op, RecordingWindow* window = nullptr,
-                                 const std::string& server = "");
+                                 const std::string& server = "",
+                                 transfer::ImportObserver* observer = nullptr,
+                                 const transfer::StopRequest* stop = nullptr);
 
   // The rows of a query on "dsn=pay", each as "v1|v2", nulls as <null>.
   Lines Rows(const std::string& query);

@@ -22,6 +22,7 @@ constexpr const char* kUsage =
     "usage: zuna-sample generate [--rows N] [--personnel-rows N] [--no-refused-rows] FOLDER\n"
     "       zuna-sample schema [--dialect sqlserver|postgresql|mariadb]\n"
     "       zuna-sample catalog\n"
+    "       zuna-sample --help | --version\n"
     "\n"
     "generate  writes the 67 sample FoxPro tables into FOLDER (created if missing; its parent\n"
     "          folder must exist): N rows in each table (default 20), N personnel rows\n"
@@ -35,9 +36,10 @@ int Usage() {
   return kExitUsage;
 }
 
+// One line, as the other programs say a usage error, and where the whole usage is.
 int UsageError(const std::string& message) {
-  std::fprintf(stderr, "zuna-sample: %s\n", message.c_str());
-  return Usage();
+  std::fprintf(stderr, "zuna-sample: %s\nTry 'zuna-sample --help'.\n", message.c_str());
+  return kExitUsage;
 }
 
 // A row count as typed: digits only (no sign, no blanks, no exponent) and at most kMaxRows, so a
@@ -127,6 +129,10 @@ int main(int argc, char** argv) {
   const std::string_view command = argc > 1 ? argv[1] : "";
   if ((command == "--help" || command == "-h" || command == "help") && argc == 2) {
     std::fputs(kUsage, stdout);
+    return kExitDone;
+  }
+  if (command == "--version" && argc == 2) {
+    std::printf("zuna-sample %s\n", ZUNA_VERSION);
     return kExitDone;
   }
   if (command == "catalog" && argc == 2) {

@@ -3,84 +3,111 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include <algorithm>
-#include <cstring>
+#include <charconv>
 #include <optional>
 #include <utility>
 
-#include "platform/recordset/quoted_name.h"
 #include "platform/sql/odbc/array_report.h"
+#include "platform/sql/odbc/connection_attributes.h"
+#include "platform/sql/odbc/data_source_info.h"
 #include "platform/sql/odbc/odbc_cursor.h"
 #include "platform/sql/odbc/odbc_handles.h"
 #include "platform/sql/odbc/parameter_batch.h"
 #include "platform/sql/odbc/server_session.h"
-#include "platform/sql/statement.h"
 #include "platform/text/ascii.h"
 
 namespace zuna::sql::odbc {
 
-struct OdbcConnection::Handles {
-  Handle env{nullptr, {SQL_HANDLE_ENV}};
-  Handle dbc{nullptr, {SQL_HANDLE_DBC}};
-  ~Handles() {
-    if (dbc) SQLDisconnect(dbc.get());
-  }
-};
-
 // A prepared insert with the rows waiting to be sent through it.
 struct OdbcConnection::PreparedInsert {
-  explicit PreparedInsert(std::size_t parameters) : batch(parameters) {}
+  explicit PreparedInsert(std::vector<ColumnType::Kind> columns) : batch(std::move(columns)) {}
   Handle stmt{nullptr, {SQL_HANDLE_STMT}};
   std::string table;
   ParameterBatch batch;
   std::vector<SQLUSMALLINT> statuses;  // the driver's status of each row of an array
 };
 
-OdbcConnection::OdbcConnection(std::unique_ptr<Handles> handles, const OdbcOptions& options)
-    : handles_(std::move(handles)), options_(options) {
+OdbcConnection::OdbcConnection(std::unique_ptr<Session> session, std::string connection_string,
+                               const OdbcOptions& options)
+    : session_(std::move(session)),
+      connection_string_(std::move(connection_string)),
+      options_(options) {
   if (options_.rows_per_batch <= 1) arrays_ = ArraySupport::kNo;
 }
 
 OdbcConnection::~OdbcConnection() {
   SendPending();     // a recordset closed properly has taken its refusals before this
   inserts_.Clear();  // statements go before their connection
+  if (OdbcSendCounts* totals = options_.totals) {
+    totals->arrays += counts_.arrays;
+    totals->rows_in_arrays += counts_.rows_in_arrays;
+    totals->rows_alone += counts_.rows_alone;
+    totals->arrays_rolled_back += counts_.arrays_rolled_back;
+  }
 }
 
 Result<std::shared_ptr<OdbcConnection>> OdbcConnection::Open(std::string_view connection_string,
                                                              const OdbcOptions& options) {
-  auto handles = std::make_unique<Handles>();
-  SQLHANDLE env = SQL_NULL_HANDLE;
-  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
-    return Status(ErrorKind::kDatabase, 0, "the ODBC driver manager cannot be started");
+  ASSIGN_OR_RETURN(std::unique_ptr<Session> session, OpenSession(connection_string));
+  return std::shared_ptr<OdbcConnection>(
+      new OdbcConnection(std::move(session), std::string(connection_string), options));
+}
+
+const dialect::ServerDialect& OdbcConnection::dialect() const { return session_->dialect; }
+
+Status OdbcConnection::Reconnect(std::string connection_string) {
+  SendPending();
+  pending_ = nullptr;
+  inserts_.Clear();
+  table_columns_.clear();
+  ASSIGN_OR_RETURN(std::unique_ptr<Session> session, OpenSession(connection_string));
+  retired_.push_back(std::exchange(session_, std::move(session)));
+  connection_string_ = std::move(connection_string);
+  return Status::Ok();
+}
+
+Status OdbcConnection::AllowSeveralStatements() {
+  const std::uint32_t bit = dialect().several_statements_option();
+  if (bit == 0 || several_statements_) return Status::Ok();
+  // The driver reads OPTION as one number: the data source's own bits are kept.
+  std::vector<ConnectionAttribute> attributes = ParseConnectionString(connection_string_);
+  std::string given = FindAttribute(attributes, "OPTION")
+                          .value_or(FindAttribute(attributes, "OPTIONS").value_or(""));
+  if (given.empty()) {
+    if (auto dsn = FindAttribute(attributes, "DSN")) {
+      given = DataSourceSetting(*dsn, "OPTION");
+      if (given.empty()) given = DataSourceSetting(*dsn, "OPTIONS");
+    }
   }
-  handles->env.reset(env);
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLHANDLE dbc = SQL_NULL_HANDLE;
-  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
-    return Diagnose(SQL_HANDLE_ENV, env, "connect");
+  std::uint64_t options = 0;
+  if (!given.empty()) {
+    const auto [end, error] = std::from_chars(given.data(), given.data() + given.size(), options);
+    if (error != std::errc() || end != given.data() + given.size()) {
+      return Status(ErrorKind::kInvalidArgument, 0,
+                    "the data source's OPTION \"" + given + "\" is not a number");
+    }
   }
-  handles->dbc = Handle(dbc, {SQL_HANDLE_DBC});
-  std::string text(connection_string);
-  SQLCHAR out[1024];
-  SQLSMALLINT out_length = 0;
-  const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
-                                        static_cast<SQLSMALLINT>(text.size()), out, sizeof out,
-                                        &out_length, SQL_DRIVER_NOPROMPT);
-  if (!Succeeded(rc)) {
-    Status st = Diagnose(SQL_HANDLE_DBC, dbc, "connect");
-    handles->dbc.reset();  // never connected: nothing to disconnect
-    return st;
-  }
-  // A session that cannot be prepared could change values silently: it is not used.
-  RETURN_IF_ERROR(PrepareSession(dbc));
-  return std::shared_ptr<OdbcConnection>(new OdbcConnection(std::move(handles), options));
+  std::erase_if(attributes, [](const ConnectionAttribute& attribute) {
+    return text::EqualsIgnoringCase(attribute.key, "OPTION") ||
+           text::EqualsIgnoringCase(attribute.key, "OPTIONS");
+  });
+  attributes.push_back({"OPTION", std::to_string(options | bit)});
+  RETURN_IF_ERROR(Reconnect(FormatConnectionString(attributes))
+                      .WithContext("connect again to take several statements in one text"));
+  several_statements_ = true;
+  return Status::Ok();
 }
 
 Status OdbcConnection::Execute(std::string_view text) {
   SendPending();  // the command may read or change the table being filled
   table_columns_.clear();
-  Handle stmt = NewStatement(handles_->dbc.get());
-  if (!stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "execute");
+  if (dialect().several_statements_option() != 0 && !several_statements_ &&
+      dialect().HoldsSeveralStatements(text)) {
+    RETURN_IF_ERROR(AllowSeveralStatements());
+  }
+  SQLHDBC dbc = session_->dbc.get();
+  Handle stmt = NewStatement(dbc);
+  if (!stmt) return Diagnose(SQL_HANDLE_DBC, dbc, "execute");
   std::string sql(text);
   SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                                static_cast<SQLINTEGER>(sql.size()));
@@ -93,11 +120,16 @@ Status OdbcConnection::Execute(std::string_view text) {
   return Status::Ok();
 }
 
+Status OdbcConnection::ExecuteStatement(std::string_view statement) {
+  return Execute(dialect().Translate(statement));
+}
+
 Result<std::unique_ptr<Cursor>> OdbcConnection::Query(std::string_view text) {
   SendPending();  // a query sees every row saved before it
-  Handle stmt = NewStatement(handles_->dbc.get());
-  if (!stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "query");
-  std::string sql(text);
+  SQLHDBC dbc = session_->dbc.get();
+  Handle stmt = NewStatement(dbc);
+  if (!stmt) return Diagnose(SQL_HANDLE_DBC, dbc, "query");
+  std::string sql = dialect().Translate(text);
   const SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                                      static_cast<SQLINTEGER>(sql.size()));
   if (!Succeeded(rc) && rc != SQL_NO_DATA) return Diagnose(SQL_HANDLE_STMT, stmt.get(), "query");
@@ -108,9 +140,17 @@ Result<std::vector<ColumnInfo>> OdbcConnection::TableColumns(std::string_view ta
   const std::string key = text::LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
   // Describing an empty result gives the columns in table order on every driver.
-  ASSIGN_OR_RETURN(std::unique_ptr<Cursor> cursor,
-                   Query("SELECT * FROM " + recordset::BracketName(table) + " WHERE 1=0"));
-  std::vector<ColumnInfo> columns = cursor->columns();
+  SendPending();
+  SQLHDBC dbc = session_->dbc.get();
+  Handle stmt = NewStatement(dbc);
+  if (!stmt) return Diagnose(SQL_HANDLE_DBC, dbc, "query");
+  std::string sql = dialect().EmptySelect(table);
+  const SQLRETURN rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
+                                     static_cast<SQLINTEGER>(sql.size()));
+  if (!Succeeded(rc) && rc != SQL_NO_DATA) {
+    return Diagnose(SQL_HANDLE_STMT, stmt.get(), "columns of " + std::string(table));
+  }
+  std::vector<ColumnInfo> columns = OpenCursor(std::move(stmt))->columns();
   table_columns_[key] = columns;
   return columns;
 }
@@ -119,13 +159,20 @@ Result<OdbcConnection::PreparedInsert*> OdbcConnection::Prepare(
     std::string_view table, const std::vector<ColumnInfo>& columns,
     const std::vector<int>& assigned) {
   if (PreparedInsert* found = inserts_.Find(table, assigned)) return found;
-  auto prepared = std::make_unique<PreparedInsert>(assigned.size());
-  prepared->table = std::string(table);
-  prepared->stmt = NewStatement(handles_->dbc.get());
-  if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, handles_->dbc.get(), "insert");
+  // Each parameter takes its values as its column's type asks, so arrays stay whole.
   std::vector<std::string_view> names;
-  for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  std::string sql = InsertText(table, names, recordset::BracketName);
+  std::vector<ColumnType::Kind> types;
+  for (const int index : assigned) {
+    const ColumnInfo& column = columns[static_cast<std::size_t>(index)];
+    names.push_back(column.name);
+    types.push_back(column.type.kind);
+  }
+  auto prepared = std::make_unique<PreparedInsert>(std::move(types));
+  prepared->table = std::string(table);
+  SQLHDBC dbc = session_->dbc.get();
+  prepared->stmt = NewStatement(dbc);
+  if (!prepared->stmt) return Diagnose(SQL_HANDLE_DBC, dbc, "insert");
+  std::string sql = dialect().InsertText(table, names);
   if (!Succeeded(SQLPrepare(prepared->stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                             static_cast<SQLINTEGER>(sql.size())))) {
     return Diagnose(SQL_HANDLE_STMT, prepared->stmt.get(),
@@ -167,7 +214,7 @@ bool OdbcConnection::UsesArrays() {
     // Arrays need a transaction to take back a batch with a refused row. Whether the driver
     // takes arrays at all shows when the first one is sent.
     SQLUSMALLINT transactions = SQL_TC_NONE;
-    const SQLRETURN rc = SQLGetInfo(handles_->dbc.get(), SQL_TXN_CAPABLE, &transactions,
+    const SQLRETURN rc = SQLGetInfo(session_->dbc.get(), SQL_TXN_CAPABLE, &transactions,
                                     sizeof transactions, nullptr);
     arrays_ = Succeeded(rc) && transactions != SQL_TC_NONE ? ArraySupport::kYes : ArraySupport::kNo;
   }
@@ -247,7 +294,7 @@ void OdbcConnection::SendRows(PreparedInsert& insert, std::size_t first, std::si
 
 OdbcConnection::ArrayResult OdbcConnection::SendArray(PreparedInsert& insert, std::size_t first,
                                                       std::size_t count) {
-  SQLHDBC dbc = handles_->dbc.get();
+  SQLHDBC dbc = session_->dbc.get();
   SQLHSTMT stmt = insert.stmt.get();
   const auto set_size = [&](std::size_t size) {
     return SQLSetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(size), 0);
@@ -312,24 +359,6 @@ Status OdbcConnection::SendRow(PreparedInsert& insert, std::size_t row) {
 
 std::vector<recordset::LateRefusal> OdbcConnection::TakeLateRefusals() {
   return std::exchange(late_, {});
-}
-
-std::vector<std::string> ListDataSources() {
-  std::vector<std::string> names;
-  SQLHANDLE env = SQL_NULL_HANDLE;
-  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return names;
-  Handle owner(env, {SQL_HANDLE_ENV});
-  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-  SQLCHAR name[SQL_MAX_DSN_LENGTH + 1];
-  SQLCHAR description[256];
-  SQLSMALLINT name_length = 0, description_length = 0;
-  SQLUSMALLINT direction = SQL_FETCH_FIRST;
-  while (Succeeded(SQLDataSources(env, direction, name, sizeof name, &name_length, description,
-                                  sizeof description, &description_length))) {
-    names.emplace_back(reinterpret_cast<char*>(name));
-    direction = SQL_FETCH_NEXT;
-  }
-  return names;
 }
 
 }  // namespace zuna::sql::odbc

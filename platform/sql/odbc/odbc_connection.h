@@ -9,9 +9,20 @@
 #include <vector>
 
 #include "platform/sql/connection.h"
+#include "platform/sql/dialect/server_dialect.h"
 #include "platform/sql/insert_cache.h"
 
 namespace zuna::sql::odbc {
+
+struct Session;
+
+// What a connection did with its rows, for tests and benchmarks.
+struct OdbcSendCounts {
+  std::uint64_t arrays = 0;  // parameter arrays committed whole
+  std::uint64_t rows_in_arrays = 0;
+  std::uint64_t rows_alone = 0;          // rows sent on their own
+  std::uint64_t arrays_rolled_back = 0;  // arrays with a refused row
+};
 
 // How an ODBC connection sends the import's rows. With `rows_per_batch` above 1, rows go as
 // parameter arrays of up to that many rows, sent when full, when they hold `max_batch_bytes`,
@@ -22,20 +33,19 @@ struct OdbcOptions {
   std::size_t rows_per_batch = 500;
   std::size_t max_batch_bytes = 8u << 20;
   std::chrono::milliseconds max_batch_delay{1000};
-};
-
-// What a connection did with its rows, for tests and benchmarks.
-struct OdbcSendCounts {
-  std::uint64_t arrays = 0;  // parameter arrays committed whole
-  std::uint64_t rows_in_arrays = 0;
-  std::uint64_t rows_alone = 0;          // rows sent on their own
-  std::uint64_t arrays_rolled_back = 0;  // arrays with a refused row
+  // Where the connection adds what it sent when it goes, for tests and benchmarks; not kept
+  // when null.
+  OdbcSendCounts* totals = nullptr;
 };
 
 // A connection through unixODBC to any driver: SQL Server through Microsoft's driver or FreeTDS
-// in production, SQLite's ODBC driver in the tests. Inserts are prepared once per table and set
-// of columns, values bound as parameters. The server converts and refuses values itself.
-// Failures carry the driver's native error number, with the SQLSTATE and the driver's message as
+// in production; PostgreSQL, MariaDB and SQLite's ODBC driver in the tests. On connect it asks
+// the driver which server it reaches and speaks that server's dialect (dialect::ServerDialect):
+// the tool's texts (queries, recordset statements, the columns of a table, the inserts) are
+// translated, scripts (Execute) run as written for the server. Inserts are prepared once per
+// table and set of columns, values bound as parameters, each parameter with the C type its
+// column's SQL type asks for. The server converts and refuses values itself. Failures carry the
+// driver's native error number, with the SQLSTATE and the driver's message (on one line) as
 // description.
 //
 // A refused row must never take others with it, whatever the server's transaction rules. A row
@@ -53,7 +63,10 @@ class OdbcConnection final : public Connection {
                                                       const OdbcOptions& options = {});
   ~OdbcConnection() override;
 
+  // Runs a script as written for the server. A text of several statements that the driver takes
+  // only with a connection option (MariaDB's) is run on a connection made again with it.
   Status Execute(std::string_view text) override;
+  Status ExecuteStatement(std::string_view statement) override;
   Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
   Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
   Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
@@ -66,11 +79,19 @@ class OdbcConnection final : public Connection {
   std::vector<recordset::LateRefusal> TakeLateRefusals() override;
 
   const OdbcSendCounts& send_counts() const { return counts_; }
+  const dialect::ServerDialect& dialect() const;
 
  private:
-  struct Handles;
   struct PreparedInsert;
-  OdbcConnection(std::unique_ptr<Handles> handles, const OdbcOptions& options);
+  OdbcConnection(std::unique_ptr<Session> session, std::string connection_string,
+                 const OdbcOptions& options);
+
+  // Connects again with `connection_string`, after sending what is queued: the prepared inserts
+  // and what was read of the tables go with the old connection.
+  Status Reconnect(std::string connection_string);
+  // Makes the connection take texts of several statements, when its driver needs an option for
+  // it (MariaDB's OPTION bit), keeping the data source's other options.
+  Status AllowSeveralStatements();
 
   Result<PreparedInsert*> Prepare(std::string_view table, const std::vector<ColumnInfo>& columns,
                                   const std::vector<int>& assigned);
@@ -88,7 +109,11 @@ class OdbcConnection final : public Connection {
   void SendRowOrRefuse(PreparedInsert& insert, std::size_t row);
   bool UsesArrays();
 
-  std::unique_ptr<Handles> handles_;
+  std::unique_ptr<Session> session_;
+  // Sessions replaced by a new connection: a cursor handed out may still read from one.
+  std::vector<std::unique_ptr<Session>> retired_;
+  std::string connection_string_;    // holds a password: never put into a message
+  bool several_statements_ = false;  // the connection was made to take several in a text
   OdbcOptions options_;
   InsertCache<std::unique_ptr<PreparedInsert>> inserts_;
   std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
@@ -98,8 +123,5 @@ class OdbcConnection final : public Connection {
   OdbcSendCounts counts_;
   enum class ArraySupport : std::uint8_t { kUntested, kYes, kNo } arrays_ = ArraySupport::kUntested;
 };
-
-// The data source names unixODBC knows (user and system), for resolving "dsn=pay".
-std::vector<std::string> ListDataSources();
 
 }  // namespace zuna::sql::odbc

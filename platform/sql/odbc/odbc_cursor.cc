@@ -1,6 +1,7 @@
 #include "platform/sql/odbc/odbc_cursor.h"
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,15 @@ ColumnInfo DescribeColumn(SQLHSTMT stmt, SQLUSMALLINT index) {
                  &nullable);
   ColumnInfo column;
   column.name = reinterpret_cast<char*>(name);
+  // psqlODBC reports a boolean as a text of 5 characters unless told otherwise (BoolsAsChar);
+  // its type name says what it is.
+  SQLCHAR type_name[64] = {};
+  SQLSMALLINT type_name_length = 0;
+  if (SQLColAttribute(stmt, index, SQL_DESC_TYPE_NAME, type_name, sizeof type_name,
+                      &type_name_length, nullptr) == SQL_SUCCESS &&
+      std::string_view(reinterpret_cast<char*>(type_name)) == "bool") {
+    sql_type = SQL_BIT;
+  }
   switch (sql_type) {
     case SQL_CHAR:
     case SQL_WCHAR:

@@ -5,6 +5,35 @@
 
 namespace zuna::sql::odbc {
 
+std::string OneLine(std::string_view message) {
+  std::string line;
+  line.reserve(message.size());
+  std::size_t i = 0;
+  while (i < message.size()) {
+    const char c = message[i];
+    if (c != '\r' && c != '\n') {
+      line.push_back(c == '\t' ? ' ' : c);
+      ++i;
+      continue;
+    }
+    // A run of line breaks with the blanks around it. A line indented after it goes on the
+    // sentence before; a line of its own is set off by "; ".
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+    bool indented = false;
+    while (i < message.size() &&
+           (message[i] == '\r' || message[i] == '\n' || message[i] == ' ' || message[i] == '\t')) {
+      if ((message[i] == ' ' || message[i] == '\t') && message[i - 1] != ' ' &&
+          message[i - 1] != '\t') {
+        indented = true;
+      }
+      ++i;
+    }
+    if (i < message.size() && !line.empty()) line += indented ? " " : "; ";
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
 Status Diagnose(SQLSMALLINT type, SQLHANDLE handle, std::string_view action) {
   SQLCHAR state[6] = {};
   SQLINTEGER native = 0;
@@ -14,7 +43,7 @@ Status Diagnose(SQLSMALLINT type, SQLHANDLE handle, std::string_view action) {
   if (handle != SQL_NULL_HANDLE &&
       Succeeded(SQLGetDiagRec(type, handle, 1, state, &native, message, sizeof message, &length))) {
     text = "[" + std::string(reinterpret_cast<char*>(state)) + "] " +
-           std::string(reinterpret_cast<char*>(message));
+           OneLine(reinterpret_cast<char*>(message));
   } else {
     text = "the ODBC driver manager reported a failure without a diagnostic";
   }

@@ -4,6 +4,7 @@
 #include <sqlext.h>
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "platform/base/status.h"
@@ -22,8 +23,12 @@ using Handle = std::unique_ptr<void, HandleFree>;
 
 inline bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
+// A driver's message on one line: line breaks (PostgreSQL's messages hold several) become "; ",
+// or a blank before an indented line, which goes on the sentence before it.
+std::string OneLine(std::string_view message);
+
 // The first diagnostic record of a handle: the native error as the number, "[SQLSTATE] message"
-// as the description, and `action` put in front of it.
+// (on one line) as the description, and `action` put in front of it.
 Status Diagnose(SQLSMALLINT type, SQLHANDLE handle, std::string_view action);
 
 // A new statement of `dbc`; empty when the driver gives none (Diagnose the connection then).

@@ -12,6 +12,11 @@ constexpr std::size_t kFixedValueBytes = 16;
 
 }  // namespace
 
+ParameterBatch::ParameterBatch(std::vector<ColumnType::Kind> columns)
+    : parameters_(columns.size()) {
+  for (std::size_t i = 0; i < columns.size(); ++i) parameters_[i].column = columns[i];
+}
+
 ParameterBatch::ParameterBatch(std::size_t parameter_count) : parameters_(parameter_count) {}
 
 ParameterBatch::Kind ParameterBatch::KindOf(const Value& value) {
@@ -36,11 +41,39 @@ ParameterBatch::Kind ParameterBatch::KindOf(const Value& value) {
   return Kind::kUnset;
 }
 
+ParameterBatch::Kind ParameterBatch::KindFor(const Value& value, ColumnType::Kind column) {
+  const Kind own = KindOf(value);
+  if (own == Kind::kUnset) return own;
+  const ValueKind v = value.kind();
+  // Doubles as exact as a 64-bit integer's digits.
+  constexpr std::int64_t kExactInDouble = std::int64_t{1} << 53;
+  switch (column) {
+    case ColumnType::Kind::kText:
+      return v == ValueKind::kBinary ? own : Kind::kText;
+    case ColumnType::Kind::kDecimal:
+      return v == ValueKind::kInteger ? Kind::kText : own;  // texts and decimals are text already
+    case ColumnType::Kind::kInteger:
+    case ColumnType::Kind::kBit:
+      return v == ValueKind::kDecimal && value.scale() == 0 ? Kind::kInteger : own;
+    case ColumnType::Kind::kFloat:
+      return v == ValueKind::kInteger && value.integer() <= kExactInDouble &&
+                     value.integer() >= -kExactInDouble
+                 ? Kind::kDouble
+                 : own;
+    case ColumnType::Kind::kDateTime:
+      return v == ValueKind::kDate ? Kind::kTimestamp : own;
+    case ColumnType::Kind::kDate:
+    case ColumnType::Kind::kOther:
+      break;
+  }
+  return own;
+}
+
 bool ParameterBatch::Add(const std::vector<int>& assigned, const std::vector<const Value*>& values,
                          std::uint64_t tag) {
   for (std::size_t i = 0; i < parameters_.size(); ++i) {
     const Value& value = *values[static_cast<std::size_t>(assigned[i])];
-    const Kind kind = KindOf(value);
+    const Kind kind = KindFor(value, parameters_[i].column);
     const Kind bound = parameters_[i].kind;
     if (kind != Kind::kUnset && bound != Kind::kUnset && kind != bound) return false;
     if (kind == Kind::kBinary && bound == Kind::kBinary &&
@@ -64,7 +97,7 @@ void ParameterBatch::Reserve(Parameter& p, std::size_t rows) {
 }
 
 void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
-  const Kind kind = KindOf(value);
+  const Kind kind = KindFor(value, p.column);
   if (p.kind == Kind::kUnset && kind != Kind::kUnset) {
     p.kind = kind;
     if (kind == Kind::kBinary) p.binary_length = value.text().size();
@@ -107,10 +140,10 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
     case Kind::kText:
     case Kind::kBinary: {
       std::string& text = p.texts[row];
-      if (value.kind() == ValueKind::kDecimal) {
-        value.AppendText(text);
-      } else {
+      if (value.kind() == ValueKind::kText || value.kind() == ValueKind::kBinary) {
         text.assign(value.text());
+      } else {
+        value.AppendText(text);  // a number or a date as the embedded engine writes it
       }
       indicator = static_cast<SQLLEN>(text.size());
       bytes_ += text.size();
@@ -122,7 +155,9 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
       break;
     }
     case Kind::kDouble: {
-      const double number = value.number();
+      const double number = value.kind() == ValueKind::kDouble
+                                ? value.number()
+                                : static_cast<double>(value.integer());
       std::memcpy(slot(), &number, sizeof number);
       break;
     }
@@ -134,14 +169,16 @@ void ParameterBatch::Store(Parameter& p, std::size_t row, const Value& value) {
       break;
     }
     case Kind::kTimestamp: {
+      // A date goes in at midnight.
+      const CivilTime time = value.kind() == ValueKind::kDateTime ? value.time() : CivilTime{};
       const SQL_TIMESTAMP_STRUCT timestamp = {
           static_cast<SQLSMALLINT>(value.date().year),
           static_cast<SQLUSMALLINT>(value.date().month),
           static_cast<SQLUSMALLINT>(value.date().day),
-          static_cast<SQLUSMALLINT>(value.time().hour),
-          static_cast<SQLUSMALLINT>(value.time().minute),
-          static_cast<SQLUSMALLINT>(value.time().second),
-          static_cast<SQLUINTEGER>(value.time().millisecond) * 1'000'000u};
+          static_cast<SQLUSMALLINT>(time.hour),
+          static_cast<SQLUSMALLINT>(time.minute),
+          static_cast<SQLUSMALLINT>(time.second),
+          static_cast<SQLUINTEGER>(time.millisecond) * 1'000'000u};
       std::memcpy(slot(), &timestamp, sizeof timestamp);
       break;
     }

@@ -9,15 +9,21 @@
 #include <vector>
 
 #include "platform/base/value.h"
+#include "platform/sql/column_type.h"
 
 namespace zuna::sql::odbc {
 
 // The rows waiting to be sent through one prepared insert, held column by column as ODBC's
-// parameter arrays want them. Every parameter has one C type for the whole batch, taken from
-// its first value that is not null; a row whose value has another type does not fit, and the
-// batch must be sent before it. So does a binary value of another length than the batch's
-// earlier ones: SQLite's driver sends every binary value of an array with the length of the
-// first. A batch of one row is how a row is sent on its own.
+// parameter arrays want them. Every parameter has one C type for the whole batch, the one its
+// column's SQL type asks for: a value goes in as that type when it converts
+// without a rule of the database's own (an integer into a text column as its digits, a date into
+// a datetime column at midnight, any value but bytes into a text column as its text form, which
+// is what the embedded engine stores). Any other value keeps its own type, which the server then
+// converts or refuses as it would; such a value, or a parameter whose column type the tool does
+// not know, fixes the type at the batch's first value that is not null, and a row whose value
+// would need another type does not fit: the batch must be sent before it. So does a binary value
+// of another length than the batch's earlier ones: SQLite's driver sends every binary value of an
+// array with the length of the first. A batch of one row is how a row is sent on its own.
 //
 // Every buffer a driver is given is 8-byte aligned and has at least kMinElementBytes for each
 // row, texts one byte more than the longest of them: room for a driver that writes a pointer
@@ -27,10 +33,18 @@ class ParameterBatch {
  public:
   static constexpr std::size_t kMinElementBytes = 8;
 
+  // The C type a parameter is bound with; kUnset while all its values are null.
+  enum class Kind : std::uint8_t { kUnset, kText, kBinary, kInteger, kDouble, kDate, kTimestamp };
+
+  // One parameter per column, each with the kind its column's type takes: texts and exact
+  // decimals as text, integers and bits as 64-bit integers, floats as doubles, dates and
+  // datetimes as ODBC's date and timestamp structures.
+  explicit ParameterBatch(std::vector<ColumnType::Kind> columns);
+  // `parameter_count` parameters whose values keep their own kinds.
   explicit ParameterBatch(std::size_t parameter_count);
 
   // Copies a row: parameter i takes *values[assigned[i]]. False, with nothing added, when a
-  // value's type differs from its parameter's type in this batch, or a binary value's length
+  // value cannot go in as its parameter's type in this batch, or a binary value's length differs
   // from the length of the parameter's binary values in it.
   bool Add(const std::vector<int>& assigned, const std::vector<const Value*>& values,
            std::uint64_t tag);
@@ -46,14 +60,15 @@ class ParameterBatch {
 
   void Clear();
 
- private:
-  // The C type a parameter is bound with; kUnset while all its values are null.
-  enum class Kind : std::uint8_t { kUnset, kText, kBinary, kInteger, kDouble, kDate, kTimestamp };
+  // The kind of parameter `index` in this batch (kUnset while its values are all null).
+  Kind kind(std::size_t index) const { return parameters_[index].kind; }
 
+ private:
   // The unit of the bound buffers, for their alignment.
   using Word = std::uint64_t;
 
   struct Parameter {
+    ColumnType::Kind column = ColumnType::Kind::kOther;
     Kind kind = Kind::kUnset;
     std::vector<std::string> texts;  // kText and kBinary, one per row, laid out when bound
     std::vector<SQLLEN> indicators;  // the length of each row's value, or SQL_NULL_DATA
@@ -70,6 +85,8 @@ class ParameterBatch {
   };
 
   static Kind KindOf(const Value& value);
+  // The kind `value` goes in for a parameter of `column`'s type (see the class comment).
+  static Kind KindFor(const Value& value, ColumnType::Kind column);
   void Store(Parameter& parameter, std::size_t row, const Value& value);
   void Pack(Parameter& parameter);
   // Makes `parameter.bound` hold `rows` rows at its stride, with the spare room described above.

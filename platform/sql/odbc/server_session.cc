@@ -1,51 +1,63 @@
 #include "platform/sql/odbc/server_session.h"
 
-#include <string>
-#include <string_view>
+#include <sql.h>
+#include <sqlext.h>
 
-#include "platform/sql/odbc/odbc_handles.h"
-#include "platform/text/ascii.h"
+#include <string>
 
 namespace zuna::sql::odbc {
 namespace {
 
-// What a session needs before values reach the server, by the server's name as its driver
-// reports it. MariaDB and MySQL outside their strict mode store a value they cannot take changed
-// (a text date they cannot read as 0000-00-00, a text cut to its column, a number clipped to its
-// type) while their driver reports plain success: the session is made strict, keeping the rest
-// of the server's mode. PostgreSQL reads a text date month first unless told otherwise; the
-// embedded engine reads it day first.
-struct SessionSetting {
-  std::string_view dbms;
-  std::string_view statement;
-};
-constexpr std::string_view kStrictMode =
-    "SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, "
-    "',STRICT_ALL_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO')";
-constexpr SessionSetting kSessionSettings[] = {
-    {"mariadb", kStrictMode},
-    {"mysql", kStrictMode},
-    {"postgresql", "SET DateStyle = 'ISO, DMY'"},
-};
+// A text the driver reports of its connection; empty when it reports none.
+std::string DriverInfo(SQLHDBC dbc, SQLUSMALLINT what) {
+  SQLCHAR value[256] = {};
+  SQLSMALLINT length = 0;
+  if (!Succeeded(SQLGetInfo(dbc, what, value, sizeof value, &length))) return {};
+  return reinterpret_cast<char*>(value);
+}
 
 }  // namespace
 
-Status PrepareSession(SQLHDBC dbc) {
-  SQLCHAR name[128] = {};
-  SQLSMALLINT length = 0;
-  if (!Succeeded(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &length))) return Status::Ok();
-  const std::string dbms = text::LowerAscii(reinterpret_cast<char*>(name));
-  for (const SessionSetting& setting : kSessionSettings) {
-    if (dbms != setting.dbms) continue;
+Session::~Session() {
+  if (dbc) SQLDisconnect(dbc.get());
+}
+
+Result<std::unique_ptr<Session>> OpenSession(std::string_view connection_string) {
+  auto session = std::make_unique<Session>();
+  SQLHANDLE env = SQL_NULL_HANDLE;
+  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+    return Status(ErrorKind::kDatabase, 0, "the ODBC driver manager cannot be started");
+  }
+  session->env.reset(env);
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLHANDLE dbc = SQL_NULL_HANDLE;
+  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc))) {
+    return Diagnose(SQL_HANDLE_ENV, env, "connect");
+  }
+  session->dbc = Handle(dbc, {SQL_HANDLE_DBC});
+  std::string text(connection_string);
+  SQLCHAR out[1024];
+  SQLSMALLINT out_length = 0;
+  const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
+                                        static_cast<SQLSMALLINT>(text.size()), out, sizeof out,
+                                        &out_length, SQL_DRIVER_NOPROMPT);
+  if (!Succeeded(rc)) {
+    Status st = Diagnose(SQL_HANDLE_DBC, dbc, "connect");
+    session->dbc.reset();  // never connected: nothing to disconnect
+    return st;
+  }
+  session->dialect = dialect::ServerDialect::ForDriver(DriverInfo(dbc, SQL_DBMS_NAME),
+                                                       DriverInfo(dbc, SQL_IDENTIFIER_QUOTE_CHAR));
+  if (const std::string_view setup = session->dialect.session_setup(); !setup.empty()) {
     Handle stmt = NewStatement(dbc);
     if (!stmt) return Diagnose(SQL_HANDLE_DBC, dbc, "prepare the session");
-    std::string sql(setting.statement);
+    std::string sql(setup);
     if (!Succeeded(SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(sql.data()),
                                  static_cast<SQLINTEGER>(sql.size())))) {
       return Diagnose(SQL_HANDLE_STMT, stmt.get(), "prepare the session: " + sql);
     }
   }
-  return Status::Ok();
+  return session;
 }
 
 }  // namespace zuna::sql::odbc

@@ -1,14 +1,32 @@
 #pragma once
 
-#include <sql.h>
+#include <memory>
+#include <string_view>
 
-#include "platform/base/status.h"
+#include "platform/base/result.h"
+#include "platform/sql/dialect/server_dialect.h"
+#include "platform/sql/odbc/odbc_handles.h"
 
 namespace zuna::sql::odbc {
 
-// Prepares a new session on `dbc` for the tool's values, by the server's name as its driver
-// reports it: MariaDB and MySQL are made strict, PostgreSQL reads text dates day first. A
-// session that cannot be prepared is a failure: it could change values silently.
-Status PrepareSession(SQLHDBC dbc);
+// An open connection through unixODBC and what its driver said of the server behind it.
+// Disconnects when it goes.
+struct Session {
+  Session() = default;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  ~Session();
+
+  Handle env{nullptr, {SQL_HANDLE_ENV}};
+  Handle dbc{nullptr, {SQL_HANDLE_DBC}};
+  dialect::ServerDialect dialect = dialect::ServerDialect::SqlServer();
+};
+
+// Connects with `connection_string` (as SQLDriverConnect takes it), learns the server's dialect
+// from the driver (SQL_DBMS_NAME, SQL_IDENTIFIER_QUOTE_CHAR) and prepares the session for the
+// tool's values as the dialect says: MariaDB and MySQL are made strict, PostgreSQL reads text
+// dates day first. A session that cannot be prepared is a failure: it could change values
+// silently.
+Result<std::unique_ptr<Session>> OpenSession(std::string_view connection_string);
 
 }  // namespace zuna::sql::odbc

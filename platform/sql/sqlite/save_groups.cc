@@ -4,9 +4,8 @@
 
 #include <utility>
 
-#include "platform/recordset/quoted_name.h"
+#include "platform/sql/dialect/server_dialect.h"
 #include "platform/sql/sqlite/sqlite_errors.h"
-#include "platform/sql/statement.h"
 
 namespace zuna::sql::sqlite {
 namespace {
@@ -20,7 +19,7 @@ void SqlitePlan::Finalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_final
 Result<sqlite3_stmt*> SaveGroups::Statement(SqlitePlan& plan) {
   if (plan.statement) return plan.statement.get();
   std::vector<std::string_view> names(plan.names.begin(), plan.names.end());
-  const std::string sql = InsertText(plan.table, names, recordset::DoubleQuoteName);
+  const std::string sql = dialect::ServerDialect::Sqlite().InsertText(plan.table, names);
   sqlite3_stmt* raw = nullptr;
   const int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
   if (rc != SQLITE_OK) {
