@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <csignal>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -107,14 +108,16 @@ std::string Describe(const ImportSummary& summary, const testkit::Lines& message
             std::to_string(r.rows_refused) + " " + std::to_string(r.fields_unassigned) + " " +
             std::to_string(r.deleted_skipped) + " " + std::to_string(r.undecodable_fields) + " " +
             std::to_string(r.header_rows) + " " + std::to_string(r.rows_in_file) + " " +
-            (r.rows_unknown ? "unknown " : "") + r.stopped_by.ToString() + "\n";
+            (r.rows_unknown ? "unknown " : "") + (r.interrupted ? "interrupted " : "") +
+            r.stopped_by.ToString() + "\n";
   }
-  text += "lost " + std::to_string(summary.rows_lost) + " rows, " +
-          std::to_string(summary.fields_lost) + " fields, " +
-          std::to_string(summary.skipped_failures) + " failures, " +
-          std::to_string(summary.unlisted_failures) + " unlisted; stopped " +
-          summary.stopped_by.ToString() + " at " + summary.stopped_at + "; keys " +
-          summary.keys.ToString() + "\n";
+  text +=
+      "lost " + std::to_string(summary.rows_lost) + " rows, " +
+      std::to_string(summary.fields_lost) + " fields, " + std::to_string(summary.skipped_failures) +
+      " failures, " + std::to_string(summary.unlisted_failures) + " unlisted; stopped " +
+      summary.stopped_by.ToString() + " at " + summary.stopped_at + "; keys " +
+      summary.keys.ToString() + "; interrupted " + std::to_string(summary.interrupted) + " at " +
+      summary.interrupted_at + " after " + std::to_string(summary.interrupted_after_row) + "\n";
   for (const std::string& message : messages) text += message + "\n";
   return text;
 }
@@ -138,6 +141,22 @@ void SpoilNumbers(const fs::path& table) {
     file.write("12AB", 4);
   }
 }
+
+// Asks for a stop when the copy of `table` has read `rows` rows, as the command line does on
+// SIGINT.
+class StopAtRow : public ImportObserver {
+ public:
+  StopAtRow(std::string table, std::uint64_t rows) : table_(std::move(table)), rows_(rows) {}
+  void RowsDone(std::string_view table, std::uint64_t rows, std::uint64_t) override {
+    if (table == table_ && rows == rows_) stop.Request(SIGINT);
+  }
+  void TableDone(const TableReport&) override {}
+  StopRequest stop;
+
+ private:
+  const std::string table_;
+  const std::uint64_t rows_;
+};
 
 class BackgroundSavesTest : public ::testing::Test {
  protected:
@@ -164,7 +183,8 @@ class BackgroundSavesTest : public ::testing::Test {
 
     const std::shared_ptr<void> kept = prepare(folder);
     testkit::RecordingOperator op;
-    const ImportSummary summary = folder.Import(op);
+    const ImportSummary summary =
+        stop_ ? folder.Import(op, nullptr, "", stop_.get(), &stop_->stop) : folder.Import(op);
     SetStorageFaults({});
     summary_ = summary;
     Outcome outcome;
@@ -180,6 +200,7 @@ class BackgroundSavesTest : public ::testing::Test {
   void ExpectTheSameBothWays(
       const std::function<std::shared_ptr<void>(testkit::ProgramFolder&)>& prepare) {
     const Outcome at_once = Import(false, prepare);
+    if (stop_) stop_ = std::make_unique<StopAtRow>(stop_table_, stop_rows_);
     const Outcome background = Import(true, prepare);
     EXPECT_EQ(background.summary, at_once.summary);
     // Compared whole, shown where they part: a database or a log is large.
@@ -196,6 +217,16 @@ class BackgroundSavesTest : public ::testing::Test {
     log_bytes_ = background.personnel_rpt.size();
   }
 
+  // Asks for a stop after stop_rows_ rows of stop_table_, both ways.
+  void StopAt(std::string table, std::uint64_t rows) {
+    stop_table_ = std::move(table);
+    stop_rows_ = rows;
+    stop_ = std::make_unique<StopAtRow>(stop_table_, stop_rows_);
+  }
+
+  std::unique_ptr<StopAtRow> stop_;
+  std::string stop_table_;
+  std::uint64_t stop_rows_ = 0;
   ImportSummary summary_;
   TableReport personnel_;
   std::size_t log_bytes_ = 0;
@@ -245,6 +276,21 @@ TEST_F(BackgroundSavesTest, AReaderHoldingTheDatabaseLosesTheSameGroups) {
   });
   EXPECT_EQ(personnel_.rows_saved, 0u);
   EXPECT_FALSE(summary_.stopped());
+}
+
+// A stop asked for while rows are converted and queued but not yet saved (some of them refused
+// by the engine when their turn comes): they are saved or listed, and committed, as when each row
+// is saved before the next is read.
+TEST_F(BackgroundSavesTest, AStopWithRowsInFlightSavesOrListsThemAll) {
+  StopAt("personnel", 2048);
+  ExpectTheSameBothWays(RefuseSomeRowsWhenSaved);
+  EXPECT_TRUE(summary_.interrupted);
+  EXPECT_EQ(summary_.interrupted_at, "personnel");
+  EXPECT_EQ(summary_.interrupted_after_row, 2048u);
+  EXPECT_TRUE(personnel_.interrupted);
+  EXPECT_EQ(personnel_.rows_read, 2048u);
+  EXPECT_GT(personnel_.rows_refused, 10u);
+  EXPECT_EQ(personnel_.rows_saved + personnel_.rows_refused, personnel_.rows_read);
 }
 
 }  // namespace
