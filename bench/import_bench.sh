@@ -42,17 +42,20 @@ timer=$!
 copy_peak=NaN
 while IFS= read -r line; do
   echo "$line" >>"$work/import.err"
-  if [[ $line == personnel:* ]]; then
+  # The progress lines of the copy ("personnel: N of M rows, ...") come before its last line.
+  if [[ $line == "personnel: "*" rows copied"* ]]; then
     import_pid=$(pgrep -P "$timer" zuna-transfer || true)
     [ -n "$import_pid" ] && copy_peak=$(awk '/^VmHWM/ {print $2}' "/proc/$import_pid/status")
   fi
 done <"$work/progress"
 wait "$timer" || [ $? -eq 3 ]
 ours=$(seconds "$t0" "$(now)")
-personnel_line=$(grep '^personnel: ' "$work/import.err")
-saved=$(echo "$personnel_line" | sed 's/^personnel: \([0-9]*\) rows.*/\1/')
-per_second=$(echo "$personnel_line" | sed 's/.*copied, \([0-9]*\) rows\/s.*/\1/')
-copy=$(echo "$saved / $per_second" | bc -l)
+personnel_line=$(grep '^personnel: [0-9]* rows copied' "$work/import.err")
+saved=$(echo "$personnel_line" | sed 's/^personnel: \([0-9]*\) rows copied.*/\1/')
+per_second=$(echo "$personnel_line" | sed 's/.* \([0-9]*\) rows\/s.*/\1/')
+refused=$(echo "$personnel_line" | sed -n 's/.* \([0-9]*\) refused.*/\1/p')
+# The rate counts the rows read, refused ones included.
+copy=$(echo "($saved + ${refused:-0}) / $per_second" | bc -l)
 mb() { printf '%.1f MB' "$(echo "$1 / 1024" | bc -l)"; }
 
 echo "personnel rows: $rows  ($personnel_line)"
