@@ -16,9 +16,10 @@ class ImportObserver {
  public:
   virtual ~ImportObserver() = default;
 
-  // `rows` of `table` have been handled (saved, refused or counted lost) out of the
-  // `header_rows` its header announces. Called with 0 when the table's rows start, then every
-  // kRowsPerProgressCall rows; the table's last count comes with TableDone.
+  // `rows` of `table` have been handled (saved, refused or counted lost, or handed to a target
+  // that saves them on a thread of its own) out of the `header_rows` its header announces. Called
+  // with 0 when the table's rows start, then every kRowsPerProgressCall rows; the table's last
+  // count comes with TableDone.
   virtual void RowsDone(std::string_view /*table*/, std::uint64_t /*rows*/,
                         std::uint64_t /*header_rows*/) {}
 

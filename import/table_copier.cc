@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/connection_texts.h"
 #include "import/anomaly_logs.h"
 #include "import/field_rules.h"
+#include "import/pending_rows.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/dbf/table_reader.h"
 #include "platform/operator/operator.h"
@@ -18,6 +20,10 @@
 
 namespace zuna::transfer {
 namespace {
+
+// On a target that saves in the background, the rows whose saves have ended are settled (their
+// outcomes counted and logged) after this many rows.
+constexpr std::uint64_t kSettleEvery = 256;
 
 // One field operation with the column positions on both sides, resolved once per table: the
 // names cannot change while a table is copied.
@@ -40,13 +46,36 @@ class Copier {
   void RowLoop(const std::vector<BoundOperation>& operations);
   // The one place where the row loop yields: true when a stop was requested, so the loop ends
   // before the next row; every kRowsPerProgressCall rows it tells the observer how far it got.
+  // On a target that saves in the background, the rows whose saves have ended are settled here.
   bool StopBeforeNextRow();
   void ReportRowsDone() const;
+  // Takes the outcomes of the rows the target saved in the background; with `wait`, of all.
+  void SettleSaves(bool wait);
+  // A row's save ended with `status` (Ok: saved).
+  void RowEnded(std::uint64_t row, const Status& status);
+  // True when `row` comes after the row whose save found the storage failing.
+  bool AfterStop(std::uint64_t row) const {
+    return !report_.stopped_by.ok() && row > stopped_at_row_;
+  }
   void CountLateRefusals();
   // Ends the saving at `row` when `status` is a failure of the database's storage.
   void StopOnStorageFailure(const Status& status, std::uint64_t row);
   void CountRowsAfterStop();
-  void Assign(const BoundOperation& bound, std::uint64_t row);
+  // Assigns the row's fields and saves it: through the appender when the table has one, else
+  // with AddNew, SetBorrowed and UpdateTagged. Returns what the save returned.
+  Status SaveRow(const std::vector<BoundOperation>& operations, std::uint64_t row);
+  // A field operation's outcome for the current row: the value to assign (the source's, or one
+  // made in the operation's scratch value), and whether it writes an anomaly-log line.
+  struct Resolved {
+    const Value* source = nullptr;
+    const Value* assigned = nullptr;  // null: nothing to assign
+    bool log = false;
+  };
+  // Reads the operation's source value and applies its rule. A value that cannot be read is a
+  // lost field.
+  Resolved Resolve(const BoundOperation& bound, std::span<const Value> row_values,
+                   std::uint64_t row, Value& scratch);
+  void FieldLost(const FieldOperation& op, std::uint64_t row, const Status& status);
   void WriteLogLine(const FieldOperation& op, const Value& value, std::uint64_t row);
   std::string SourceText(int index);
   void Skip(std::string_view step, const Status& status) {
@@ -63,7 +92,19 @@ class Copier {
   std::uint64_t stopped_at_row_ = 0;
   std::uint64_t rows_after_stop_ = 0;
   std::vector<int> log_columns_;  // the source columns a log line is made of
-  Value scratch_;
+  std::vector<Value> scratch_;    // one per field operation, lent to the target until saved
+  // The thin path of a table whose assigned columns are the same for every row: the appender,
+  // the place of each operation's value in a row (-1: not appended), and the row's values.
+  std::unique_ptr<recordset::RowAppender> appender_;
+  std::vector<int> slots_;
+  std::vector<const Value*> row_values_;
+  bool background_ = false;  // the target saves on a thread of its own
+  PendingRows pending_;
+  const PendingRows::Outcome row_ended_ = [this](std::uint64_t row, const Status& status) {
+    RowEnded(row, status);
+  };
+  std::vector<recordset::LateRefusal> save_refusals_;
+  std::uint64_t rows_since_settle_ = 0;
   std::uint64_t header_rows_ = 0;       // what the source's header announces, for progress
   std::uint64_t rows_to_progress_ = 0;  // rows until the next RowsDone
 };
@@ -83,6 +124,7 @@ void Copier::Run() {
   } else if (auto target = context_.sources.OpenRecordset(entry_.select_text, core::kPayConnection);
              target.ok()) {
     target_ = std::move(target).value();
+    background_ = target_->SaveInBackground();
   } else {
     target_failure_ = target.status().WithContext("the target did not open");
     if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
@@ -166,27 +208,36 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   std::uint64_t rows_without_target = 0;
   const std::uint64_t first_row = report_.rows_read;
   const std::uint64_t stopped_before = rows_after_stop_;
+  scratch_.resize(operations.size());
+  // The operations that assign a column (both sides have it) are appended row after row.
+  std::vector<int> columns;
+  slots_.assign(operations.size(), -1);
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    if (operations[i].source < 0 || operations[i].target < 0) continue;
+    slots_[i] = static_cast<int>(columns.size());
+    columns.push_back(operations[i].target);
+  }
+  appender_ = target_ ? target_->AppenderFor(columns) : nullptr;
+  row_values_.assign(columns.size(), nullptr);
   while (!source_->Eof() && !StopBeforeNextRow()) {
     const std::uint64_t row = ++report_.rows_read;
     if (!target_) {
       ++rows_without_target;
     } else if (!report_.stopped_by.ok()) {
       ++rows_after_stop_;
-    } else if (Status added = target_->AddNew(); !added.ok()) {
-      context_.skips.RowLost(entry_.table, row, added);
-      ++report_.rows_refused;
+    } else if (Status saved = SaveRow(operations, row); saved.ok() && background_) {
+      pending_.Saving(row);
     } else {
-      for (const BoundOperation& bound : operations) Assign(bound, row);
-      if (Status saved = target_->UpdateTagged(row); saved.ok()) {
-        ++report_.rows_saved;
-      } else {
-        context_.skips.RowLost(entry_.table, row, saved);
-        ++report_.rows_refused;
-        StopOnStorageFailure(saved, row);
-      }
+      pending_.Ended(row, std::move(saved), row_ended_);
     }
-    if (Status moved = source_->MoveNext(); !moved.ok()) Skip("read source", moved);
+    if (Status moved = source_->MoveNext(); !moved.ok()) {
+      pending_.Run([this, moved] { Skip("read source", moved); });
+    }
   }
+  appender_.reset();
+  // Every row handed over is saved or refused before the table's own lines follow; after a stop
+  // request too: the rows in flight are settled here and committed when the target closes.
+  SettleSaves(/*wait=*/true);
   if (rows_without_target > 0) {
     report_.rows_refused += rows_without_target;
     context_.skips.RowsLost(
@@ -207,7 +258,10 @@ void Copier::RowLoop(const std::vector<BoundOperation>& operations) {
   }
 }
 
+// Every row before this boundary has been read, assigned and handed to the target. The rows
+// whose saves have ended meanwhile are settled here, so their lines reach the logs in order.
 bool Copier::StopBeforeNextRow() {
+  if (background_ && ++rows_since_settle_ >= kSettleEvery) SettleSaves(/*wait=*/false);
   if (--rows_to_progress_ == 0) {
     rows_to_progress_ = kRowsPerProgressCall;
     ReportRowsDone();
@@ -219,6 +273,27 @@ bool Copier::StopBeforeNextRow() {
 
 void Copier::ReportRowsDone() const {
   if (context_.observer) context_.observer->RowsDone(entry_.table, report_.rows_read, header_rows_);
+}
+
+void Copier::SettleSaves(bool wait) {
+  if (!background_) return;
+  rows_since_settle_ = 0;
+  save_refusals_.clear();
+  const std::uint64_t settled = target_->TakeSaveRefusals(save_refusals_, wait);
+  pending_.Settle(settled, save_refusals_, row_ended_);
+}
+
+void Copier::RowEnded(std::uint64_t row, const Status& status) {
+  if (AfterStop(row)) {
+    // Read and handed over before the stop was known; never tried, as after a stop.
+    ++rows_after_stop_;
+  } else if (status.ok()) {
+    ++report_.rows_saved;
+  } else {
+    context_.skips.RowLost(entry_.table, row, status);
+    ++report_.rows_refused;
+    StopOnStorageFailure(status, row);
+  }
 }
 
 void Copier::StopOnStorageFailure(const Status& status, std::uint64_t row) {
@@ -250,27 +325,62 @@ void Copier::CountLateRefusals() {
   }
 }
 
-void Copier::Assign(const BoundOperation& bound, std::uint64_t row) {
-  const FieldOperation& op = *bound.op;
-  const auto lost = [&](const Status& status) {
+Status Copier::SaveRow(const std::vector<BoundOperation>& operations, std::uint64_t row) {
+  if (!appender_) RETURN_IF_ERROR(target_->AddNew());
+  // Where the source holds its row as values, they are read without a call per field.
+  const std::span<const Value> row_values = source_->RowValues();
+  bool complete = true;
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    const BoundOperation& bound = operations[i];
+    const Resolved resolved = Resolve(bound, row_values, row, scratch_[i]);
+    if (appender_ && slots_[i] >= 0) {
+      row_values_[static_cast<std::size_t>(slots_[i])] = resolved.assigned;
+      complete = complete && resolved.assigned != nullptr;
+    } else if (resolved.assigned != nullptr && bound.target >= 0) {
+      if (Status set = target_->SetBorrowed(bound.target, *resolved.assigned); !set.ok()) {
+        FieldLost(*bound.op, row, set);
+      }
+    }
+    if (resolved.log) WriteLogLine(*bound.op, *resolved.source, row);
+  }
+  if (!appender_) return target_->UpdateTagged(row);
+  if (complete) return appender_->Append(row, row_values_);
+  // A lost field leaves its column to the table's default: this row names fewer columns.
+  RETURN_IF_ERROR(target_->AddNew());
+  for (std::size_t i = 0; i < operations.size(); ++i) {
+    const int slot = slots_[i];
+    if (slot < 0 || row_values_[static_cast<std::size_t>(slot)] == nullptr) continue;
+    const Value& value = *row_values_[static_cast<std::size_t>(slot)];
+    if (Status set = target_->SetBorrowed(operations[i].target, value); !set.ok()) {
+      FieldLost(*operations[i].op, row, set);
+    }
+  }
+  return target_->UpdateTagged(row);
+}
+
+void Copier::FieldLost(const FieldOperation& op, std::uint64_t row, const Status& status) {
+  pending_.Run([this, row, &op, status] {
+    if (AfterStop(row)) return;  // a row after a stop was never tried
     ++report_.fields_unassigned;
     context_.skips.FieldLost(entry_.table, row, op.field, status);
-  };
-  if (bound.source < 0) return;  // counted once for the table after the row loop
-  auto read = source_->Field(bound.source);
-  if (!read.ok()) return lost(read.status());
-  const Value& value = **read;
-  const RuleOutcome outcome = ApplyFieldRule(op, value, scratch_);
-  const Value* assigned = outcome.assigned;
-  const bool log = outcome.log;
-  if (bound.target < 0) {
-    // Counted once for the table after the row loop.
-  } else if (Status set = assigned == &value ? target_->SetBorrowed(bound.target, value)
-                                             : target_->Set(bound.target, *assigned);
-             !set.ok()) {
-    lost(set);
+  });
+}
+
+Copier::Resolved Copier::Resolve(const BoundOperation& bound, std::span<const Value> row_values,
+                                 std::uint64_t row, Value& scratch) {
+  const FieldOperation& op = *bound.op;
+  if (bound.source < 0) return {};  // counted once for the table after the row loop
+  const Value* read = nullptr;
+  if (!row_values.empty()) {
+    read = &row_values[static_cast<std::size_t>(bound.source)];
+  } else if (auto field = source_->Field(bound.source); field.ok()) {
+    read = *field;
+  } else {
+    FieldLost(op, row, field.status());
+    return {};
   }
-  if (log) WriteLogLine(op, value, row);
+  const RuleOutcome outcome = ApplyFieldRule(op, *read, scratch);
+  return {read, outcome.assigned, outcome.log};
 }
 
 std::string Copier::SourceText(int index) {
@@ -286,10 +396,13 @@ void Copier::WriteLogLine(const FieldOperation& op, const Value& value, std::uin
           ? PersonnelLogLine(SourceText(p[0]), SourceText(p[1]), op.field, value.ToText())
           : PaybillLogLine(SourceText(p[0]), SourceText(p[1]), SourceText(p[2]), SourceText(p[3]),
                            op.field, value.ToText());
-  if (Status written = context_.log.WriteLine(line); !written.ok()) {
-    context_.skips.StepFailed(entry_.table, context_.log.name(),
-                              written.WithContext("row " + std::to_string(row)));
-  }
+  pending_.Run([this, row, line] {
+    if (AfterStop(row)) return;
+    if (Status written = context_.log.WriteLine(line); !written.ok()) {
+      context_.skips.StepFailed(entry_.table, context_.log.name(),
+                                written.WithContext("row " + std::to_string(row)));
+    }
+  });
 }
 
 }  // namespace

@@ -52,6 +52,12 @@ results=bench/RESULTS.md
   echo '```'
   bench/verify_bench.sh "$bin" 1000000
   echo '```'
+  echo
+  echo "## import_memory"
+  echo
+  echo '```'
+  bench/import_memory.sh "$bin" 1000000 3000000 2>/dev/null
+  echo '```'
 } | tee "$results.new"
 mv "$results.new" "$results"
 echo "written: $results" >&2

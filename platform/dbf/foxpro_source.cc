@@ -69,6 +69,10 @@ class TableRecordset final : public ReadOnlyRecordset {
     }
     return &row_[static_cast<std::size_t>(index)];
   }
+  std::span<const Value> RowValues() const override {
+    if (!reader_ || eof_ || !reader_->field_errors().empty()) return {};
+    return row_;
+  }
   Status Close() override {
     if (!reader_) return ObjectClosed();
     statistics_ = reader_->statistics();

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -47,6 +49,20 @@ struct LateRefusal {
   Status status;
 };
 
+// Adds rows whose assigned columns are the same for every row, found once: what AddNew, a
+// SetBorrowed for each column and UpdateTagged do, without a call per field.
+class RowAppender {
+ public:
+  RowAppender() = default;
+  RowAppender(const RowAppender&) = delete;
+  RowAppender& operator=(const RowAppender&) = delete;
+  virtual ~RowAppender() = default;
+
+  // Adds a row with *values[i] in the appender's column i, each value lent until the call
+  // returns; returns what UpdateTagged(tag) returns.
+  virtual Status Append(std::uint64_t tag, std::span<const Value* const> values) = 0;
+};
+
 // A recordset opened on a data source: rows of named fields, a current position, and (on a
 // target) a new row being built. One recordset is used by one command at a time. Every failure
 // comes back as a Status with a number and a description; nothing is swallowed here.
@@ -89,9 +105,40 @@ class Recordset {
   }
   virtual std::vector<LateRefusal> TakeLateRefusals() { return {}; }
 
+  // Asks the target to save the rows of the following UpdateTagged calls on a thread of its own,
+  // so that the caller reads and prepares the next rows meanwhile. From then on UpdateTagged
+  // only converts and queues its row and returns Ok; the row's own outcome (what UpdateTagged
+  // returns on a target that saves at once) comes from TakeSaveRefusals, in the order of the
+  // rows. Returns false, and nothing changes, on a target that saves at once.
+  virtual bool SaveInBackground() { return false; }
+
+  // After SaveInBackground: appends the refusals of the rows whose saves ended since the last
+  // call, in order, each with its tag and the status UpdateTagged would have returned, and
+  // returns the tag of the last row whose save has ended (every earlier one has ended too).
+  // With `wait`, first waits until every row given to UpdateTagged has been saved or refused.
+  // A refusal of kind kStorage ends the saving: the rows after it are neither saved nor listed.
+  virtual std::uint64_t TakeSaveRefusals(std::vector<LateRefusal>& refusals, bool wait) {
+    (void)refusals;
+    (void)wait;
+    return 0;
+  }
+
   // Like Set, but `value` is only referred to: the caller keeps it alive and unchanged until
   // Update or AddNew. Spares a copy per field on the import's hot path.
   virtual Status SetBorrowed(int index, const Value& value) { return Set(index, value); }
+
+  // An appender of rows whose values go into the columns at `columns`, in that order; null when
+  // the recordset has none for them (rows are then added with AddNew, Set and UpdateTagged). It
+  // is used while the recordset is open and must not outlive it.
+  virtual std::unique_ptr<RowAppender> AppenderFor(std::span<const int> columns) {
+    (void)columns;
+    return nullptr;
+  }
+
+  // The current row's values in column order, where the recordset holds them so and every one
+  // of them could be read: Field() for a caller that reads each column of each row, without a
+  // call per field. Empty otherwise; Field() then says which value failed.
+  virtual std::span<const Value> RowValues() const { return {}; }
 
   // Releases the rows and the connection; further calls fail with ObjectClosed.
   virtual Status Close() = 0;

@@ -72,6 +72,24 @@ class Connection {
 
   // The rows refused after their Insert returned Ok, since the last call.
   virtual std::vector<recordset::LateRefusal> TakeLateRefusals() { return {}; }
+
+  // Asks the connection to save the rows of the following Inserts on a thread of its own while
+  // the caller reads and converts the next ones. From then on Insert converts its row, queues
+  // it and returns Ok; the row's own outcome (what Insert returns when it saves at once) comes
+  // from TakeSaveRefusals, in the order of the rows. Returns false, and nothing changes, when
+  // the connection saves at once.
+  virtual bool StartBackgroundSaves() { return false; }
+
+  // After StartBackgroundSaves: appends the refusals of the rows whose saves ended since the
+  // last call, in order, each with its tag and its own refusal, and returns the tag of the last
+  // row whose save has ended (every earlier one has ended too). With `wait`, first waits until
+  // every row given to Insert has been saved or refused. A refusal of kind kStorage ends the
+  // saving: the rows queued after it are neither saved nor listed.
+  virtual std::uint64_t TakeSaveRefusals(std::vector<recordset::LateRefusal>& refusals, bool wait) {
+    (void)refusals;
+    (void)wait;
+    return 0;
+  }
 };
 
 }  // namespace zuna::sql

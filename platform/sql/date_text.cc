@@ -73,38 +73,56 @@ bool ParseDateText(std::string_view text, CivilDate& date, CivilTime& time) {
 
 namespace {
 
-// Writes `value` as exactly `width` digits ending just before `end`.
-void PutDigits(char* end, int value, int width) {
-  for (int i = 0; i < width; ++i) {
-    *--end = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
+// "00" to "99": a date is written two digits at a time, without dividing for each digit.
+constexpr char kTwoDigits[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the last two digits of `value` at `at`.
+void PutTwo(char* at, int value) {
+  const char* digits = kTwoDigits + 2 * (static_cast<unsigned>(value) % 100);
+  at[0] = digits[0];
+  at[1] = digits[1];
+}
+
+// yyyy-mm-dd at `at`; a year beyond four digits keeps its last four, as the stored form has
+// room for four.
+void PutDate(char* at, const CivilDate& date) {
+  const int year = static_cast<int>(static_cast<unsigned>(date.year) % 10000);
+  PutTwo(at, year / 100);
+  PutTwo(at + 2, year);
+  at[4] = '-';
+  PutTwo(at + 5, date.month);
+  at[7] = '-';
+  PutTwo(at + 8, date.day);
 }
 
 }  // namespace
 
 void AppendStoredDate(std::string& out, const CivilDate& date) {
-  char text[10] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0'};
-  PutDigits(text + 4, date.year, 4);
-  PutDigits(text + 7, date.month, 2);
-  PutDigits(text + 10, date.day, 2);
+  char text[10];
+  PutDate(text, date);
   out.append(text, sizeof text);
 }
 
 void AppendStoredDateTime(std::string& out, const CivilDate& date, const CivilTime& time) {
-  char text[23] = {'0', '0', '0', '0', '-', '0', '0', '-', '0', '0', ' ', '0',
-                   '0', ':', '0', '0', ':', '0', '0', '.', '0', '0', '0'};
-  PutDigits(text + 4, date.year, 4);
-  PutDigits(text + 7, date.month, 2);
-  PutDigits(text + 10, date.day, 2);
-  PutDigits(text + 13, time.hour, 2);
-  PutDigits(text + 16, time.minute, 2);
-  PutDigits(text + 19, time.second, 2);
+  char text[23];
+  PutDate(text, date);
+  text[10] = ' ';
+  PutTwo(text + 11, time.hour);
+  text[13] = ':';
+  PutTwo(text + 14, time.minute);
+  text[16] = ':';
+  PutTwo(text + 17, time.second);
   if (time.millisecond == 0) {
     out.append(text, 19);
     return;
   }
-  PutDigits(text + 23, time.millisecond, 3);
+  text[19] = '.';
+  const int ms = static_cast<int>(static_cast<unsigned>(time.millisecond) % 1000);
+  text[20] = static_cast<char>('0' + ms / 100);
+  PutTwo(text + 21, ms);
   out.append(text, sizeof text);
 }
 

@@ -13,6 +13,10 @@
 namespace zuna::sql {
 namespace {
 
+// An appender given as many values as it has columns is a caller's bug; ADO's number for a
+// wrong argument.
+constexpr long kErrAppendedValues = 3001;
+
 using recordset::ItemNotFound;
 using recordset::LateRefusal;
 using recordset::NoCurrentRecord;
@@ -21,6 +25,7 @@ using recordset::ObjectClosed;
 using recordset::ParseSimpleSelect;
 using recordset::ReadOnlyRecordset;
 using recordset::Recordset;
+using recordset::RowAppender;
 using recordset::SimpleSelect;
 
 // Column lookup by name without case, as SQL Server compares names; no allocation per lookup.
@@ -236,6 +241,22 @@ class TableRecordset final : public ReadingRecordset {
     }
     return connection_->Insert(table_, columns_, assigned_, values_, tag);
   }
+  std::unique_ptr<RowAppender> AppenderFor(std::span<const int> columns) override;
+  // Adds a row with *values[i] in column columns[i]: what the appender does.
+  Status AppendRow(std::uint64_t tag, const std::vector<int>& columns,
+                   std::span<const Value* const> values) {
+    if (closed_) return ObjectClosed();
+    adding_ = false;  // a row begun with AddNew and not saved is dropped, as by the next AddNew
+    values_.resize(columns_.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      values_[static_cast<std::size_t>(columns[i])] = values[i];
+    }
+    return connection_->Insert(table_, columns_, columns, values_, tag);
+  }
+  bool SaveInBackground() override { return !closed_ && connection_->StartBackgroundSaves(); }
+  std::uint64_t TakeSaveRefusals(std::vector<LateRefusal>& refusals, bool wait) override {
+    return closed_ ? 0 : connection_->TakeSaveRefusals(refusals, wait);
+  }
   std::vector<LateRefusal> TakeLateRefusals() override {
     std::vector<LateRefusal> late = std::exchange(late_, {});
     if (connection_) {
@@ -263,6 +284,37 @@ class TableRecordset final : public ReadingRecordset {
   std::vector<int> assigned_;
   std::vector<const Value*> values_;
 };
+
+// The columns of a table's rows, found once for all rows.
+class TableAppender final : public RowAppender {
+ public:
+  TableAppender(TableRecordset& table, std::vector<int> columns)
+      : table_(table), columns_(std::move(columns)) {}
+  Status Append(std::uint64_t tag, std::span<const Value* const> values) override {
+    if (values.size() != columns_.size()) {
+      return Status(ErrorKind::kInvalidArgument, kErrAppendedValues,
+                    "a row of " + std::to_string(values.size()) + " values for " +
+                        std::to_string(columns_.size()) + " columns");
+    }
+    return table_.AppendRow(tag, columns_, values);
+  }
+
+ private:
+  TableRecordset& table_;
+  const std::vector<int> columns_;
+};
+
+std::unique_ptr<RowAppender> TableRecordset::AppenderFor(std::span<const int> columns) {
+  // Each column once: an insert that names one twice is refused by every engine.
+  std::vector<char> seen(columns_.size(), 0);
+  for (const int column : columns) {
+    if (closed_ || column < 0 || column >= FieldCount() || seen[static_cast<std::size_t>(column)]) {
+      return nullptr;
+    }
+    seen[static_cast<std::size_t>(column)] = 1;
+  }
+  return std::make_unique<TableAppender>(*this, std::vector<int>(columns.begin(), columns.end()));
+}
 
 // What opening an update statement leaves: no rows, nothing to read.
 class ExecutedRecordset final : public ReadOnlyRecordset {

@@ -1,5 +1,7 @@
 // The import when the database cannot keep what it is given: a full disk under it, a reader
-// holding it. Every source row ends in the table or in import_errors, and the counts say which.
+// holding it. Every source row ends in the table or in import_errors, and the counts say which;
+// whether each row is saved before the next is read or the rows are saved on a thread of their
+// own while the next are read.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +25,8 @@ using RowSet = std::set<std::uint64_t>;
 constexpr long kBusy = 5;
 constexpr long kFull = 13;
 
-class ImportStorageTest : public ::testing::Test {
+// The parameter: the target saves in the background.
+class ImportStorageTest : public ::testing::TestWithParam<bool> {
  protected:
   void SetUp() override { folder_.CreateDatabase(); }
   void TearDown() override { SetStorageFaults({}); }
@@ -43,6 +46,7 @@ class ImportStorageTest : public ::testing::Test {
     options.max_commit_delay = std::chrono::hours(1);
     options.busy_timeout = busy_timeout;
     options.commit_attempts = 2;
+    options.background_saves = GetParam();
     folder_.sources().set_sqlite_options(options);
   }
 
@@ -103,7 +107,7 @@ class ImportStorageTest : public ::testing::Test {
   testkit::RecordingOperator op_;
 };
 
-TEST_F(ImportStorageTest, AFullDiskStopsTheImportWithEveryRowAccountedFor) {
+TEST_P(ImportStorageTest, AFullDiskStopsTheImportWithEveryRowAccountedFor) {
   constexpr int kRows = 3000;
   Department(kRows);
   DbfBuilder()
@@ -163,7 +167,7 @@ TEST_F(ImportStorageTest, AFullDiskStopsTheImportWithEveryRowAccountedFor) {
   }
 }
 
-TEST_F(ImportStorageTest, AReaderHoldingTheDatabaseLosesItsGroupsButNeverClaimsThemSaved) {
+TEST_P(ImportStorageTest, AReaderHoldingTheDatabaseLosesItsGroupsButNeverClaimsThemSaved) {
   // Groups of 50: rows 1-50 and 51-100 are given up when their COMMIT is, rows 101-120 when the
   // table is closed. Each is listed under its source row; the next group starts afresh.
   Department(120);
@@ -183,6 +187,11 @@ TEST_F(ImportStorageTest, AReaderHoldingTheDatabaseLosesItsGroupsButNeverClaimsT
   EXPECT_EQ(Arrived(), RowSet{});
   EXPECT_TRUE(HasLine("department\t0\tclose target\t5\t"));
 }
+
+INSTANTIATE_TEST_SUITE_P(SavePaths, ImportStorageTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& path) {
+                           return path.param ? "Background" : "AtOnce";
+                         });
 
 }  // namespace
 }  // namespace zuna

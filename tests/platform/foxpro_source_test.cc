@@ -137,6 +137,29 @@ TEST_F(FoxProSourceTest, AValueThatCannotBeDecodedIsThatFieldsFailureWithItsStor
   EXPECT_EQ((*rs->Field(1))->ToText(), "2024");
 }
 
+TEST_F(FoxProSourceTest, RowValuesAreTheFieldsOfARowThatReadWhole) {
+  DbfBuilder()
+      .Field("PAY_MON", 'N', 2)
+      .Field("PAY_YEAR", 'N', 4)
+      .Row({" 3", "2023"})
+      .Row({" 4", "12AB"})
+      .Write(folder_ / "paybill.dbf");
+  auto rs = Open("select * from paybill");
+  ASSERT_TRUE(rs);
+  const std::span<const Value> whole = rs->RowValues();
+  ASSERT_EQ(whole.size(), 2u);
+  EXPECT_EQ(whole[0], **rs->Field(0));
+  EXPECT_EQ(whole[1].ToText(), "2023");
+  // A row with a value that cannot be read has none: Field() tells which failed.
+  ASSERT_TRUE(rs->MoveNext().ok());
+  EXPECT_TRUE(rs->RowValues().empty());
+  EXPECT_FALSE(rs->Field(1).ok());
+  ASSERT_TRUE(rs->MoveNext().ok());
+  EXPECT_TRUE(rs->RowValues().empty());  // at the end
+  ASSERT_TRUE(rs->Close().ok());
+  EXPECT_TRUE(rs->RowValues().empty());
+}
+
 TEST_F(FoxProSourceTest, AFolderAPipeOrALinkNamedLikeATableIsFoundAndRefused) {
   namespace fs = std::filesystem;
   fs::create_directory(folder_ / "Folder.DBF");

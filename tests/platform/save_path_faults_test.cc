@@ -198,6 +198,75 @@ TEST_F(SavePathFaultsTest, AnIoErrorLosesTheOpenGroupAndLeavesTheFileConsistent)
   }
 }
 
+// The same saves on a thread of their own: every save only queues its row, each row's own
+// outcome comes back in its place, and groups are lost exactly as when rows are saved at once.
+TEST_F(SavePathFaultsTest, InTheBackgroundACommitBlockedByAReaderLosesTheSameGroups) {
+  auto writer = Writer(10);
+  ASSERT_TRUE(writer->StartBackgroundSaves());
+  auto reader = Reader();
+  for (std::uint64_t n = 1; n <= 25; ++n) ASSERT_TRUE(Save(*writer, n).ok());
+  std::vector<LateRefusal> own;
+  EXPECT_EQ(writer->TakeSaveRefusals(own, /*wait=*/true), 25u);
+  EXPECT_EQ(TagsOf(own, kBusy), (Tags{10, 20}));
+  ASSERT_TRUE(reader->Execute("COMMIT").ok());
+  ASSERT_TRUE(writer->Flush().ok());
+  Tags lost = Range(1, 9);
+  for (std::uint64_t n = 11; n <= 19; ++n) lost.push_back(n);
+  EXPECT_EQ(TagsOf(writer->TakeLateRefusals(), kBusy), lost);
+  EXPECT_EQ(Saved(), Range(21, 25));
+}
+
+TEST_F(SavePathFaultsTest, InTheBackgroundAFullDiskStopsAtTheSameRowAndNothingAfterIsSaved) {
+  for (const std::uint64_t room : {80'000, 120'000, 200'000}) {
+    SCOPED_TRACE(room);
+    const StorageFaults faults{StorageFaults::Kind::kDiskFull, room};
+    const Failure at_once = SaveUntilFailure(faults, 40);
+    ASSERT_EQ(at_once.status.number() & 0xff, kFull) << at_once.status.ToString();
+
+    SetStorageFaults({});
+    ASSERT_TRUE(Writer(1)->Execute("DELETE FROM t; VACUUM;").ok());
+    SetStorageFaults(faults);
+    {
+      auto writer = Writer(40);
+      ASSERT_TRUE(writer->StartBackgroundSaves());
+      // Well past the failing row, as a reader that is ahead hands them in.
+      for (std::uint64_t n = 1; n <= at_once.row + 300; ++n) ASSERT_TRUE(Save(*writer, n).ok());
+      std::vector<LateRefusal> own;
+      EXPECT_EQ(writer->TakeSaveRefusals(own, /*wait=*/true), at_once.row + 300);
+      ASSERT_EQ(own.size(), 1u);
+      EXPECT_EQ(own[0].tag, at_once.row);
+      EXPECT_EQ(own[0].status, at_once.status);
+      EXPECT_EQ(TagsOf(writer->TakeLateRefusals(), kFull), at_once.lost);
+    }
+    const std::uint64_t group_start = (at_once.row - 1) / 40 * 40 + 1;
+    EXPECT_EQ(Saved(), Range(1, group_start - 1));
+  }
+}
+
+TEST_F(SavePathFaultsTest, InTheBackgroundARowTheEngineRefusesComesBackWhileLaterRowsQueue) {
+  ASSERT_TRUE(Writer(1)->Execute("CREATE UNIQUE INDEX one_n ON t (n)").ok());
+  auto writer = Writer(100);
+  ASSERT_TRUE(writer->StartBackgroundSaves());
+  auto columns = writer->TableColumns("t");
+  ASSERT_TRUE(columns.ok());
+  const Value pad = Value::Text("x");
+  // Rows 3 and 700 repeat the number of row 1; their saves are queued like all others.
+  for (std::uint64_t tag = 1; tag <= 1000; ++tag) {
+    const Value number =
+        Value::Integer(tag == 3 || tag == 700 ? 1 : static_cast<std::int64_t>(tag));
+    ASSERT_TRUE(writer->Insert("t", *columns, {0, 1}, {&number, &pad}, tag).ok()) << tag;
+  }
+  std::vector<LateRefusal> own;
+  EXPECT_EQ(writer->TakeSaveRefusals(own, /*wait=*/true), 1000u);
+  ASSERT_EQ(own.size(), 2u);
+  EXPECT_EQ(own[0].tag, 3u);
+  EXPECT_EQ(own[1].tag, 700u);
+  EXPECT_EQ(own[0].status.number(), kErrUniqueIndex) << own[0].status.ToString();
+  ASSERT_TRUE(writer->Flush().ok());
+  EXPECT_TRUE(writer->TakeLateRefusals().empty());
+  EXPECT_EQ(Saved().size(), 998u);
+}
+
 TEST_F(SavePathFaultsTest, ADatabaseThatCouldNotBeCreatedLeavesNoFile) {
   auto master = SqliteConnection::OpenCatalog(folder_.path(), "master");
   ASSERT_TRUE(master.ok());

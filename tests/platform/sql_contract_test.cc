@@ -227,6 +227,33 @@ TEST_P(SqlContractTest, RefusedRowIsTheOnlyRowLost) {
   EXPECT_EQ(Rows("select id from staff order by id"), (std::vector<std::string>{"1", "5", "6"}));
 }
 
+TEST_P(SqlContractTest, AnAppenderAddsRowsAsAddNewSetAndUpdateDo) {
+  auto rs = Open("select * from staff");
+  ASSERT_TRUE(rs);
+  // A column named twice, or one the table lacks, has no appender.
+  EXPECT_EQ(rs->AppenderFor(std::vector<int>{0, 0}), nullptr);
+  EXPECT_EQ(rs->AppenderFor(std::vector<int>{0, 5}), nullptr);
+  auto appender = rs->AppenderFor(std::vector<int>{1, 0});  // name, then id
+  ASSERT_TRUE(appender);
+  std::map<std::uint64_t, Status> refused;
+  const Value bo = Value::Text("Bo"), cy = Value::Text("Cy");
+  const Value one = Value::Integer(1), two = Value::Integer(2), three = Value::Integer(3);
+  const std::vector<std::vector<const Value*>> rows = {{&bo, &two}, {&cy, &one}, {&cy, &three}};
+  std::uint64_t tag = 0;
+  for (const auto& row : rows) {
+    if (Status saved = appender->Append(++tag, row); !saved.ok()) refused[tag] = saved;
+  }
+  const Status wrong = appender->Append(4, std::vector<const Value*>{&bo});
+  EXPECT_EQ(wrong.kind(), ErrorKind::kInvalidArgument);
+  ASSERT_TRUE(rs->Close().ok());
+  for (LateRefusal& late : rs->TakeLateRefusals()) refused[late.tag] = late.status;
+  // Row 2 repeats the key of the row already there; the others are saved, with the defaults.
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_TRUE(refused.contains(2));
+  EXPECT_EQ(Rows("select id, name, note from staff order by id"),
+            (std::vector<std::string>{"1|Ann|none", "2|Bo|none", "3|Cy|none"}));
+}
+
 // Names keep their case and their hyphen: the tool's bracketed names reach the tables the scripts
 // created, to read, add, count and update.
 TEST_P(SqlContractTest, BracketedNamesReachTheirTablesWithTheirCase) {

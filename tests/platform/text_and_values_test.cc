@@ -101,6 +101,26 @@ TEST(CodePageDecoderTest, UndefinedBytesAreReplacedAndCounted) {
             "b");
 }
 
+TEST(CodePageDecoderTest, AByteBeyondAsciiIsDecodedWhereverItFallsInALongText) {
+  // ASCII is copied eight bytes at a time: the e acute must be found in every position of a
+  // word, in the tail after the last whole word, and next to an undefined byte.
+  auto decoder = text::CodePageDecoder::ForCodePage(1252);
+  ASSERT_TRUE(decoder.ok());
+  for (std::size_t at = 0; at < 21; ++at) {
+    SCOPED_TRACE(at);
+    std::string bytes(21, 'x');
+    bytes[at] = '\xE9';
+    std::string expected(21, 'x');
+    expected.replace(at, 1, "\xC3\xA9");
+    std::string out = "kept ";
+    EXPECT_EQ(decoder->Decode(bytes, out), 0u);
+    EXPECT_EQ(out, "kept " + expected);
+  }
+  std::string out;
+  EXPECT_EQ(decoder->Decode("abcdefgh\x81\xE9ijklmnopq", out), 1u);
+  EXPECT_EQ(out, "abcdefgh\xEF\xBF\xBD\xC3\xA9ijklmnopq");
+}
+
 TEST(CodePageDecoderTest, MultiBytePageUsesIconv) {
   auto decoder = text::CodePageDecoder::ForCodePage(932);
   ASSERT_TRUE(decoder.ok());

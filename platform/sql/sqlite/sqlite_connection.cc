@@ -6,8 +6,6 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/sql/date_text.h"
-#include "platform/sql/dialect/server_dialect.h"
 #include "platform/sql/sql_errors.h"
 #include "platform/sql/sqlite/database_files.h"
 #include "platform/sql/sqlite/sql_server_dialect.h"
@@ -20,18 +18,7 @@ namespace zuna::sql::sqlite {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-constexpr std::size_t kClockCheckEvery = 256;
-// and cut the page writes of a bulk import, and the application id ("ZUNA") marks the file as
-// one of this tool's and makes it a real, non-empty database at once.
-
-}  // namespace
-
 void SqliteConnection::DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-void SqliteConnection::StmtFinalizer::operator()(sqlite3_stmt* stmt) const {
-  sqlite3_finalize(stmt);
-}
 
 Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenCatalog(
     const fs::path& server_folder, std::string_view catalog, const SqliteOptions& options) {
@@ -70,11 +57,16 @@ Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenFile(const fs::p
   return connection;
 }
 
-SqliteConnection::~SqliteConnection() { (void)Flush(); }
+SqliteConnection::~SqliteConnection() {
+  (void)Flush();
+  // The statements go before the database they were prepared on.
+  ForgetPlans();
+}
 
 Status SqliteConnection::OpenDatabase(const fs::path& file) {
-  inserts_.Clear();
+  ForgetPlans();
   table_columns_.clear();
+  groups_.set_database(nullptr);
   db_.reset();
   ASSIGN_OR_RETURN(const char* layer, StorageLayerName());
   sqlite3* raw = nullptr;
@@ -89,6 +81,7 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_busy_timeout(db.get(), static_cast<int>(options_.busy_timeout.count()));
   db_ = std::move(db);
+  groups_.set_database(db_.get());
   // SQLite's own rollback journal: a committed group survives a crash of the program, and a bulk
   // insert into new pages costs no second write, as a write-ahead log would. NORMAL syncs at
   // commits. The catalog views are made when a text first names them.
@@ -192,7 +185,7 @@ Result<std::string> SqliteConnection::Translate(std::string_view text) {
 Status SqliteConnection::Execute(std::string_view text) {
   RETURN_IF_ERROR(Flush());
   table_columns_.clear();  // the statements may change tables
-  inserts_.Clear();
+  ForgetPlans();
   ASSIGN_OR_RETURN(const std::string translated, Translate(text));
   return ExecuteStatements(translated);
 }
@@ -216,6 +209,7 @@ Result<std::unique_ptr<Cursor>> SqliteConnection::Query(std::string_view text) {
 Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view table) {
   const std::string key = text::LowerAscii(table);
   if (auto it = table_columns_.find(key); it != table_columns_.end()) return it->second;
+  FinishBackgroundSaves();
   sqlite3_stmt* raw = nullptr;
   const char* sql = "SELECT name, type FROM pragma_table_info(?1)";
   if (sqlite3_prepare_v2(db_.get(), sql, -1, &raw, nullptr) != SQLITE_OK) {
@@ -241,157 +235,75 @@ Result<std::vector<ColumnInfo>> SqliteConnection::TableColumns(std::string_view 
   return columns;
 }
 
-Result<sqlite3_stmt*> SqliteConnection::InsertStatement(std::string_view table,
-                                                        const std::vector<ColumnInfo>& columns,
-                                                        const std::vector<int>& assigned) {
-  if (sqlite3_stmt* cached = inserts_.Find(table, assigned)) return cached;
-  std::vector<std::string_view> names;
-  for (const int index : assigned) names.push_back(columns[static_cast<std::size_t>(index)].name);
-  const std::string sql = dialect::ServerDialect::Sqlite().InsertText(table, names);
-  sqlite3_stmt* raw = nullptr;
-  const int rc =
-      sqlite3_prepare_v2(db_.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr);
-  if (rc != SQLITE_OK) {
-    sqlite3_finalize(raw);
-    return EngineError(db_.get(), rc, table);
+SqlitePlan& SqliteConnection::PlanFor(std::string_view table,
+                                      const std::vector<ColumnInfo>& columns,
+                                      const std::vector<int>& assigned) {
+  // An import saves row after row into one table with the same columns: the last plan first.
+  const auto matches = [&](const SqlitePlan& plan) {
+    return plan.table == table && plan.assigned == assigned;
+  };
+  if (last_plan_ != nullptr && matches(*last_plan_)) return *last_plan_;
+  for (const std::unique_ptr<SqlitePlan>& plan : plans_) {
+    if (matches(*plan)) return *(last_plan_ = plan.get());
   }
-  return inserts_.Add(table, assigned, Stmt(raw));
+  auto plan = std::make_unique<SqlitePlan>();
+  plan->table = table;
+  plan->assigned = assigned;
+  for (const int index : assigned) {
+    const ColumnInfo& column = columns[static_cast<std::size_t>(index)];
+    plan->types.push_back(column.type);
+    plan->names.push_back(column.name);
+  }
+  plans_.push_back(std::move(plan));
+  return *(last_plan_ = plans_.back().get());
 }
 
-Status SqliteConnection::BeginGroupIfNeeded() {
-  if (in_group_) return Status::Ok();
-  if (rollback_pending_) {
-    if (const int rc = sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
-        rc != SQLITE_OK && !sqlite3_get_autocommit(db_.get())) {
-      return EngineError(db_.get(), rc);
-    }
-    rollback_pending_ = false;
-  }
-  if (const int rc = sqlite3_exec(db_.get(), "BEGIN", nullptr, nullptr, nullptr); rc != SQLITE_OK) {
-    return EngineError(db_.get(), rc);
-  }
-  in_group_ = true;
-  rows_in_group_ = 0;
-  group_tags_.clear();
-  group_started_ = std::chrono::steady_clock::now();
-  return Status::Ok();
+void SqliteConnection::ForgetPlans() {
+  FinishBackgroundSaves();
+  last_plan_ = nullptr;
+  plans_.clear();
 }
 
 Status SqliteConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                                 const std::vector<int>& assigned,
                                 const std::vector<const Value*>& values, std::uint64_t tag) {
-  converted_.resize(assigned.size());
-  bound_.resize(assigned.size());
-  for (std::size_t i = 0; i < assigned.size(); ++i) {
-    const auto index = static_cast<std::size_t>(assigned[i]);
-    const Value& value = *values[index];
-    if (StoresUnchanged(value, columns[index].type)) {
-      bound_[i] = &value;
-      continue;
-    }
-    RETURN_IF_ERROR(
-        ConvertForColumn(value, columns[index].type, columns[index].name, converted_[i]));
-    bound_[i] = &converted_[i];
+  SqlitePlan& plan = PlanFor(table, columns, assigned);
+  if (saves_) {
+    RowBatch& batch = saves_->filling();
+    batch.BeginRow(tag, plan);
+    batch.AppendRow(values);
+    saves_->RowDone();
+    return Status::Ok();
   }
-  ASSIGN_OR_RETURN(sqlite3_stmt * stmt, InsertStatement(table, columns, assigned));
-  RETURN_IF_ERROR(BeginGroupIfNeeded());
-  for (std::size_t i = 0; i < bound_.size(); ++i) {
-    const Value& v = *bound_[i];
-    const int slot = static_cast<int>(i + 1);
-    switch (v.kind()) {
-      case ValueKind::kNull:
-        sqlite3_bind_null(stmt, slot);
-        break;
-      case ValueKind::kText:
-        sqlite3_bind_text(stmt, slot, v.text().data(), static_cast<int>(v.text().size()),
-                          SQLITE_STATIC);
-        break;
-      case ValueKind::kBinary:
-        sqlite3_bind_blob(stmt, slot, v.text().data(), static_cast<int>(v.text().size()),
-                          SQLITE_STATIC);
-        break;
-      case ValueKind::kInteger:
-      case ValueKind::kBoolean:
-        sqlite3_bind_int64(stmt, slot, v.integer());
-        break;
-      case ValueKind::kDouble:
-      case ValueKind::kDecimal:
-        sqlite3_bind_double(stmt, slot, v.AsDouble());
-        break;
-      case ValueKind::kDate:
-      case ValueKind::kDateTime: {
-        const std::string text = v.kind() == ValueKind::kDate
-                                     ? FormatStoredDate(v.date())
-                                     : FormatStoredDateTime(v.date(), v.time());
-        sqlite3_bind_text(stmt, slot, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-        break;
-      }
-    }
-  }
-  const int rc = sqlite3_step(stmt);
-  Status result = rc == SQLITE_DONE ? Status::Ok() : EngineError(db_.get(), rc, table);
-  sqlite3_reset(stmt);
-  if (result.ok()) {
-    group_tags_.push_back(tag);
-  } else if (sqlite3_get_autocommit(db_.get())) {
-    // The engine rolled the whole transaction back (a full disk, an I/O error), not only this
-    // statement: the rows saved before it in the group are gone too.
-    LoseGroup(result);
-    return result;
-  }
-
-  ++rows_in_group_;
-  if (rows_in_group_ >= options_.rows_per_commit ||
-      (rows_in_group_ % kClockCheckEvery == 0 &&
-       std::chrono::steady_clock::now() - group_started_ >= options_.max_commit_delay)) {
-    if (Status committed = Flush(); !committed.ok() && result.ok()) {
-      // This row went down with its group: it is refused here, the others late.
-      if (!late_.empty() && late_.back().tag == tag) late_.pop_back();
-      result = committed;
-    }
-  }
-  return result;
+  single_row_.Clear();
+  single_row_.BeginRow(tag, plan);
+  if (!single_row_.AppendRow(values)) return single_row_.refusal(single_row_.row(0));
+  return groups_.SaveRow(single_row_, 0);
 }
 
-Status SqliteConnection::Commit() {
-  for (int attempt = 1;; ++attempt) {
-    const int rc = sqlite3_exec(db_.get(), "COMMIT", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) return Status::Ok();
-    // A reader holding the file keeps the transaction open and lets the COMMIT be tried again;
-    // anything else is final.
-    const bool locked = (sqlite3_extended_errcode(db_.get()) & 0xff) == SQLITE_BUSY;
-    if (!locked || attempt >= options_.commit_attempts || sqlite3_get_autocommit(db_.get())) {
-      return EngineError(db_.get(), rc);
-    }
-  }
+bool SqliteConnection::StartBackgroundSaves() {
+  if (!options_.background_saves || !db_) return false;
+  if (!saves_) saves_ = std::make_unique<SaveThread>(groups_, options_.rows_per_commit);
+  return true;
 }
 
-void SqliteConnection::LoseGroup(const Status& cause) {
-  in_group_ = false;
-  if (!sqlite3_get_autocommit(db_.get()) &&
-      sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr) != SQLITE_OK &&
-      !sqlite3_get_autocommit(db_.get())) {
-    rollback_pending_ = true;
-  }
-  const Status lost = cause.WithContext("its group of saves was rolled back");
-  for (const std::uint64_t tag : group_tags_) late_.push_back({tag, lost});
-  group_tags_.clear();
+std::uint64_t SqliteConnection::TakeSaveRefusals(std::vector<recordset::LateRefusal>& refusals,
+                                                 bool wait) {
+  return saves_ ? saves_->TakeRefusals(refusals, wait) : 0;
+}
+
+void SqliteConnection::FinishBackgroundSaves() {
+  if (saves_) saves_->Drain();
 }
 
 Status SqliteConnection::Flush() {
-  if (!in_group_ || !db_) return Status::Ok();
-  Status committed = Commit();
-  if (!committed.ok()) {
-    LoseGroup(committed);
-    return committed;
-  }
-  in_group_ = false;
-  group_tags_.clear();
-  return Status::Ok();
+  FinishBackgroundSaves();
+  return groups_.Flush();
 }
 
 std::vector<recordset::LateRefusal> SqliteConnection::TakeLateRefusals() {
-  return std::exchange(late_, {});
+  FinishBackgroundSaves();
+  return groups_.TakeLateRefusals();
 }
 
 }  // namespace zuna::sql::sqlite
