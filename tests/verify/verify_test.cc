@@ -482,6 +482,32 @@ TEST_F(VerifyEmbeddedTest, RunsThatCannotBeWrittenFailTheTableAndLeaveNoFiles) {
   EXPECT_TRUE(fs::is_empty(spill.path()));
 }
 
+// The FoxPro rows are hashed while the target is read on another thread: when only the target's
+// side fails (its runs cannot be written), the table fails with that side's error, the source's
+// side stops, and the files of both are closed and gone.
+TEST_F(VerifyEmbeddedTest, OneSideFailingFailsTheTableWithItsError) {
+  testkit::TempFolder spill;
+  files::FaultInjectingFileEnv env;
+  env.FailWritesAfter("target", 0);
+  VerifyOptions options;
+  options.memory_budget = 64;  // two hashes a side
+  options.spill_folder = spill.path();
+  options.env = &env;
+  const VerifySummary summary = Verify(options);
+  EXPECT_EQ(Unaccounted(summary), (Strings{"department", "cca"}));
+  for (const char* name : {"department", "cca"}) {
+    SCOPED_TRACE(name);
+    const TableResult& table = Table(summary, name);
+    EXPECT_EQ(table.outcome, TableResult::Outcome::kFailed);
+    EXPECT_EQ(table.failure.number(), ENOSPC);
+    EXPECT_NE(table.failure.ToString().find("target"), std::string::npos)
+        << table.failure.ToString();
+  }
+  EXPECT_EQ(Table(summary, "designation").equal, 2u);
+  EXPECT_EQ(env.open_files(), 0);
+  EXPECT_TRUE(fs::is_empty(spill.path()));
+}
+
 TEST_F(VerifyEmbeddedTest, AReportThatCannotBeWrittenWholeIsAnError) {
   const VerifySummary summary = Verify();
   files::FaultInjectingFileEnv env;
