@@ -17,6 +17,7 @@
 #include "tests/support/odbc_environment.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_operator.h"
+#include "verify/target_connection.h"
 #include "verify/verify_report.h"
 #include "verify/verify_run.h"
 
@@ -517,6 +518,16 @@ TEST_F(VerifyEmbeddedTest, AReportThatCannotBeWrittenWholeIsAnError) {
   EXPECT_EQ(env.unchecked_closes(), 0);
   env.FailOpen("verify_rpt", EACCES);
   EXPECT_EQ(WriteVerifyReport(summary, folder_.path(), 20, env).number(), EACCES);
+}
+
+// psqlODBC reads a whole result into memory unless asked to fetch through a cursor: the
+// verification asks, unless the data source decided itself.
+TEST(TargetConnectionTest, AsksPsqlOdbcToFetchThroughACursorUnlessTheSourceSaysOtherwise) {
+  EXPECT_EQ(WithCursorFetch("DSN=zuna_postgres;Database=zuna"),
+            "DSN=zuna_postgres;Database=zuna;UseDeclareFetch=1");
+  EXPECT_EQ(WithCursorFetch("DSN=pg;PWD={a;b}"), "DSN=pg;PWD={a;b};UseDeclareFetch=1");
+  EXPECT_EQ(WithCursorFetch("DSN=pg;usedeclarefetch=0"), "DSN=pg;usedeclarefetch=0");
+  EXPECT_EQ(WithCursorFetch("DSN=pg;B6=0"), "DSN=pg;B6=0");
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, VerifyTest,
