@@ -32,6 +32,15 @@ Wide PowerOfTen(int n) {
 }
 
 void AppendWide(Wide v, std::string& out) {
+  // Nearly every value fits 64 bits, where the digits cost one machine division each instead of
+  // a 128-bit one.
+  if (v >= INT64_MIN && v <= INT64_MAX) {
+    char digits[24];
+    const auto [end, ec] =
+        std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(v));
+    out.append(digits, end);
+    return;
+  }
   if (v < 0) {
     out += '-';
     v = -v;
@@ -109,6 +118,9 @@ CanonicalState AppendText(const Value& value, const sql::ColumnType& type, std::
   if (type.length < 0) return CanonicalState::kValue;
   const auto limit = static_cast<std::size_t>(type.length);
   const std::string_view written(out.data() + start, out.size() - start);
+  // A text has no more characters than bytes: within the limit in bytes, only char(n) needs the
+  // count.
+  if (written.size() <= limit && !type.fixed) return CanonicalState::kValue;
   const std::size_t length = text::CodePointCount(written);
   if (length > limit) {
     const std::size_t keep = text::FirstCodePoints(written, limit).size();

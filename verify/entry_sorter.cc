@@ -18,21 +18,23 @@ constexpr std::size_t kLeastReaderEntries = 64;
 
 }  // namespace
 
-// Reads one sorted run back in chunks.
+// Reads one sorted run back in chunks, into its own slice of the sorter's buffer.
 struct EntrySorter::RunReader {
   Run run;
-  std::vector<HashEntry> buffer;
-  std::size_t position = 0;
-  std::uint64_t read = 0;  // entries of the run read from the file so far
+  HashEntry* buffer = nullptr;
+  std::size_t chunk = 0;     // the slice's size
+  std::size_t filled = 0;    // entries in the slice now
+  std::size_t position = 0;  // the next of them
+  std::uint64_t read = 0;    // entries of the run read from the file so far
 
-  Status Refill(int fd, std::size_t chunk, const std::filesystem::path& path) {
+  Status Refill(int fd, const std::filesystem::path& path) {
     const std::size_t count =
         static_cast<std::size_t>(std::min<std::uint64_t>(chunk, run.count - read));
-    buffer.resize(count);
     position = 0;
+    filled = 0;
     std::size_t done = 0;
     const std::size_t bytes = count * kEntryBytes;
-    auto* target = reinterpret_cast<char*>(buffer.data());
+    auto* target = reinterpret_cast<char*>(buffer);
     while (done < bytes) {
       const ssize_t got = ::pread(fd, target + done, bytes - done,
                                   static_cast<off_t>((run.first + read) * kEntryBytes + done));
@@ -41,10 +43,12 @@ struct EntrySorter::RunReader {
       if (got == 0) return files::ErrnoStatus(EIO, path).WithContext("the run ends early");
       done += static_cast<std::size_t>(got);
     }
+    filled = count;
     read += count;
     return Status::Ok();
   }
-  bool exhausted() const { return position == buffer.size() && read == run.count; }
+  bool empty() const { return position == filled; }
+  bool exhausted() const { return empty() && read == run.count; }
 };
 
 EntrySorter::EntrySorter(std::size_t memory_budget, std::filesystem::path spill_path,
@@ -64,6 +68,10 @@ EntrySorter::~EntrySorter() {
 
 Status EntrySorter::Add(const HashEntry& entry) {
   if (memory_.size() == capacity_) RETURN_IF_ERROR(Spill());
+  // Room for the whole budget at once: grown by doubling, the vector would pass the budget by up
+  // to half of it, and hold the old and the new array together while it moves. Pages not yet
+  // written take no memory, so a small table pays nothing for the room.
+  if (memory_.capacity() < capacity_) memory_.reserve(capacity_);
   memory_.push_back(entry);
   ++size_;
   return Status::Ok();
@@ -89,7 +97,6 @@ Status EntrySorter::Finish() {
     return Status::Ok();
   }
   if (!memory_.empty()) RETURN_IF_ERROR(Spill());
-  memory_ = {};
   Status closed = spill_->Close();
   spill_.reset();
   RETURN_IF_ERROR(closed);
@@ -99,12 +106,17 @@ Status EntrySorter::Finish() {
 Status EntrySorter::OpenRuns() {
   fd_ = ::open(spill_path_.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd_ < 0) return files::ErrnoStatus(errno, spill_path_);
-  // The budget is shared by the readers, each holding at least a few entries.
-  const std::size_t chunk = std::max(kLeastReaderEntries, capacity_ / runs_.size());
-  for (const Run& run : runs_) {
+  // The readers share the buffer the runs were sorted in, a slice each, so that merging takes
+  // the budget and no more: a buffer freed and new ones taken would not give the memory back to
+  // the system in time (the allocator keeps it), and the peak would be the budget twice.
+  memory_.resize(std::max(capacity_, runs_.size() * kLeastReaderEntries));
+  const std::size_t chunk = memory_.size() / runs_.size();
+  for (std::size_t i = 0; i < runs_.size(); ++i) {
     auto reader = std::make_unique<RunReader>();
-    reader->run = run;
-    RETURN_IF_ERROR(reader->Refill(fd_, chunk, spill_path_));
+    reader->run = runs_[i];
+    reader->buffer = memory_.data() + i * chunk;
+    reader->chunk = chunk;
+    RETURN_IF_ERROR(reader->Refill(fd_, spill_path_));
     readers_.push_back(std::move(reader));
   }
   return Status::Ok();
@@ -119,17 +131,14 @@ Result<bool> EntrySorter::Next(HashEntry& entry) {
   // A linear look over the runs' heads: there are few runs, as each holds a budget's worth.
   RunReader* best = nullptr;
   for (auto& reader : readers_) {
-    if (reader->position == reader->buffer.size()) continue;
+    if (reader->empty()) continue;
     if (best == nullptr || reader->buffer[reader->position] < best->buffer[best->position]) {
       best = reader.get();
     }
   }
   if (best == nullptr) return false;
   entry = best->buffer[best->position++];
-  if (best->position == best->buffer.size() && !best->exhausted()) {
-    const std::size_t chunk = std::max(kLeastReaderEntries, capacity_ / runs_.size());
-    RETURN_IF_ERROR(best->Refill(fd_, chunk, spill_path_));
-  }
+  if (best->empty() && !best->exhausted()) RETURN_IF_ERROR(best->Refill(fd_, spill_path_));
   return true;
 }
 

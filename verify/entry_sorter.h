@@ -22,9 +22,10 @@ struct HashEntry {
 
 // Sorts the entries of one side by hash, then tag, within a memory budget. Entries are kept in
 // memory until they fill the budget; then they are sorted and written as a run to `spill_path`,
-// and the runs are merged when read. So a table of any size needs the budget and a small buffer
-// per run, never memory in proportion to its rows. The spill file is written through `env` (the
-// file seam), read back with pread, and removed when the sorter goes away.
+// and the runs are merged when read, each run read back in chunks into its own slice of the same
+// buffer. So a table of any size needs the budget, never memory in proportion to its rows. The
+// spill file is written through `env` (the file seam), read back with pread, and removed when the
+// sorter goes away.
 class EntrySorter {
  public:
   EntrySorter(std::size_t memory_budget, std::filesystem::path spill_path,

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "core/connection_texts.h"
 #include "import/catalog.h"
 #include "import/skip_log.h"
 #include "platform/sources/data_sources.h"
+#include "verify/target_connection.h"
 
 namespace zuna::verify {
 
@@ -19,7 +19,7 @@ Result<VerifySummary> RunVerify(const sources::DataSources& sources, const Verif
   ASSIGN_OR_RETURN(const ImportLog log,
                    ImportLog::Read(sources.program_folder() / std::string(transfer::kSkipLogName),
                                    options.detail_rows));
-  ASSIGN_OR_RETURN(const auto target, sources.OpenConnection(core::kPayConnection));
+  ASSIGN_OR_RETURN(const auto target, OpenTargetForReading(sources));
   VerifySummary summary;
   summary.log_present = log.present();
   for (const auto catalog : {transfer::FirstPassCatalog(), transfer::SecondPassCatalog(),

@@ -1,6 +1,6 @@
-// zuna::verify after a real import, on the embedded engine and through SQLite's ODBC driver: a
-// clean import is every row equal, and each kind of damage to the target names exactly the
-// table, the rows and the columns it touched.
+// zuna::verify after a real import, on the embedded engine, through SQLite's ODBC driver and on
+// the test servers (PostgreSQL and MariaDB through ODBC): a clean import is every row equal, and
+// each kind of damage to the target names exactly the table, the rows and the columns it touched.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,9 +12,12 @@
 #include "platform/files/fault_injecting_file_env.h"
 #include "platform/files/file_system.h"
 #include "platform/sources/data_sources.h"
+#include "scripts/schema_commands.h"
 #include "tests/support/dbf_builder.h"
+#include "tests/support/odbc_environment.h"
 #include "tests/support/program_folder.h"
 #include "tests/support/recording_operator.h"
+#include "verify/target_connection.h"
 #include "verify/verify_report.h"
 #include "verify/verify_run.h"
 
@@ -25,18 +28,38 @@ namespace fs = std::filesystem;
 using testkit::DbfBuilder;
 using Strings = std::vector<std::string>;
 
-enum class Target { kEmbedded, kOdbcSqlite };
+enum class Target { kEmbedded, kOdbcSqlite, kPostgres, kMariaDb };
 
 std::string TargetName(const ::testing::TestParamInfo<Target>& info) {
-  return info.param == Target::kEmbedded ? "Embedded" : "OdbcSqlite";
+  switch (info.param) {
+    case Target::kEmbedded:
+      return "Embedded";
+    case Target::kOdbcSqlite:
+      return "OdbcSqlite";
+    case Target::kPostgres:
+      return "Postgres";
+    case Target::kMariaDb:
+      return "MariaDb";
+  }
+  return "";
 }
+
+bool IsServer(Target target) { return target == Target::kPostgres || target == Target::kMariaDb; }
+
+// A database of these tests' own on each server, so that they leave the tool's database "zuna"
+// and the servers' other tests alone.
+constexpr std::string_view kServerDatabase = "zuna_verify";
 
 class VerifyFixture : public ::testing::Test {
  protected:
   virtual Target target() const { return Target::kEmbedded; }
 
   void SetUp() override {
-    folder_.CreateDatabase();
+    if (IsServer(target())) {
+      ASSERT_NO_FATAL_FAILURE(CreateServerDatabase());
+    } else {
+      folder_.CreateDatabase();
+    }
     if (target() == Target::kOdbcSqlite) {
       // The same database file, reached through SQLite's ODBC driver for the import and the
       // verification.
@@ -73,13 +96,55 @@ class VerifyFixture : public ::testing::Test {
     Import();
   }
 
+  // A fresh database of our own on the target's server, its tables made by the server's own
+  // CreateTableScript.sql, as the operator's Create Table makes them.
+  void CreateServerDatabase() {
+    const bool postgres = target() == Target::kPostgres;
+    const auto dsn = testkit::TestServerDataSource(postgres ? testkit::TestServer::kPostgres
+                                                            : testkit::TestServer::kMariaDb);
+    if (!dsn) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
+    const fs::path dialect_scripts = fs::path(ZUNA_SQL_DIR) / (postgres ? "postgresql" : "mariadb");
+    for (const auto& script : fs::directory_iterator(dialect_scripts)) {
+      fs::copy_file(script.path(), folder_.path() / script.path().filename(),
+                    fs::copy_options::overwrite_existing);
+    }
+    const std::string database(kServerDatabase);
+    // Create Table's connection to the tool's database goes to ours too.
+    const std::string ours =
+        "Driver = odbc\nConnectionString = DSN=" + *dsn + ";Database=" + database + "\n";
+    folder_.set_ini("[pay]\n" + ours + "\n[server]\n" + ours +
+                    "\n[admin]\nDriver = odbc\nConnectionString = DSN=" + *dsn + "\n");
+    // Without FORCE: PostgreSQL then stops an autovacuum worker still busy with the last test's
+    // tables, which FORCE would refuse to end (it belongs to another role). Each test is a
+    // process of its own, so no connection of ours is left.
+    Execute("DROP DATABASE IF EXISTS " + database, "dsn=admin");
+    Execute(postgres ? "CREATE DATABASE " + database + " ENCODING 'UTF8' TEMPLATE template0"
+                     : "CREATE DATABASE " + database +
+                           " CHARACTER SET utf8mb4 COLLATE utf8mb4_general_ci",
+            "dsn=admin");
+    testkit::RecordingOperator op;
+    const Status created =
+        scripts::RunSchemaCommand(scripts::SchemaCommand::kCreateTable, folder_.sources(), "", op);
+    ASSERT_TRUE(created.ok()) << created.ToString();
+    ASSERT_EQ(op.messages, Strings{"Table Created"});
+  }
+
   void Import() {
     testkit::RecordingOperator op;
     folder_.Import(op);
   }
 
-  void Execute(const std::string& statement) {
-    auto connection = folder_.sources().OpenConnection("dsn=pay");
+  // Back to the rows of one import of the FoxPro tables: the tables emptied and imported again
+  // (a server has no file to copy).
+  void ReimportClean() {
+    for (const char* table : {"department", "cca", "designation", "personnel", "gisgrp"}) {
+      Execute(std::string("DELETE FROM ") + table);
+    }
+    Import();
+  }
+
+  void Execute(const std::string& statement, const std::string& source = "dsn=pay") {
+    auto connection = folder_.sources().OpenConnection(source);
     ASSERT_TRUE(connection.ok()) << connection.status().ToString();
     const Status done = (*connection)->Execute(statement);
     ASSERT_TRUE(done.ok()) << statement << ": " << done.ToString();
@@ -167,11 +232,9 @@ TEST_P(VerifyTest, OneChangedValueNamesItsTableRowAndColumn) {
       {"a value made null", "UPDATE designation SET rank = NULL WHERE rtrim(dsgn_code) = 'C1'",
        "designation", "1: rank"},
   };
-  const fs::path clean = folder_.path() / "clean.db";
-  fs::copy_file(folder_.path() / "zuna.db", clean);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    fs::copy_file(clean, folder_.path() / "zuna.db", fs::copy_options::overwrite_existing);
+    ReimportClean();
     Execute(c.statement);
     const VerifySummary summary = Verify();
     EXPECT_FALSE(summary.accounted_for());
@@ -196,9 +259,10 @@ TEST_P(VerifyTest, ChangedValuesShowWhatWasExpectedAndWhatIsThere) {
   EXPECT_EQ(DisplayCanonical(date.actual), "'2020-01-16 00:00:00.000'");
   const TableResult& cca = Table(summary, "cca");
   ASSERT_EQ(cca.changed_pairs.size(), 1u);
-  // SQLite's ODBC driver describes a decimal column as a double: compared as doubles there.
+  // SQLite's ODBC driver describes a decimal column as a double: compared as doubles there. The
+  // servers describe it as a decimal, as the embedded engine does.
   EXPECT_EQ(DisplayCanonical(cca.changed_pairs[0].columns.at(0).expected),
-            target() == Target::kEmbedded ? "'2000.50'" : "'2000.5'");
+            target() == Target::kOdbcSqlite ? "'2000.5'" : "'2000.50'");
   EXPECT_EQ(DisplayCanonical(cca.changed_pairs[0].columns.at(0).actual), "NULL");
 }
 
@@ -246,17 +310,55 @@ TEST_P(VerifyTest, SecondImportMakesEveryRowExtra) {
 }
 
 TEST_P(VerifyTest, ValuesSwappedBetweenTwoRowsShowAsTwoChangedRows) {
-  Execute("CREATE TABLE names AS SELECT dept_code, dept_name FROM department");
+  Execute("CREATE TABLE swapped_names AS SELECT dept_code, dept_name FROM department");
   Execute(
-      "UPDATE department SET dept_name = (SELECT n.dept_name FROM names n WHERE "
+      "UPDATE department SET dept_name = (SELECT n.dept_name FROM swapped_names n WHERE "
       "rtrim(n.dept_code) = CASE rtrim(department.dept_code) WHEN 'D1' THEN 'D4' ELSE 'D1' END) "
       "WHERE rtrim(dept_code) IN ('D1', 'D4')");
-  Execute("DROP TABLE names");
+  Execute("DROP TABLE swapped_names");
   const VerifySummary summary = Verify();
   EXPECT_EQ(Unaccounted(summary), Strings{"department"});
   const TableResult& department = Table(summary, "department");
   EXPECT_EQ(Changes(department), (Strings{"1: dept_name", "4: dept_name"}));
   EXPECT_EQ(department.missing + department.extra, 0u);
+}
+
+// Logicals, decimals at their scale, dates and integers read back from each engine in the form
+// the rules give them: a server's boolean, tinyint(1), numeric text or timestamp is no change.
+TEST_P(VerifyTest, EveryKindOfColumnReadsBackInOneForm) {
+  DbfBuilder()
+      .Field("EMP_CODE", 'C', 8)
+      .Field("ID_NO", 'N', 4)
+      .Field("BASIC_PAY", 'N', 10, 2)
+      // One decimal more than decimal(5,2) holds: rounded by the servers. SQLite's ODBC driver
+      // describes the column as varchar(5), and the values fit it.
+      .Field("NPA_PRCN", 'N', 6, 3)
+      .Field("DATE_BIRTH", 'D', 8)
+      .Field("DEL_EMP", 'L', 1)
+      .Field("PAY_TAKEN", 'L', 1)
+      .Row({"E1", "   1", "     12.50", " 7.125", "19800229", "T", "F"})
+      .Row({"E2", "   2", "      0.00", " -0.05", "20001231", "F", "T"})
+      .Row({"E3", "   3", "  -3000.05", "      ", "        ", "?", "Y"})
+      .Write(data_ / "personnel.dbf");
+  ReimportClean();
+  VerifySummary summary = Verify();
+  EXPECT_EQ(Unaccounted(summary), Strings{});
+  const TableResult& personnel = Table(summary, "personnel");
+  EXPECT_EQ(personnel.equal, 3u);
+  EXPECT_EQ(personnel.columns, (Strings{"id_no", "emp_code", "basic_pay", "date_birth", "del_emp",
+                                        "pay_taken", "npa_prcn"}));
+
+  // A logical turned over is a change of that column alone, on every engine.
+  Execute(target() == Target::kPostgres
+              ? "UPDATE personnel SET del_emp = NOT del_emp WHERE id_no = 2"
+              : "UPDATE personnel SET del_emp = 1 - del_emp WHERE id_no = 2");
+  summary = Verify();
+  EXPECT_EQ(Unaccounted(summary), Strings{"personnel"});
+  const TableResult& changed = Table(summary, "personnel");
+  EXPECT_EQ(Changes(changed), Strings{"2: del_emp"});
+  ASSERT_EQ(changed.changed_pairs.size(), 1u);
+  EXPECT_EQ(DisplayCanonical(changed.changed_pairs[0].columns.at(0).expected), "'0'");
+  EXPECT_EQ(DisplayCanonical(changed.changed_pairs[0].columns.at(0).actual), "'1'");
 }
 
 TEST_P(VerifyTest, SpilledRunsFindTheSameAsMemory) {
@@ -292,7 +394,9 @@ TEST_P(VerifyTest, SpilledRunsFindTheSameAsMemory) {
   EXPECT_EQ(Table(spilled, "cca").extra, 3u);
 }
 
-TEST_F(VerifyEmbeddedTest, RowsTheImportRefusedAndLoggedAreAccountedFor) {
+TEST_P(VerifyTest, RowsTheImportRefusedAndLoggedAreAccountedFor) {
+  // SQLite's ODBC driver refuses neither row: its engine keeps any text and any date.
+  if (target() == Target::kOdbcSqlite) GTEST_SKIP() << "SQLite refuses neither row";
   DbfBuilder()
       .Field("EMP_CODE", 'C', 8)
       .Field("ID_NO", 'N', 4)
@@ -307,18 +411,7 @@ TEST_F(VerifyEmbeddedTest, RowsTheImportRefusedAndLoggedAreAccountedFor) {
       .Row({"G1", "SHORT"})
       .Row({"G2", std::string(45, 'L')})
       .Write(data_ / "gisgrp.dbf");
-  fs::copy_file(folder_.path() / "zuna.db", folder_.path() / "before.db");
-  Import();
-  // The first import's rows of the other tables are there twice now: start from them once.
-  fs::copy_file(folder_.path() / "before.db", folder_.path() / "zuna.db",
-                fs::copy_options::overwrite_existing);
-  Execute("DELETE FROM personnel");
-  Execute("DELETE FROM gisgrp");
-  Execute(
-      "INSERT INTO personnel (emp_code, id_no, opr_date) VALUES ('E1      ', 1, "
-      "'2020-01-01'), ('E3      ', 3, '2020-02-02')");
-  Execute("INSERT INTO gisgrp (gis_code, gis_desc) VALUES ('G1        ', 'SHORT" +
-          std::string(55, ' ') + "')");
+  ReimportClean();
 
   VerifySummary summary = Verify();
   EXPECT_TRUE(summary.accounted_for()) << ::testing::PrintToString(Unaccounted(summary));
@@ -328,19 +421,33 @@ TEST_F(VerifyEmbeddedTest, RowsTheImportRefusedAndLoggedAreAccountedFor) {
   EXPECT_EQ(personnel.missing, 0u);
   ASSERT_EQ(personnel.refused_rows.size(), 1u);
   EXPECT_EQ(personnel.refused_rows[0].row, 2u);
-  EXPECT_TRUE(personnel.refused_rows[0].log_message.starts_with("error 242: "))
+  // Each engine refuses with its own error: SQL Server's numbers on the embedded engine, the
+  // check constraint of the server's table script, a too long text.
+  struct Refusals {
+    std::string date;
+    std::string text;
+  };
+  const Refusals refusals = target() == Target::kEmbedded ? Refusals{"error 242: ", "error 8152: "}
+                            : target() == Target::kPostgres
+                                ? Refusals{"error 1: insert into personnel: [23514] ",
+                                           "error 1: insert into gisgrp: [22001] "}
+                                : Refusals{"error 4025: insert into personnel: [23000] ",
+                                           "error 1406: insert into gisgrp: [22001] "};
+  EXPECT_TRUE(personnel.refused_rows[0].log_message.starts_with(refusals.date))
       << personnel.refused_rows[0].log_message;
   const TableResult& gisgrp = Table(summary, "gisgrp");
   EXPECT_EQ(gisgrp.refused_logged, 1u);
   ASSERT_EQ(gisgrp.refused_rows.size(), 1u);
   EXPECT_EQ(gisgrp.refused_rows[0].row, 2u);
-  EXPECT_TRUE(gisgrp.refused_rows[0].log_message.starts_with("error 8152: "));
+  EXPECT_TRUE(gisgrp.refused_rows[0].log_message.starts_with(refusals.text))
+      << gisgrp.refused_rows[0].log_message;
   EXPECT_NE(TableLine(personnel).find("1 refused (logged), 0 missing"), std::string::npos);
 
   ASSERT_TRUE(WriteVerifyReport(summary, folder_.path(), 20).ok());
   const auto report = files::ReadAllAnsi(folder_.path() / "verify_rpt");
   ASSERT_TRUE(report.ok());
-  EXPECT_NE(report->find("  refused, logged:\r\n    source row 2: error 242: "), std::string::npos)
+  EXPECT_NE(report->find("  refused, logged:\r\n    source row 2: " + refusals.date),
+            std::string::npos)
       << *report;
   EXPECT_NE(report->find("Result: every row is accounted for.\r\n"), std::string::npos);
 
@@ -376,6 +483,32 @@ TEST_F(VerifyEmbeddedTest, RunsThatCannotBeWrittenFailTheTableAndLeaveNoFiles) {
   EXPECT_TRUE(fs::is_empty(spill.path()));
 }
 
+// The FoxPro rows are hashed while the target is read on another thread: when only the target's
+// side fails (its runs cannot be written), the table fails with that side's error, the source's
+// side stops, and the files of both are closed and gone.
+TEST_F(VerifyEmbeddedTest, OneSideFailingFailsTheTableWithItsError) {
+  testkit::TempFolder spill;
+  files::FaultInjectingFileEnv env;
+  env.FailWritesAfter("target", 0);
+  VerifyOptions options;
+  options.memory_budget = 64;  // two hashes a side
+  options.spill_folder = spill.path();
+  options.env = &env;
+  const VerifySummary summary = Verify(options);
+  EXPECT_EQ(Unaccounted(summary), (Strings{"department", "cca"}));
+  for (const char* name : {"department", "cca"}) {
+    SCOPED_TRACE(name);
+    const TableResult& table = Table(summary, name);
+    EXPECT_EQ(table.outcome, TableResult::Outcome::kFailed);
+    EXPECT_EQ(table.failure.number(), ENOSPC);
+    EXPECT_NE(table.failure.ToString().find("target"), std::string::npos)
+        << table.failure.ToString();
+  }
+  EXPECT_EQ(Table(summary, "designation").equal, 2u);
+  EXPECT_EQ(env.open_files(), 0);
+  EXPECT_TRUE(fs::is_empty(spill.path()));
+}
+
 TEST_F(VerifyEmbeddedTest, AReportThatCannotBeWrittenWholeIsAnError) {
   const VerifySummary summary = Verify();
   files::FaultInjectingFileEnv env;
@@ -387,8 +520,20 @@ TEST_F(VerifyEmbeddedTest, AReportThatCannotBeWrittenWholeIsAnError) {
   EXPECT_EQ(WriteVerifyReport(summary, folder_.path(), 20, env).number(), EACCES);
 }
 
+// psqlODBC reads a whole result into memory unless asked to fetch through a cursor: the
+// verification asks, unless the data source decided itself.
+TEST(TargetConnectionTest, AsksPsqlOdbcToFetchThroughACursorUnlessTheSourceSaysOtherwise) {
+  EXPECT_EQ(WithCursorFetch("DSN=zuna_postgres;Database=zuna"),
+            "DSN=zuna_postgres;Database=zuna;UseDeclareFetch=1");
+  EXPECT_EQ(WithCursorFetch("DSN=pg;PWD={a;b}"), "DSN=pg;PWD={a;b};UseDeclareFetch=1");
+  EXPECT_EQ(WithCursorFetch("DSN=pg;usedeclarefetch=0"), "DSN=pg;usedeclarefetch=0");
+  EXPECT_EQ(WithCursorFetch("DSN=pg;B6=0"), "DSN=pg;B6=0");
+}
+
 INSTANTIATE_TEST_SUITE_P(Targets, VerifyTest,
-                         ::testing::Values(Target::kEmbedded, Target::kOdbcSqlite), TargetName);
+                         ::testing::Values(Target::kEmbedded, Target::kOdbcSqlite,
+                                           Target::kPostgres, Target::kMariaDb),
+                         TargetName);
 
 }  // namespace
 }  // namespace zuna::verify
