@@ -5,6 +5,7 @@
 
 #include "platform/sql/odbc/connection_attributes.h"
 #include "platform/sql/odbc/data_source_info.h"
+#include "platform/text/ascii.h"
 
 namespace zuna::sources {
 
@@ -37,6 +38,20 @@ sql::postgres::PostgresTarget PostgresTargetOf(std::string_view odbc_connection)
   target.password = setting({"PWD", "Password"});
   target.sslmode = setting({"SSLmode"});
   return target;
+}
+
+bool UsesPsqlOdbc(std::string_view odbc_connection) {
+  const std::vector<sql::odbc::ConnectionAttribute> attributes =
+      sql::odbc::ParseConnectionString(odbc_connection);
+  std::string driver = sql::odbc::FindAttribute(attributes, "Driver").value_or("");
+  if (driver.empty()) {
+    if (auto dsn = sql::odbc::FindAttribute(attributes, "DSN")) {
+      driver = sql::odbc::DataSourceSetting(*dsn, "Driver");
+    }
+  }
+  driver = text::LowerAscii(driver);
+  return driver.find("postgres") != std::string::npos ||
+         driver.find("psqlodbc") != std::string::npos;
 }
 
 }  // namespace zuna::sources

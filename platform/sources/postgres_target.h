@@ -11,4 +11,10 @@ namespace zuna::sources {
 // and SSLmode from the string itself, else from its data source's entry in odbc.ini.
 sql::postgres::PostgresTarget PostgresTargetOf(std::string_view odbc_connection);
 
+// True when the driver of `odbc_connection` (its Driver attribute, else its data source's) is
+// psqlODBC, by the driver's name or library ("PostgreSQL Unicode", psqlodbcw.so): what the
+// settings report says before anything connects. The connection itself decides by the server
+// that answers.
+bool UsesPsqlOdbc(std::string_view odbc_connection);
+
 }  // namespace zuna::sources

@@ -2,6 +2,7 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
 #include <thread>
 #include <utility>
 
@@ -16,6 +17,8 @@ constexpr long kServerError = 1;
 // ADO's number for a failure reported by the provider: the connection itself failed.
 constexpr long kErrProvider = -2147467259;
 constexpr auto kReconnectPause = std::chrono::milliseconds(250);
+// What is handed to libpq at a time; the server's answers are read in between.
+constexpr std::size_t kCopyPieceBytes = 64 * 1024;
 
 // libpq's messages end in a line break and may hold more.
 std::string OneLine(std::string_view message) {
@@ -200,6 +203,21 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
           late_.push_back({tags_[first], std::move(result.status)});
           return Status::Ok();
         }
+        // The server names the line it refused, with that row's own error: the row is refused,
+        // the rows before it go again as one COPY, the rest as the next. Without a line, the
+        // batch goes again in halves.
+        if (result.refused_line > 0 && result.refused_line <= count) {
+          const std::size_t before = result.refused_line - 1;
+          if (Status sent = SendRows(first, before); !sent.ok()) {
+            LoseRows(first + before, count - before, sent);
+            return sent;
+          }
+          late_.push_back({tags_[first + before], std::move(result.status)});
+          first += before + 1;
+          count -= before + 1;
+          if (count == 0) return Status::Ok();
+          continue;
+        }
         const std::size_t half = count / 2;
         if (Status sent = SendRows(first, half); !sent.ok()) {
           LoseRows(first + half, count - half, sent);
@@ -228,6 +246,22 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
   }
 }
 
+std::size_t CopyConnection::RefusedLine(const pg_result* result) const {
+  // "COPY personnel, line 3782, column emp_name: ..." (the table's name as the server writes it).
+  const char* context = PQresultErrorField(result, PG_DIAG_CONTEXT);
+  if (context == nullptr) return 0;
+  const std::string prefix = "COPY " + table_ + ", line ";
+  const std::string_view text(context);
+  const std::size_t at = text.find(prefix);
+  if (at == std::string_view::npos) return 0;
+  std::size_t line = 0;
+  for (std::size_t i = at + prefix.size(); i < text.size() && text[i] >= '0' && text[i] <= '9';
+       ++i) {
+    line = line * 10 + static_cast<std::size_t>(text[i] - '0');
+  }
+  return line;
+}
+
 Status CopyConnection::Refusal(const pg_result* result, std::string_view action) const {
   const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
   const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
@@ -248,8 +282,8 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
   if (faults != nullptr && faults->drop_before_copy == number) {
     PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
   }
-  const std::string action =
-      "copy " + std::to_string(count) + (count == 1 ? " row" : " rows") + " into " + table_;
+  // What a refusal is put under: it names one row, whatever the batch.
+  const std::string action = "copy into " + table_;
   const auto lost = [&](Outcome outcome, std::string why) {
     return CopyResult{outcome, Status(ErrorKind::kDatabase, kErrProvider,
                                       "[08006] " + why + ": " + OneLine(PQerrorMessage(conn_)))
@@ -263,10 +297,26 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
     return result;
   }
   PQclear(started);
-  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
+  // In pieces, reading what the server answered in between: a refused row ends the COPY at
+  // the server, which then needs no more of it.
+  std::size_t at = first == 0 ? 0 : line_ends_[first - 1];
   const std::size_t end = line_ends_[first + count - 1];
-  if (PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) != 1 ||
-      PQputCopyEnd(conn_, nullptr) != 1) {
+  bool refused_early = false;
+  while (at < end) {
+    const std::size_t piece = std::min(end - at, kCopyPieceBytes);
+    if (PQputCopyData(conn_, data_.data() + at, static_cast<int>(piece)) != 1) {
+      if (PQstatus(conn_) == CONNECTION_BAD) {
+        return lost(Outcome::kLost, "connection lost while sending the rows");
+      }
+      refused_early = true;  // the server ended the COPY with an error: read below
+      break;
+    }
+    at += piece;
+    if (PQconsumeInput(conn_) == 0) {
+      return lost(Outcome::kLost, "connection lost while sending the rows");
+    }
+  }
+  if (!refused_early && PQputCopyEnd(conn_, nullptr) != 1) {
     // The end of the COPY did not reach the server: it kept nothing.
     return lost(Outcome::kLost, "connection lost while sending the rows");
   }
@@ -290,6 +340,7 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
                                   "server saved them is unknown, so they are not sent again");
     }
   }
+  if (result.outcome == Outcome::kRefused) result.refused_line = RefusedLine(ended);
   PQclear(ended);
   while (PGresult* more = PQgetResult(conn_)) PQclear(more);
   if (result.outcome == Outcome::kSaved && faults != nullptr &&

@@ -60,14 +60,16 @@ struct CopyOptions {
 // ODBC connection to the same database. Rows are encoded as the ODBC path binds them
 // (AppendCopyField), so the server stores the same values and refuses the same ones.
 //
-// A COPY is one transaction: a refused batch keeps nothing. It is sent again in halves, down to
-// the single row, whose refusal (the server's SQLSTATE and message) joins the late refusals under
-// the row's tag. A lost connection (the server restarted) is made again, trying for
-// `reconnect_wait`: a batch the server cannot have saved (lost before its end was sent, or ended
-// with the server's own error) is sent again; a batch whose answer was lost after its end was
-// sent may be saved or not, so its rows are reported lost with that reason, never sent twice.
-// When the server does not come back, every queued row is reported lost and every later Insert
-// and Flush fails with an ErrorKind::kStorage status naming the target, which stops the import.
+// A COPY is one transaction: a refused batch keeps nothing. When the server names the line it
+// refused, the rows before it go again as one COPY and that row alone; otherwise the batch goes
+// again in halves. Either way down to the single row, whose refusal (the server's SQLSTATE and
+// message) joins the late refusals under the row's tag. A lost connection (the server restarted) is
+// made again, trying for `reconnect_wait`: a batch the server cannot have saved (lost before its
+// end was sent, or ended with the server's own error) is sent again; a batch whose answer was lost
+// after its end was sent may be saved or not, so its rows are reported lost with that reason, never
+// sent twice. When the server does not come back, every queued row is reported lost and every later
+// Insert and Flush fails with an ErrorKind::kStorage status naming the target, which stops the
+// import.
 class CopyConnection final : public Connection {
  public:
   static Result<std::shared_ptr<CopyConnection>> Open(std::shared_ptr<Connection> odbc,
@@ -99,6 +101,7 @@ class CopyConnection final : public Connection {
   struct CopyResult {
     Outcome outcome;
     Status status;
+    std::size_t refused_line = 0;  // the line of the batch the server refused (1 is the first)
   };
 
   CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
@@ -113,6 +116,8 @@ class CopyConnection final : public Connection {
   // Connects again within reconnect_wait; the kStorage failure that stops the import otherwise.
   Status Reconnect(const Status& cause);
   void LoseRows(std::size_t first, std::size_t count, const Status& status);
+  // The line of the batch the server's refusal names; 0 when it names none.
+  std::size_t RefusedLine(const pg_result* result) const;
   Status Refusal(const pg_result* result, std::string_view action) const;
 
   std::shared_ptr<Connection> odbc_;
