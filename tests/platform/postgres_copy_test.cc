@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 #include <set>
 
 #include "platform/sources/data_sources.h"
+#include "platform/sources/postgres_target.h"
 #include "platform/sql/odbc/data_source_info.h"
 #include "platform/sql/postgres/copy_text.h"
 #include "tests/support/dbf_builder.h"
@@ -139,6 +141,40 @@ std::set<std::uint64_t> TagsOf(const std::vector<recordset::LateRefusal>& late) 
   return tags;
 }
 
+TEST_F(PostgresCopyTest, ThePathIsChosenByTheServerAndTheSetting) {
+  EXPECT_NE(dynamic_cast<CopyConnection*>(Open({}).get()), nullptr);
+  EXPECT_EQ(dynamic_cast<CopyConnection*>(Open({}, false).get()), nullptr);
+  // Any other server keeps the ODBC path: SQLite's driver behind the data source "pay".
+  sources::DataSources sqlite(folder_.path(), config::IniFile::Parse("[pay]\nDriver = odbc\n"),
+                              odbc::ListDataSources());
+  auto other = sqlite.OpenConnection("dsn=pay");
+  ASSERT_TRUE(other.ok()) << other.status().ToString();
+  EXPECT_EQ(dynamic_cast<CopyConnection*>(other->get()), nullptr);
+  EXPECT_FALSE(sources::UsesPsqlOdbc("DSN=pay"));
+  EXPECT_TRUE(sources::UsesPsqlOdbc("DSN=" + dsn_));
+  EXPECT_TRUE(sources::UsesPsqlOdbc("Driver={PostgreSQL Unicode};Database=x"));
+
+  sources::DataSources wrong(
+      folder_.path(), config::IniFile::Parse("[pay]\nDriver = odbc\nPostgresCopy = maybe\n"), {});
+  EXPECT_EQ(wrong.Resolve("dsn=pay").status().kind(), ErrorKind::kInvalidArgument);
+}
+
+TEST_F(PostgresCopyTest, LibpqGetsTheDataSourcesSettingsUnlessTheStringGivesThem) {
+  const PostgresTarget from_dsn = sources::PostgresTargetOf("DSN=" + dsn_);
+  EXPECT_EQ(from_dsn.host, std::string(std::getenv("ZUNA_TEST_SERVERS")) + "/pg-run");
+  EXPECT_EQ(from_dsn.port, "5432");
+  EXPECT_EQ(from_dsn.database, "zuna_test");
+  EXPECT_EQ(from_dsn.user, "zuna");
+  EXPECT_EQ(from_dsn.password, "zuna-test");
+  const PostgresTarget given =
+      sources::PostgresTargetOf("DSN=" + dsn_ + ";Database=zuna;UID=clerk;PWD={a;b}");
+  EXPECT_EQ(given.database, "zuna");
+  EXPECT_EQ(given.user, "clerk");
+  EXPECT_EQ(given.password, "a;b");
+  EXPECT_EQ(given.host, from_dsn.host);
+  EXPECT_EQ(given.Describe().find("a;b"), std::string::npos);  // never the password
+}
+
 TEST_F(PostgresCopyTest, RefusedRowsAreFoundByTheServersLineAndCarryItsMessage) {
   CopyCounts counts;
   {
@@ -168,6 +204,34 @@ TEST_F(PostgresCopyTest, RefusedRowsAreFoundByTheServersLineAndCarryItsMessage) 
   EXPECT_EQ(counts.copies_refused, 2u);
   EXPECT_EQ(counts.copies, 3u);
   EXPECT_EQ(counts.rows_copied, 98u);
+}
+
+TEST_F(PostgresCopyTest, ManyRefusalsInABatchLoseOnlyTheirRows) {
+  CopyCounts counts;
+  std::set<std::uint64_t> expected;
+  {
+    CopyOptions options;
+    options.rows_per_batch = 2000;
+    options.totals = &counts;
+    auto connection = Open(options);
+    ASSERT_TRUE(connection);
+    auto rows = Numbered(1, 3000);
+    for (std::size_t i = 40; i < rows.size(); i += 97) {
+      rows[i].second = "too long";
+      expected.insert(static_cast<std::uint64_t>(rows[i].first));
+    }
+    rows[2998].second = "long!!";  // the row before the last
+    expected.insert(2999);
+    InsertRows(*connection, "staff", rows);
+    ASSERT_TRUE(connection->Flush().ok());
+    const auto late = connection->TakeLateRefusals();
+    EXPECT_EQ(late.size(), expected.size());  // each once
+    EXPECT_EQ(TagsOf(late), expected);
+    EXPECT_EQ(Rows(*connection, "select count(*), count(distinct id) from staff"),
+              std::vector<std::string>{std::to_string(3000 - expected.size()) + "|" +
+                                       std::to_string(3000 - expected.size())});
+  }
+  EXPECT_EQ(counts.rows_copied, 3000 - expected.size());
 }
 
 TEST_F(PostgresCopyTest, ARefusalWithoutALineIsFoundByHalving) {

@@ -17,8 +17,8 @@ constexpr long kServerError = 1;
 // ADO's number for a failure reported by the provider: the connection itself failed.
 constexpr long kErrProvider = -2147467259;
 constexpr auto kReconnectPause = std::chrono::milliseconds(250);
-// What is handed to libpq at a time; the server's answers are read in between.
-constexpr std::size_t kCopyPieceBytes = 64 * 1024;
+// The shortest COPY after a refusal.
+constexpr std::size_t kMinWindow = 64;
 
 // libpq's messages end in a line break and may hold more.
 std::string OneLine(std::string_view message) {
@@ -47,6 +47,7 @@ CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget 
                                const CopyOptions& options)
     : odbc_(std::move(odbc)), target_(std::move(target)), options_(options) {
   if (options_.rows_per_batch == 0) options_.rows_per_batch = 1;
+  window_ = options_.rows_per_batch;
 }
 
 CopyConnection::~CopyConnection() {
@@ -186,44 +187,55 @@ Status CopyConnection::SendPending() {
 }
 
 Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
-  if (count == 0) return Status::Ok();
-  for (;;) {
-    CopyResult result = Copy(first, count);
+  while (count > 0) {
+    // After a refusal, a COPY as long as twice the rows before it: the next refusal is likely
+    // as near, and the rows after it in the COPY would go for nothing.
+    const std::size_t take = std::min(count, window_);
+    CopyResult result = Copy(first, take);
     switch (result.outcome) {
       case Outcome::kSaved:
         ++counts_.copies;
-        counts_.rows_copied += count;
-        return Status::Ok();
+        counts_.rows_copied += take;
+        window_ = std::min(options_.rows_per_batch, window_ * 2);
+        first += take;
+        count -= take;
+        break;
       case Outcome::kNotStarted:
         LoseRows(first, count, result.status);
         return Status::Ok();
       case Outcome::kRefused: {
         ++counts_.copies_refused;
-        if (count == 1) {
+        if (take == 1) {
           late_.push_back({tags_[first], std::move(result.status)});
-          return Status::Ok();
+          first += 1;
+          count -= 1;
+          break;
         }
         // The server names the line it refused, with that row's own error: the row is refused,
-        // the rows before it go again as one COPY, the rest as the next. Without a line, the
-        // batch goes again in halves.
-        if (result.refused_line > 0 && result.refused_line <= count) {
+        // the rows before it go again as one COPY, the rest as the next, so rows reach the
+        // table in their order. Without a line, the rows go again in halves.
+        if (result.refused_line > 0 && result.refused_line <= take) {
           const std::size_t before = result.refused_line - 1;
           if (Status sent = SendRows(first, before); !sent.ok()) {
             LoseRows(first + before, count - before, sent);
             return sent;
           }
           late_.push_back({tags_[first + before], std::move(result.status)});
+          window_ = std::clamp(2 * result.refused_line, kMinWindow, options_.rows_per_batch);
           first += before + 1;
           count -= before + 1;
-          if (count == 0) return Status::Ok();
-          continue;
+          break;
         }
-        const std::size_t half = count / 2;
-        if (Status sent = SendRows(first, half); !sent.ok()) {
-          LoseRows(first + half, count - half, sent);
+        const std::size_t half = take / 2;
+        Status sent = SendRows(first, half);
+        if (sent.ok()) sent = SendRows(first + half, take - half);
+        if (!sent.ok()) {
+          LoseRows(first + take, count - take, sent);
           return sent;
         }
-        return SendRows(first + half, count - half);
+        first += take;
+        count -= take;
+        break;
       }
       case Outcome::kStorage:
         stopped_ = Status(ErrorKind::kStorage, result.status.number(),
@@ -233,8 +245,14 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
         return stopped_;
       case Outcome::kUnknown: {
         // Sending these rows again could save them twice.
-        LoseRows(first, count, result.status);
-        return Reconnect(result.status);
+        LoseRows(first, take, result.status);
+        if (Status back = Reconnect(result.status); !back.ok()) {
+          LoseRows(first + take, count - take, back);
+          return back;
+        }
+        first += take;
+        count -= take;
+        break;
       }
       case Outcome::kLost:
         if (Status back = Reconnect(result.status); !back.ok()) {
@@ -244,6 +262,7 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
         break;  // nothing of it was kept: again
     }
   }
+  return Status::Ok();
 }
 
 std::size_t CopyConnection::RefusedLine(const pg_result* result) const {
@@ -297,26 +316,12 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
     return result;
   }
   PQclear(started);
-  // In pieces, reading what the server answered in between: a refused row ends the COPY at
-  // the server, which then needs no more of it.
-  std::size_t at = first == 0 ? 0 : line_ends_[first - 1];
+  // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
+  // rows sent after it, which the window of SendRows keeps short.
+  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
   const std::size_t end = line_ends_[first + count - 1];
-  bool refused_early = false;
-  while (at < end) {
-    const std::size_t piece = std::min(end - at, kCopyPieceBytes);
-    if (PQputCopyData(conn_, data_.data() + at, static_cast<int>(piece)) != 1) {
-      if (PQstatus(conn_) == CONNECTION_BAD) {
-        return lost(Outcome::kLost, "connection lost while sending the rows");
-      }
-      refused_early = true;  // the server ended the COPY with an error: read below
-      break;
-    }
-    at += piece;
-    if (PQconsumeInput(conn_) == 0) {
-      return lost(Outcome::kLost, "connection lost while sending the rows");
-    }
-  }
-  if (!refused_early && PQputCopyEnd(conn_, nullptr) != 1) {
+  if (PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) != 1 ||
+      PQputCopyEnd(conn_, nullptr) != 1) {
     // The end of the COPY did not reach the server: it kept nothing.
     return lost(Outcome::kLost, "connection lost while sending the rows");
   }

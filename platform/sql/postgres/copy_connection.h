@@ -61,15 +61,17 @@ struct CopyOptions {
 // (AppendCopyField), so the server stores the same values and refuses the same ones.
 //
 // A COPY is one transaction: a refused batch keeps nothing. When the server names the line it
-// refused, the rows before it go again as one COPY and that row alone; otherwise the batch goes
-// again in halves. Either way down to the single row, whose refusal (the server's SQLSTATE and
-// message) joins the late refusals under the row's tag. A lost connection (the server restarted) is
-// made again, trying for `reconnect_wait`: a batch the server cannot have saved (lost before its
-// end was sent, or ended with the server's own error) is sent again; a batch whose answer was lost
-// after its end was sent may be saved or not, so its rows are reported lost with that reason, never
-// sent twice. When the server does not come back, every queued row is reported lost and every later
-// Insert and Flush fails with an ErrorKind::kStorage status naming the target, which stops the
-// import.
+// refused, that row is refused with it and the rows before it go again as one COPY; otherwise
+// the batch goes again in halves. After a refusal, COPYs are kept to about twice the rows that
+// came before it (growing again with each COPY saved), so a table with many refusals does not
+// send whole batches for nothing. Either way down to the single row, whose refusal (the server's
+// SQLSTATE and message) joins the late refusals under the row's tag. A lost connection (the server
+// restarted) is made again, trying for `reconnect_wait`: a batch the server cannot have saved (lost
+// before its end was sent, or ended with the server's own error) is sent again; a batch whose
+// answer was lost after its end was sent may be saved or not, so its rows are reported lost with
+// that reason, never sent twice. When the server does not come back, every queued row is reported
+// lost and every later Insert and Flush fails with an ErrorKind::kStorage status naming the target,
+// which stops the import.
 class CopyConnection final : public Connection {
  public:
   static Result<std::shared_ptr<CopyConnection>> Open(std::shared_ptr<Connection> odbc,
@@ -138,6 +140,7 @@ class CopyConnection final : public Connection {
   Status stopped_;  // the connection lost for good
   CopyCounts counts_;
   std::uint64_t copies_sent_ = 0;  // COPY commands begun, for the fault seam
+  std::size_t window_ = 0;         // the most rows one COPY takes, shortened after a refusal
 };
 
 }  // namespace zuna::sql::postgres
