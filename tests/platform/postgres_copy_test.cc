@@ -315,6 +315,28 @@ TEST_F(PostgresCopyTest, ABatchLostWithTheConnectionIsSentAgainOnce) {
   EXPECT_EQ(counts.reconnects, 1u);
 }
 
+TEST_F(PostgresCopyTest, ASessionEndedInTheMiddleOfACopyIsSentAgainOnce) {
+  CopyFaults faults;
+  faults.drop_during_copy = 3;
+  CopyCounts counts;
+  {
+    CopyOptions options;
+    options.rows_per_batch = 10;
+    options.faults = &faults;
+    options.totals = &counts;
+    auto connection = Open(options);
+    ASSERT_TRUE(connection);
+    InsertRows(*connection, "staff", Numbered(1, 35));
+    ASSERT_TRUE(connection->Flush().ok());
+    EXPECT_TRUE(connection->TakeLateRefusals().empty());
+  }
+  auto check = Open({}, false);
+  ASSERT_TRUE(check);
+  EXPECT_EQ(Rows(*check, "select count(*), count(distinct id) from staff"),
+            std::vector<std::string>{"35|35"});
+  EXPECT_EQ(counts.reconnects, 1u);
+}
+
 TEST_F(PostgresCopyTest, ABatchWhoseAnswerWasLostIsReportedLostNotSentTwice) {
   CopyFaults faults;
   faults.lose_answer_of_copy = 2;

@@ -17,6 +17,8 @@ constexpr long kServerError = 1;
 // ADO's number for a failure reported by the provider: the connection itself failed.
 constexpr long kErrProvider = -2147467259;
 constexpr auto kReconnectPause = std::chrono::milliseconds(250);
+// Connections lost in a row on the same rows before they are given up.
+constexpr int kLostCopiesPerRows = 3;
 // The shortest COPY after a refusal.
 constexpr std::size_t kMinWindow = 64;
 
@@ -187,6 +189,7 @@ Status CopyConnection::SendPending() {
 }
 
 Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
+  int lost_in_a_row = 0;
   while (count > 0) {
     // After a refusal, a COPY as long as twice the rows before it: the next refusal is likely
     // as near, and the rows after it in the COPY would go for nothing.
@@ -259,10 +262,26 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
           LoseRows(first, count, back);
           return back;
         }
+        if (++lost_in_a_row > kLostCopiesPerRows) {
+          // The server ends the session whenever these rows come: they are lost, not the
+          // import.
+          LoseRows(first, take, result.status);
+          first += take;
+          count -= take;
+          lost_in_a_row = 0;
+        }
         break;  // nothing of it was kept: again
     }
   }
   return Status::Ok();
+}
+
+bool CopyConnection::SessionEnded(const pg_result* result) const {
+  // The server ending the session (a restart: 57P01 "terminating connection due to
+  // administrator command") may come before libpq sees the connection closed.
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  const std::string_view code = state != nullptr ? state : "";
+  return PQstatus(conn_) == CONNECTION_BAD || code.starts_with("08") || code.starts_with("57P");
 }
 
 std::size_t CopyConnection::RefusedLine(const pg_result* result) const {
@@ -311,11 +330,19 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
   PGresult* started = PQexec(conn_, copy_sql_.c_str());
   if (PQresultStatus(started) != PGRES_COPY_IN) {
     CopyResult result{Outcome::kNotStarted, Refusal(started, action)};
+    if (SessionEnded(started)) {
+      PQclear(started);
+      return lost(Outcome::kLost, "connection lost");
+    }
     PQclear(started);
-    if (PQstatus(conn_) == CONNECTION_BAD) return lost(Outcome::kLost, "connection lost");
     return result;
   }
   PQclear(started);
+  if (faults != nullptr && faults->drop_during_copy == number) {
+    // From the other session, waiting until the server process has gone.
+    (void)odbc_->Execute("SELECT pg_terminate_backend(" + std::to_string(PQbackendPID(conn_)) +
+                         ", 10000)");
+  }
   // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
   // rows sent after it, which the window of SendRows keeps short.
   const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
@@ -336,7 +363,7 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
       // Out of disk, memory or an I/O failure of the server: every later batch would fail too.
       result.outcome = Outcome::kStorage;
     }
-    if (PQstatus(conn_) == CONNECTION_BAD) {
+    if (SessionEnded(ended)) {
       // An error of the server's own ended the COPY before it was saved; without one, the
       // answer was lost and the COPY may have been saved.
       result = server_said ? lost(Outcome::kLost, "connection lost")

@@ -39,6 +39,9 @@ struct CopyCounts {
 // Faults the tests make happen on the COPY path, counted in COPY commands sent (1 is the first).
 struct CopyFaults {
   std::uint64_t drop_before_copy = 0;  // the server ends the session just before this COPY
+  // The server ends the session once this COPY has begun, as a restart does: its rows are sent
+  // again after the connection is made again.
+  std::uint64_t drop_during_copy = 0;
   // This COPY is saved, but the connection goes before its answer is read: its outcome is
   // unknown to the connection.
   std::uint64_t lose_answer_of_copy = 0;
@@ -118,6 +121,8 @@ class CopyConnection final : public Connection {
   // Connects again within reconnect_wait; the kStorage failure that stops the import otherwise.
   Status Reconnect(const Status& cause);
   void LoseRows(std::size_t first, std::size_t count, const Status& status);
+  // True when the connection is gone or the server's error ends the session.
+  bool SessionEnded(const pg_result* result) const;
   // The line of the batch the server's refusal names; 0 when it names none.
   std::size_t RefusedLine(const pg_result* result) const;
   Status Refusal(const pg_result* result, std::string_view action) const;
