@@ -23,7 +23,7 @@ LAYERS = [
     ["platform/text", "platform/operator"],
     ["platform/files", "platform/recordset"],
     ["platform/config", "platform/dbf", "platform/sql", "platform/sql/dialect"],
-    ["platform/sql/sqlite", "platform/sql/odbc"],
+    ["platform/sql/sqlite", "platform/sql/odbc", "platform/sql/postgres"],
     ["platform/sources"],
     ["scripts", "pdf"],
     ["import", "report"],

@@ -18,6 +18,7 @@ packages=(
   mandoc desktop-file-utils man-db       # checks of the manual pages and the desktop entry
   postgresql mariadb-server              # real servers for the ODBC tests (tools/test_servers.sh)
   odbc-postgresql odbc-mariadb           # their ODBC drivers
+  libpq-dev                              # PostgreSQL's COPY path (libpq)
 )
 
 missing=()

@@ -8,6 +8,7 @@
 #include "platform/operator/operator.h"
 #include "platform/sources/connection_string.h"
 #include "platform/sources/data_sources.h"
+#include "platform/sources/postgres_target.h"
 #include "platform/text/ascii.h"
 
 namespace zuna::cli {
@@ -42,6 +43,11 @@ std::string Describe(const sources::DataSources& sources, std::string_view conne
       break;
     case sources::Backend::kOdbc:
       what = HidePasswords(source->odbc_connection) + " (ODBC";
+      // Which way the import's rows go to a PostgreSQL server.
+      if (sources::UsesPsqlOdbc(source->odbc_connection)) {
+        what += source->postgres_copy ? ", rows by PostgreSQL COPY through libpq"
+                                      : ", rows through ODBC (PostgresCopy = No)";
+      }
       break;
   }
   return what + "; " + Origin(sources, *source, name) + ")";

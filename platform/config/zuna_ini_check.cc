@@ -37,6 +37,7 @@ constexpr KeyRule kDataSourceKeys[] = {
     {"DSN", ValueKind::kText, "odbc"},
     {"ConnectionString", ValueKind::kText, "odbc"},
     {"RowsPerBatch", ValueKind::kCount, "odbc"},
+    {"PostgresCopy", ValueKind::kYesNo, "odbc"},
 };
 
 constexpr KeyRule kServerKeys[] = {

@@ -13,6 +13,7 @@
 #include "platform/recordset/recordset.h"
 #include "platform/sql/connection.h"
 #include "platform/sql/odbc/odbc_connection.h"
+#include "platform/sql/postgres/copy_connection.h"
 #include "platform/sql/sqlite/sqlite_connection.h"
 
 namespace zuna::sources {
@@ -22,9 +23,11 @@ enum class Backend { kFoxPro, kSqlite, kOdbc };
 // What a data source name or a server name resolved to.
 struct DataSource {
   Backend backend = Backend::kSqlite;
-  std::filesystem::path path;       // the database file (sqlite) or the data folder (FoxPro)
-  std::string odbc_connection;      // the connection string (ODBC)
-  sql::odbc::OdbcOptions odbc;      // how rows are sent (ODBC)
+  std::filesystem::path path;   // the database file (sqlite) or the data folder (FoxPro)
+  std::string odbc_connection;  // the connection string (ODBC)
+  sql::odbc::OdbcOptions odbc;  // how rows are sent (ODBC)
+  // A PostgreSQL server's import rows go through libpq's COPY (PostgresCopy = Yes, the default).
+  bool postgres_copy = true;
   dbf::FoxProSourceOptions foxpro;  // how FoxPro tables are read
   std::string name;                 // the data source name asked for ("pay")
   std::string origin;               // where the definition came from, for messages
@@ -82,9 +85,13 @@ class DataSources {
   // when it goes (for tests and benchmarks); null stops it.
   void set_odbc_send_totals(sql::odbc::OdbcSendCounts* totals) { odbc_totals_ = totals; }
 
+  // How the COPY path of a PostgreSQL target sends its rows (tests and benchmarks: the counts,
+  // the faults, the wait for a lost server).
+  void set_copy_options(const sql::postgres::CopyOptions& options) { copy_options_ = options; }
+
  private:
   Result<DataSource> FromSection(std::string_view name) const;
-  // RowsPerBatch of a section that names an ODBC database.
+  // RowsPerBatch and PostgresCopy of a section that names an ODBC database.
   Result<sql::odbc::OdbcOptions> OdbcOptionsOf(std::string_view section,
                                                std::string_view origin) const;
   Result<std::shared_ptr<sql::Connection>> Connect(const DataSource& source) const;
@@ -99,6 +106,7 @@ class DataSources {
   std::vector<std::string> odbc_data_sources_;
   sql::sqlite::SqliteOptions sqlite_options_;
   sql::odbc::OdbcSendCounts* odbc_totals_ = nullptr;
+  sql::postgres::CopyOptions copy_options_;
 };
 
 }  // namespace zuna::sources

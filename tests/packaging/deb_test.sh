@@ -71,7 +71,7 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(dpkg-deb --field "$deb" Description | wc -l)" -gt 2 ] || fail "no long Description"
 
 depends=$(field Depends)
-wanted_libraries=(libc6 libstdc++6 libsqlite3-0 libodbc2)
+wanted_libraries=(libc6 libstdc++6 libsqlite3-0 libodbc2 libpq5) # libpq5: the PostgreSQL COPY path
 [ "$with_gui" = 1 ] && wanted_libraries+=(libqt6core6 libqt6widgets6)
 for library in "${wanted_libraries[@]}"; do
   [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] ||

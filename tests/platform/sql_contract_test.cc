@@ -1,6 +1,7 @@
 // One suite of recordset semantics, run against the embedded engine, against ODBC with Debian's
 // SQLite ODBC driver (both with parameter arrays and with every row sent on its own), and against
-// the PostgreSQL and MariaDB servers ctest starts, through their ODBC drivers.
+// the PostgreSQL and MariaDB servers ctest starts, through their ODBC drivers; PostgreSQL also
+// with the import's rows through libpq's COPY (PostgresCopy, the default for it).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,7 +23,11 @@ using recordset::LateRefusal;
 using recordset::Recordset;
 using sources::DataSources;
 
-enum class Engine { kEmbedded, kOdbc, kOdbcRowByRow, kPostgres, kMariaDb };
+enum class Engine { kEmbedded, kOdbc, kOdbcRowByRow, kPostgres, kPostgresCopy, kMariaDb };
+
+bool IsPostgres(Engine engine) {
+  return engine == Engine::kPostgres || engine == Engine::kPostgresCopy;
+}
 
 class SqlContractTest : public ::testing::TestWithParam<Engine> {
  protected:
@@ -43,13 +48,16 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
         // ODBCINI, on SQLite's driver), the second step of the lookup.
         break;
       case Engine::kPostgres:
+      case Engine::kPostgresCopy:
       case Engine::kMariaDb: {
-        const auto server = GetParam() == Engine::kPostgres ? testkit::TestServer::kPostgres
-                                                            : testkit::TestServer::kMariaDb;
+        const auto server =
+            IsPostgres(GetParam()) ? testkit::TestServer::kPostgres : testkit::TestServer::kMariaDb;
         const auto dsn = testkit::TestServerDataSource(server);
         if (!dsn) GTEST_SKIP() << "the test servers are not running (ctest starts them)";
-        ini = config::IniFile::Parse("[pay]\nDriver = odbc\nDSN = " + *dsn + "\n");
-        if (GetParam() == Engine::kPostgres) born_type = "timestamp";
+        ini =
+            config::IniFile::Parse("[pay]\nDriver = odbc\nDSN = " + *dsn + "\n" +
+                                   (GetParam() == Engine::kPostgres ? "PostgresCopy = No\n" : ""));
+        if (IsPostgres(GetParam())) born_type = "timestamp";
         break;
       }
     }
@@ -91,7 +99,7 @@ class SqlContractTest : public ::testing::TestWithParam<Engine> {
   // The type of `kind` of column in this engine's words: a SQL Server type, or what the servers'
   // scripts declare for it.
   std::string TypeOf(std::string_view kind) const {
-    const bool postgres = GetParam() == Engine::kPostgres;
+    const bool postgres = IsPostgres(GetParam());
     const bool maria = GetParam() == Engine::kMariaDb;
     if (kind == "datetime") return postgres ? "timestamp(3)" : maria ? "datetime(3)" : "datetime";
     if (kind == "bit") return postgres ? "boolean" : maria ? "tinyint(1)" : "bit";
@@ -301,7 +309,7 @@ TEST_P(SqlContractTest, TheColumnQueryGivesTypeAndLength) {
       " SELECT column_name 'Column Name',data_type 'Data Type',CHARacter_maximum_length "
       "'Maximum Length'From information_schema.Columns  WHERE column_name='name' and "
       "table_name = 'staff'");
-  const std::string type = GetParam() == Engine::kPostgres ? "character varying" : "varchar";
+  const std::string type = IsPostgres(GetParam()) ? "character varying" : "varchar";
   EXPECT_EQ(rows, (std::vector<std::string>{"name|" + type + "|10"}));
 }
 
@@ -390,7 +398,8 @@ TEST_P(SqlContractTest, ATextOfSeveralStatementsRunsThemAll) {
 
 INSTANTIATE_TEST_SUITE_P(Engines, SqlContractTest,
                          ::testing::Values(Engine::kEmbedded, Engine::kOdbc, Engine::kOdbcRowByRow,
-                                           Engine::kPostgres, Engine::kMariaDb),
+                                           Engine::kPostgres, Engine::kPostgresCopy,
+                                           Engine::kMariaDb),
                          [](const auto& param_info) {
                            switch (param_info.param) {
                              case Engine::kEmbedded:
@@ -401,6 +410,8 @@ INSTANTIATE_TEST_SUITE_P(Engines, SqlContractTest,
                                return "OdbcRowByRow";
                              case Engine::kPostgres:
                                return "Postgres";
+                             case Engine::kPostgresCopy:
+                               return "PostgresCopy";
                              case Engine::kMariaDb:
                                return "MariaDb";
                            }

@@ -121,7 +121,10 @@ def program_folder(data, scratch, dsn):
             shutil.copy(os.path.join(SQL_DIR, SERVER, name), home)
     shutil.copytree(data, os.path.join(home, "zuna"))
     with open(os.path.join(home, "zuna.ini"), "w") as f:
-        f.write(f"[pay]\nDriver = odbc\nConnectionString = DSN={dsn};Database={DATABASE}\n\n"
+        # The seam is the ODBC connection's: on PostgreSQL the rows take that path only when
+        # the COPY path is turned off (the COPY path has tests of its own faults).
+        f.write(f"[pay]\nDriver = odbc\nConnectionString = DSN={dsn};Database={DATABASE}\n"
+                "PostgresCopy = No\n\n"
                 f"[server]\nDriver = odbc\nConnectionString = DSN={dsn};Database={{catalog}}\n"
                 "FixedServer = test\n")
     return home

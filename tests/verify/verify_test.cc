@@ -429,8 +429,8 @@ TEST_P(VerifyTest, RowsTheImportRefusedAndLoggedAreAccountedFor) {
   };
   const Refusals refusals = target() == Target::kEmbedded ? Refusals{"error 242: ", "error 8152: "}
                             : target() == Target::kPostgres
-                                ? Refusals{"error 1: insert into personnel: [23514] ",
-                                           "error 1: insert into gisgrp: [22001] "}
+                                ? Refusals{"error 1: copy into personnel: [23514] ",
+                                           "error 1: copy into gisgrp: [22001] "}
                                 : Refusals{"error 4025: insert into personnel: [23000] ",
                                            "error 1406: insert into gisgrp: [22001] "};
   EXPECT_TRUE(personnel.refused_rows[0].log_message.starts_with(refusals.date))

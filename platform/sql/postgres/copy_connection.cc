@@ -1,0 +1,412 @@
+#include "platform/sql/postgres/copy_connection.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <thread>
+#include <utility>
+
+#include "platform/sql/postgres/copy_text.h"
+
+namespace zuna::sql::postgres {
+
+namespace {
+
+// psqlODBC's native error number for every server error, so refusals read alike on both paths.
+constexpr long kServerError = 1;
+// ADO's number for a failure reported by the provider: the connection itself failed.
+constexpr long kErrProvider = -2147467259;
+constexpr auto kReconnectPause = std::chrono::milliseconds(250);
+// Connections lost in a row on the same rows before they are given up.
+constexpr int kLostCopiesPerRows = 3;
+// The shortest COPY after a refusal.
+constexpr std::size_t kMinWindow = 64;
+
+// libpq's messages end in a line break and may hold more.
+std::string OneLine(std::string_view message) {
+  std::string line;
+  for (const char c : message) {
+    if (c == '\n' || c == '\r') {
+      if (!line.empty() && line.back() != ' ') line += "; ";
+    } else {
+      line.push_back(c);
+    }
+  }
+  while (!line.empty() && (line.back() == ' ' || line.back() == ';')) line.pop_back();
+  return line;
+}
+
+}  // namespace
+
+std::string PostgresTarget::Describe() const {
+  return "server " + (host.empty() ? std::string("(libpq default)") : host) +
+         (port.empty() ? "" : ":" + port) + ", database " +
+         (database.empty() ? std::string("(default)") : database) + ", login " +
+         (user.empty() ? std::string("(default)") : user);
+}
+
+CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
+                               const CopyOptions& options)
+    : odbc_(std::move(odbc)), target_(std::move(target)), options_(options) {
+  if (options_.rows_per_batch == 0) options_.rows_per_batch = 1;
+  window_ = options_.rows_per_batch;
+}
+
+CopyConnection::~CopyConnection() {
+  (void)SendPending();  // a recordset closed properly has taken its refusals before this
+  if (conn_ != nullptr) PQfinish(conn_);
+  if (CopyCounts* totals = options_.totals) {
+    totals->copies += counts_.copies;
+    totals->rows_copied += counts_.rows_copied;
+    totals->copies_refused += counts_.copies_refused;
+    totals->reconnects += counts_.reconnects;
+  }
+}
+
+Result<std::shared_ptr<CopyConnection>> CopyConnection::Open(std::shared_ptr<Connection> odbc,
+                                                             PostgresTarget target,
+                                                             const CopyOptions& options) {
+  std::shared_ptr<CopyConnection> connection(
+      new CopyConnection(std::move(odbc), std::move(target), options));
+  RETURN_IF_ERROR(connection->Connect());
+  return connection;
+}
+
+Status CopyConnection::Connect() {
+  if (conn_ != nullptr) PQfinish(conn_);
+  // The session reads text dates day first, as the ODBC connection's does.
+  const std::pair<const char*, const std::string*> given[] = {
+      {"host", &target_.host}, {"port", &target_.port},         {"dbname", &target_.database},
+      {"user", &target_.user}, {"password", &target_.password}, {"sslmode", &target_.sslmode}};
+  std::vector<const char*> keys;
+  std::vector<const char*> values;
+  for (const auto& [key, value] : given) {
+    if (value->empty()) continue;
+    keys.push_back(key);
+    values.push_back(value->c_str());
+  }
+  keys.push_back("options");
+  values.push_back("-c DateStyle=ISO,DMY");
+  keys.push_back("client_encoding");
+  values.push_back("UTF8");
+  keys.push_back("application_name");
+  values.push_back("zuna-transfer");
+  keys.push_back(nullptr);
+  values.push_back(nullptr);
+  conn_ = PQconnectdbParams(keys.data(), values.data(), 0);
+  if (conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) return Status::Ok();
+  return Status(ErrorKind::kDatabase, kErrProvider,
+                "[08001] " + OneLine(conn_ ? PQerrorMessage(conn_) : "out of memory"))
+      .WithContext("connect through libpq to " + target_.Describe());
+}
+
+Status CopyConnection::Execute(std::string_view text) {
+  (void)SendPending();  // the command may read or change the table being filled
+  return odbc_->Execute(text);
+}
+
+Status CopyConnection::ExecuteStatement(std::string_view statement) {
+  (void)SendPending();
+  return odbc_->ExecuteStatement(statement);
+}
+
+Result<std::unique_ptr<Cursor>> CopyConnection::Query(std::string_view text) {
+  (void)SendPending();  // a query sees every row saved before it
+  return odbc_->Query(text);
+}
+
+Result<std::vector<ColumnInfo>> CopyConnection::TableColumns(std::string_view table) {
+  (void)SendPending();
+  return odbc_->TableColumns(table);
+}
+
+Status CopyConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
+                              const std::vector<int>& assigned,
+                              const std::vector<const Value*>& values, std::uint64_t tag) {
+  if (!stopped_.ok()) return stopped_;
+  if (assigned.empty()) {
+    // A row of defaults names no column to COPY: the ODBC connection inserts it.
+    (void)SendPending();
+    if (!stopped_.ok()) return stopped_;
+    return odbc_->Insert(table, columns, assigned, values, tag);
+  }
+  if (!copy_sql_.empty() && (table != table_ || assigned != assigned_)) {
+    // One batch at a time, so that rows reach the database in the order they were saved.
+    if (Status sent = SendPending(); !sent.ok()) return sent;
+  }
+  if (copy_sql_.empty()) {
+    table_ = std::string(table);
+    assigned_ = assigned;
+    copy_sql_ = "COPY ";
+    AppendQuotedName(table, copy_sql_);
+    copy_sql_ += " (";
+    for (std::size_t i = 0; i < assigned.size(); ++i) {
+      if (i > 0) copy_sql_ += ", ";
+      AppendQuotedName(columns[static_cast<std::size_t>(assigned[i])].name, copy_sql_);
+    }
+    copy_sql_ += ") FROM STDIN";
+    pending_since_ = std::chrono::steady_clock::now();
+  }
+  for (std::size_t i = 0; i < assigned.size(); ++i) {
+    const auto column = static_cast<std::size_t>(assigned[i]);
+    if (i > 0) data_.push_back('\t');
+    AppendCopyField(*values[column], columns[column].type.kind, data_);
+  }
+  data_.push_back('\n');
+  line_ends_.push_back(data_.size());
+  tags_.push_back(tag);
+  if (tags_.size() >= options_.rows_per_batch || data_.size() >= options_.max_batch_bytes ||
+      std::chrono::steady_clock::now() - pending_since_ >= options_.max_batch_delay) {
+    // This row was accepted: if the connection is lost for good now, it is among the late
+    // refusals, and the next Insert stops the import.
+    (void)SendPending();
+  }
+  return Status::Ok();
+}
+
+Status CopyConnection::Flush() {
+  RETURN_IF_ERROR(SendPending());
+  return odbc_->Flush();
+}
+
+std::vector<recordset::LateRefusal> CopyConnection::TakeLateRefusals() {
+  std::vector<recordset::LateRefusal> late = std::exchange(late_, {});
+  for (recordset::LateRefusal& refusal : odbc_->TakeLateRefusals()) {
+    late.push_back(std::move(refusal));
+  }
+  return late;
+}
+
+Status CopyConnection::SendPending() {
+  if (copy_sql_.empty()) return stopped_;
+  const Status sent = stopped_.ok() ? SendRows(0, tags_.size()) : stopped_;
+  if (!stopped_.ok() && sent.ok()) LoseRows(0, tags_.size(), stopped_);
+  copy_sql_.clear();
+  data_.clear();
+  line_ends_.clear();
+  tags_.clear();
+  return sent;
+}
+
+Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
+  int lost_in_a_row = 0;
+  while (count > 0) {
+    // After a refusal, a COPY as long as twice the rows before it: the next refusal is likely
+    // as near, and the rows after it in the COPY would go for nothing.
+    const std::size_t take = std::min(count, window_);
+    CopyResult result = Copy(first, take);
+    switch (result.outcome) {
+      case Outcome::kSaved:
+        ++counts_.copies;
+        counts_.rows_copied += take;
+        window_ = std::min(options_.rows_per_batch, window_ * 2);
+        first += take;
+        count -= take;
+        break;
+      case Outcome::kNotStarted:
+        LoseRows(first, count, result.status);
+        return Status::Ok();
+      case Outcome::kRefused: {
+        ++counts_.copies_refused;
+        if (take == 1) {
+          late_.push_back({tags_[first], std::move(result.status)});
+          first += 1;
+          count -= 1;
+          break;
+        }
+        // The server names the line it refused, with that row's own error: the row is refused,
+        // the rows before it go again as one COPY, the rest as the next, so rows reach the
+        // table in their order. Without a line, the rows go again in halves.
+        if (result.refused_line > 0 && result.refused_line <= take) {
+          const std::size_t before = result.refused_line - 1;
+          if (Status sent = SendRows(first, before); !sent.ok()) {
+            LoseRows(first + before, count - before, sent);
+            return sent;
+          }
+          late_.push_back({tags_[first + before], std::move(result.status)});
+          window_ = std::clamp(2 * result.refused_line, kMinWindow, options_.rows_per_batch);
+          first += before + 1;
+          count -= before + 1;
+          break;
+        }
+        const std::size_t half = take / 2;
+        Status sent = SendRows(first, half);
+        if (sent.ok()) sent = SendRows(first + half, take - half);
+        if (!sent.ok()) {
+          LoseRows(first + take, count - take, sent);
+          return sent;
+        }
+        first += take;
+        count -= take;
+        break;
+      }
+      case Outcome::kStorage:
+        stopped_ = Status(ErrorKind::kStorage, result.status.number(),
+                          "the PostgreSQL target (" + target_.Describe() +
+                              ") cannot store rows: " + result.status.description());
+        LoseRows(first, count, stopped_);
+        return stopped_;
+      case Outcome::kUnknown: {
+        // Sending these rows again could save them twice.
+        LoseRows(first, take, result.status);
+        if (Status back = Reconnect(result.status); !back.ok()) {
+          LoseRows(first + take, count - take, back);
+          return back;
+        }
+        first += take;
+        count -= take;
+        break;
+      }
+      case Outcome::kLost:
+        if (Status back = Reconnect(result.status); !back.ok()) {
+          LoseRows(first, count, back);
+          return back;
+        }
+        if (++lost_in_a_row > kLostCopiesPerRows) {
+          // The server ends the session whenever these rows come: they are lost, not the
+          // import.
+          LoseRows(first, take, result.status);
+          first += take;
+          count -= take;
+          lost_in_a_row = 0;
+        }
+        break;  // nothing of it was kept: again
+    }
+  }
+  return Status::Ok();
+}
+
+bool CopyConnection::SessionEnded(const pg_result* result) const {
+  // The server ending the session (a restart: 57P01 "terminating connection due to
+  // administrator command") may come before libpq sees the connection closed.
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  const std::string_view code = state != nullptr ? state : "";
+  return PQstatus(conn_) == CONNECTION_BAD || code.starts_with("08") || code.starts_with("57P");
+}
+
+std::size_t CopyConnection::RefusedLine(const pg_result* result) const {
+  // "COPY personnel, line 3782, column emp_name: ..." (the table's name as the server writes it).
+  const char* context = PQresultErrorField(result, PG_DIAG_CONTEXT);
+  if (context == nullptr) return 0;
+  const std::string prefix = "COPY " + table_ + ", line ";
+  const std::string_view text(context);
+  const std::size_t at = text.find(prefix);
+  if (at == std::string_view::npos) return 0;
+  std::size_t line = 0;
+  for (std::size_t i = at + prefix.size(); i < text.size() && text[i] >= '0' && text[i] <= '9';
+       ++i) {
+    line = line * 10 + static_cast<std::size_t>(text[i] - '0');
+  }
+  return line;
+}
+
+Status CopyConnection::Refusal(const pg_result* result, std::string_view action) const {
+  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+  const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+  const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL);
+  std::string text = "[" + std::string(state ? state : "08006") + "] ";
+  if (primary != nullptr) {
+    text += "ERROR: " + OneLine(primary);
+    if (detail != nullptr) text += "; " + OneLine(detail);
+  } else {
+    text += OneLine(PQerrorMessage(conn_));
+  }
+  return Status(ErrorKind::kDatabase, kServerError, std::move(text)).WithContext(action);
+}
+
+CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t count) {
+  const std::uint64_t number = ++copies_sent_;
+  const CopyFaults* faults = options_.faults;
+  if (faults != nullptr && faults->drop_before_copy == number) {
+    PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
+  }
+  // What a refusal is put under: it names one row, whatever the batch.
+  const std::string action = "copy into " + table_;
+  const auto lost = [&](Outcome outcome, std::string why) {
+    return CopyResult{outcome, Status(ErrorKind::kDatabase, kErrProvider,
+                                      "[08006] " + why + ": " + OneLine(PQerrorMessage(conn_)))
+                                   .WithContext(action)};
+  };
+  PGresult* started = PQexec(conn_, copy_sql_.c_str());
+  if (PQresultStatus(started) != PGRES_COPY_IN) {
+    CopyResult result{Outcome::kNotStarted, Refusal(started, action)};
+    if (SessionEnded(started)) {
+      PQclear(started);
+      return lost(Outcome::kLost, "connection lost");
+    }
+    PQclear(started);
+    return result;
+  }
+  PQclear(started);
+  if (faults != nullptr && faults->drop_during_copy == number) {
+    // From the other session, waiting until the server process has gone.
+    (void)odbc_->Execute("SELECT pg_terminate_backend(" + std::to_string(PQbackendPID(conn_)) +
+                         ", 10000)");
+  }
+  // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
+  // rows sent after it, which the window of SendRows keeps short.
+  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
+  const std::size_t end = line_ends_[first + count - 1];
+  if (PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) != 1 ||
+      PQputCopyEnd(conn_, nullptr) != 1) {
+    // The end of the COPY did not reach the server: it kept nothing.
+    return lost(Outcome::kLost, "connection lost while sending the rows");
+  }
+  PGresult* ended = PQgetResult(conn_);
+  CopyResult result{Outcome::kSaved, Status::Ok()};
+  if (PQresultStatus(ended) != PGRES_COMMAND_OK) {
+    const bool server_said = PQresultErrorField(ended, PG_DIAG_SQLSTATE) != nullptr;
+    result = {Outcome::kRefused, Refusal(ended, action)};
+    if (const char* state = PQresultErrorField(ended, PG_DIAG_SQLSTATE);
+        state != nullptr &&
+        (std::string_view(state).starts_with("53") || std::string_view(state).starts_with("58"))) {
+      // Out of disk, memory or an I/O failure of the server: every later batch would fail too.
+      result.outcome = Outcome::kStorage;
+    }
+    if (SessionEnded(ended)) {
+      // An error of the server's own ended the COPY before it was saved; without one, the
+      // answer was lost and the COPY may have been saved.
+      result = server_said ? lost(Outcome::kLost, "connection lost")
+                           : lost(Outcome::kUnknown,
+                                  "connection lost after the rows were sent; whether the "
+                                  "server saved them is unknown, so they are not sent again");
+    }
+  }
+  if (result.outcome == Outcome::kRefused) result.refused_line = RefusedLine(ended);
+  PQclear(ended);
+  while (PGresult* more = PQgetResult(conn_)) PQclear(more);
+  if (result.outcome == Outcome::kSaved && faults != nullptr &&
+      faults->lose_answer_of_copy == number) {
+    PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
+    return lost(Outcome::kUnknown,
+                "connection lost after the rows were sent; whether the server saved them is "
+                "unknown, so they are not sent again");
+  }
+  return result;
+}
+
+Status CopyConnection::Reconnect(const Status& cause) {
+  const auto deadline = std::chrono::steady_clock::now() + options_.reconnect_wait;
+  const bool gone = options_.faults != nullptr && options_.faults->server_gone;
+  while (!gone) {
+    PQreset(conn_);
+    if (PQstatus(conn_) == CONNECTION_OK) {
+      ++counts_.reconnects;
+      return Status::Ok();
+    }
+    if (std::chrono::steady_clock::now() + kReconnectPause > deadline) break;
+    std::this_thread::sleep_for(kReconnectPause);
+  }
+  const auto waited = std::chrono::duration_cast<std::chrono::seconds>(options_.reconnect_wait);
+  stopped_ = Status(ErrorKind::kStorage, cause.number(),
+                    "the PostgreSQL target (" + target_.Describe() + ") did not come back within " +
+                        std::to_string(waited.count()) +
+                        " s after the connection was lost: " + cause.description());
+  return stopped_;
+}
+
+void CopyConnection::LoseRows(std::size_t first, std::size_t count, const Status& status) {
+  for (std::size_t r = first; r < first + count; ++r) late_.push_back({tags_[r], status});
+}
+
+}  // namespace zuna::sql::postgres

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sql/connection.h"
+
+struct pg_conn;
+struct pg_result;
+
+namespace zuna::sql::postgres {
+
+// Where libpq finds the server: the same server, database and login as the ODBC data source
+// (psqlODBC's Servername, Port, Database, Username, Password, SSLmode). Empty fields are left to
+// libpq's defaults.
+struct PostgresTarget {
+  std::string host;  // a host name, or the folder of the server's unix socket
+  std::string port;
+  std::string database;
+  std::string user;
+  std::string password;  // never put into a message
+  std::string sslmode;
+  // "server /run/pg:5432, database zuna, login zuna", for messages.
+  std::string Describe() const;
+};
+
+// What the COPY path did with its rows, for tests and benchmarks.
+struct CopyCounts {
+  std::uint64_t copies = 0;  // COPY commands that saved their rows
+  std::uint64_t rows_copied = 0;
+  std::uint64_t copies_refused = 0;  // COPY commands the server refused (a batch then halved)
+  std::uint64_t reconnects = 0;
+};
+
+// Faults the tests make happen on the COPY path, counted in COPY commands sent (1 is the first).
+struct CopyFaults {
+  std::uint64_t drop_before_copy = 0;  // the server ends the session just before this COPY
+  // The server ends the session once this COPY has begun, as a restart does: its rows are sent
+  // again after the connection is made again.
+  std::uint64_t drop_during_copy = 0;
+  // This COPY is saved, but the connection goes before its answer is read: its outcome is
+  // unknown to the connection.
+  std::uint64_t lose_answer_of_copy = 0;
+  bool server_gone = false;  // no reconnection succeeds
+};
+
+struct CopyOptions {
+  std::size_t rows_per_batch = 10'000;
+  std::size_t max_batch_bytes = 8u << 20;
+  std::chrono::milliseconds max_batch_delay{1000};
+  // How long a lost connection is tried again before the import stops.
+  std::chrono::milliseconds reconnect_wait{30'000};
+  CopyCounts* totals = nullptr;  // adds what was sent when the connection goes; may be null
+  const CopyFaults* faults = nullptr;
+};
+
+// A PostgreSQL target whose import rows go through libpq as COPY ... FROM STDIN in batches, while
+// everything else (scripts, queries, table columns, a row of defaults) goes through `odbc`, the
+// ODBC connection to the same database. Rows are encoded as the ODBC path binds them
+// (AppendCopyField), so the server stores the same values and refuses the same ones.
+//
+// A COPY is one transaction: a refused batch keeps nothing. When the server names the line it
+// refused, that row is refused with it and the rows before it go again as one COPY; otherwise
+// the batch goes again in halves. After a refusal, COPYs are kept to about twice the rows that
+// came before it (growing again with each COPY saved), so a table with many refusals does not
+// send whole batches for nothing. Either way down to the single row, whose refusal (the server's
+// SQLSTATE and message) joins the late refusals under the row's tag. A lost connection (the server
+// restarted) is made again, trying for `reconnect_wait`: a batch the server cannot have saved (lost
+// before its end was sent, or ended with the server's own error) is sent again; a batch whose
+// answer was lost after its end was sent may be saved or not, so its rows are reported lost with
+// that reason, never sent twice. When the server does not come back, every queued row is reported
+// lost and every later Insert and Flush fails with an ErrorKind::kStorage status naming the target,
+// which stops the import.
+class CopyConnection final : public Connection {
+ public:
+  static Result<std::shared_ptr<CopyConnection>> Open(std::shared_ptr<Connection> odbc,
+                                                      PostgresTarget target,
+                                                      const CopyOptions& options = {});
+  ~CopyConnection() override;
+
+  Status Execute(std::string_view text) override;
+  Status ExecuteStatement(std::string_view statement) override;
+  Result<std::unique_ptr<Cursor>> Query(std::string_view text) override;
+  Result<std::vector<ColumnInfo>> TableColumns(std::string_view table) override;
+  Status Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
+                const std::vector<int>& assigned, const std::vector<const Value*>& values,
+                std::uint64_t tag) override;
+  Status Flush() override;
+  std::vector<recordset::LateRefusal> TakeLateRefusals() override;
+
+  const CopyCounts& counts() const { return counts_; }
+
+ private:
+  enum class Outcome : std::uint8_t {
+    kSaved,
+    kRefused,     // the server refused a row of it: nothing kept
+    kNotStarted,  // the server refused the COPY itself (no such table or column)
+    kLost,        // the connection went, nothing kept: send it again
+    kUnknown,     // the connection went after the batch's end was sent
+    kStorage,     // the server is out of room or failing (SQLSTATE class 53, 58)
+  };
+  struct CopyResult {
+    Outcome outcome;
+    Status status;
+    std::size_t refused_line = 0;  // the line of the batch the server refused (1 is the first)
+  };
+
+  CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
+                 const CopyOptions& options);
+  Status Connect();
+  // Sends the queued rows; a failure is the connection lost for good (also kept in stopped_).
+  Status SendPending();
+  // Sends rows [first, first + count) of the batch. On return each of them is saved or among the
+  // late refusals; a failure is the connection lost for good.
+  Status SendRows(std::size_t first, std::size_t count);
+  CopyResult Copy(std::size_t first, std::size_t count);
+  // Connects again within reconnect_wait; the kStorage failure that stops the import otherwise.
+  Status Reconnect(const Status& cause);
+  void LoseRows(std::size_t first, std::size_t count, const Status& status);
+  // True when the connection is gone or the server's error ends the session.
+  bool SessionEnded(const pg_result* result) const;
+  // The line of the batch the server's refusal names; 0 when it names none.
+  std::size_t RefusedLine(const pg_result* result) const;
+  Status Refusal(const pg_result* result, std::string_view action) const;
+
+  std::shared_ptr<Connection> odbc_;
+  PostgresTarget target_;
+  CopyOptions options_;
+  pg_conn* conn_ = nullptr;
+
+  // The batch: COPY lines of one table and set of columns.
+  std::string copy_sql_;  // "COPY "t" ("a", "b") FROM STDIN"; empty while nothing is queued
+  std::string table_;
+  std::vector<int> assigned_;
+  std::string data_;
+  std::vector<std::size_t> line_ends_;
+  std::vector<std::uint64_t> tags_;
+  std::chrono::steady_clock::time_point pending_since_;
+
+  std::vector<recordset::LateRefusal> late_;
+  Status stopped_;  // the connection lost for good
+  CopyCounts counts_;
+  std::uint64_t copies_sent_ = 0;  // COPY commands begun, for the fault seam
+  std::size_t window_ = 0;         // the most rows one COPY takes, shortened after a refusal
+};
+
+}  // namespace zuna::sql::postgres
