@@ -166,9 +166,15 @@ ImportSummary RunImport(ImportContext& context, ImportWindow& window) {
   if (Status opened = context.skips.Open(context.program_folder); !opened.ok()) {
     context.skips.StepFailed("", kSkipLogName, opened);
   }
-  TransferFirstPass(context, summary);
-  TransferSecondPass(context, summary);
-  TransferThirdPass(context, summary);
+  {
+    // The target's connection serves table after table of the copy, as ADO's pooling hands a
+    // released connection to the next open of the same string; it is closed before pk.sql.
+    sources::ConnectionReuse reuse(context.sources);
+    TransferFirstPass(context, summary);
+    TransferSecondPass(context, summary);
+    TransferThirdPass(context, summary);
+    summary.target_connections_opened = reuse.kept().opened();
+  }
   if (summary.interrupted) {
     context.skips.StepFailed(summary.interrupted_at, "", InterruptionLine(summary, *context.stop));
   } else if (summary.stopped()) {

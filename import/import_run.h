@@ -37,6 +37,9 @@ struct ImportSummary {
   bool interrupted = false;
   std::string interrupted_at;
   std::uint64_t interrupted_after_row = 0;
+  // Connections the copy opened to an embedded target; one serves every table that finds the
+  // last one's work ended (sources::ConnectionReuse).
+  std::uint64_t target_connections_opened = 0;
   bool skipped() const { return skipped_failures > 0; }
   bool log_complete() const { return log_failure.ok(); }
   bool stopped() const { return !stopped_by.ok(); }

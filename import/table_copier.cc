@@ -24,6 +24,8 @@ namespace {
 // On a target that saves in the background, the rows whose saves have ended are settled (their
 // outcomes counted and logged) after this many rows.
 constexpr std::uint64_t kSettleEvery = 256;
+// The rows a table's header must announce for its rows to be saved on a thread of their own.
+constexpr std::uint64_t kBackgroundFromRows = 1024;
 
 // One field operation with the column positions on both sides, resolved once per table: the
 // names cannot change while a table is copied.
@@ -124,7 +126,6 @@ void Copier::Run() {
   } else if (auto target = context_.sources.OpenRecordset(entry_.select_text, core::kPayConnection);
              target.ok()) {
     target_ = std::move(target).value();
-    background_ = target_->SaveInBackground();
   } else {
     target_failure_ = target.status().WithContext("the target did not open");
     if (target.status().kind() == ErrorKind::kStorage) report_.stopped_by = target.status();
@@ -138,6 +139,9 @@ void Copier::Run() {
 
   if (source_) {
     if (auto statistics = source_->Statistics()) header_rows_ = statistics->header_row_count;
+    // A table of a few rows is saved on this thread: a saving thread would cost more to start
+    // and wait for than its rows take.
+    if (target_ && header_rows_ >= kBackgroundFromRows) background_ = target_->SaveInBackground();
     // Counted down before every row: the first call comes before row kRowsPerProgressCall + 1.
     rows_to_progress_ = kRowsPerProgressCall + 1;
     ReportRowsDone();

@@ -180,7 +180,12 @@ Result<DataSource> DataSources::Resolve(std::string_view odbc_text) const {
 Result<std::shared_ptr<sql::Connection>> DataSources::Connect(const DataSource& source) const {
   switch (source.backend) {
     case Backend::kSqlite: {
-      auto connection = sql::sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_);
+      const auto open = [&] {
+        return sql::sqlite::SqliteConnection::OpenFile(source.path, sqlite_options_);
+      };
+      auto connection = kept_ && kept_->OnOwnerThread()
+                            ? kept_->Open(source.path, sqlite_options_, open)
+                            : open();
       if (!connection.ok()) return connection.status().WithContext(TargetOf(source));
       return std::shared_ptr<sql::Connection>(std::move(connection).value());
     }

@@ -11,6 +11,7 @@
 #include "platform/config/ini_file.h"
 #include "platform/dbf/foxpro_source.h"
 #include "platform/recordset/recordset.h"
+#include "platform/sources/kept_connections.h"
 #include "platform/sql/connection.h"
 #include "platform/sql/odbc/odbc_connection.h"
 #include "platform/sql/postgres/copy_connection.h"
@@ -85,6 +86,11 @@ class DataSources {
   // when it goes (for tests and benchmarks); null stops it.
   void set_odbc_send_totals(sql::odbc::OdbcSendCounts* totals) { odbc_totals_ = totals; }
 
+  // Embedded databases opened on this thread while `kept` is set are opened through it, so that
+  // a connection released by a closed recordset serves the next (KeptConnections); null stops
+  // it. The import sets it for its copy (ConnectionReuse).
+  void set_kept_connections(KeptConnections* kept) const { kept_ = kept; }
+
   // How the COPY path of a PostgreSQL target sends its rows (tests and benchmarks: the counts,
   // the faults, the wait for a lost server).
   void set_copy_options(const sql::postgres::CopyOptions& options) { copy_options_ = options; }
@@ -107,6 +113,26 @@ class DataSources {
   sql::sqlite::SqliteOptions sqlite_options_;
   sql::odbc::OdbcSendCounts* odbc_totals_ = nullptr;
   sql::postgres::CopyOptions copy_options_;
+  mutable KeptConnections* kept_ = nullptr;
+};
+
+// For as long as it lives, the embedded target's connection is kept from one recordset of
+// `sources` to the next on this thread; at its end the kept connection is closed, so that
+// nothing is shared with what runs afterwards.
+class ConnectionReuse {
+ public:
+  explicit ConnectionReuse(const DataSources& sources) : sources_(sources) {
+    sources_.set_kept_connections(&kept_);
+  }
+  ~ConnectionReuse() { sources_.set_kept_connections(nullptr); }
+  ConnectionReuse(const ConnectionReuse&) = delete;
+  ConnectionReuse& operator=(const ConnectionReuse&) = delete;
+
+  const KeptConnections& kept() const { return kept_; }
+
+ private:
+  const DataSources& sources_;
+  KeptConnections kept_;
 };
 
 }  // namespace zuna::sources

@@ -104,6 +104,11 @@ std::uint64_t SaveThread::TakeRefusals(std::vector<recordset::LateRefusal>& refu
   return settled_through_;
 }
 
+bool SaveThread::Settled() {
+  std::lock_guard lock(mutex_);
+  return queue_.empty() && refusals_.empty() && !stopped_;
+}
+
 void SaveThread::Drain() {
   if (!filling_->empty()) HandOver();
   {

@@ -62,6 +62,9 @@ class SaveThread {
   // batch handed over starts it again. Afterwards the saver may be used on the caller's thread.
   void Drain();
 
+  // After Drain: every refusal has been taken and the storage never failed.
+  bool Settled();
+
  private:
   void HandOver();
   void Run();

@@ -28,6 +28,8 @@ struct SqliteOptions {
   std::chrono::milliseconds busy_timeout{5000};
   int commit_attempts = 6;
   bool background_saves = true;
+
+  bool operator==(const SqliteOptions&) const = default;
 };
 
 // The statement that saves rows into one table's assigned columns, prepared by the thread that
@@ -63,6 +65,8 @@ class SaveGroups final : public SaveThread::Saver {
   // Commits the open group; when that fails, the group is lost.
   Status Flush();
   std::vector<recordset::LateRefusal> TakeLateRefusals();
+  // No group open, no rollback owed, every lost row taken.
+  bool Settled() const { return !in_group_ && !rollback_pending_ && late_.empty(); }
 
  private:
   Result<sqlite3_stmt*> Statement(SqlitePlan& plan);

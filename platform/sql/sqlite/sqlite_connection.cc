@@ -68,7 +68,9 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
   table_columns_.clear();
   groups_.set_database(nullptr);
   db_.reset();
+  database_file_.clear();
   ASSIGN_OR_RETURN(const char* layer, StorageLayerName());
+  faults_generation_ = StorageFaultsGeneration();
   sqlite3* raw = nullptr;
   const int rc =
       sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, layer);
@@ -81,6 +83,7 @@ Status SqliteConnection::OpenDatabase(const fs::path& file) {
   sqlite3_extended_result_codes(db.get(), 1);
   sqlite3_busy_timeout(db.get(), static_cast<int>(options_.busy_timeout.count()));
   db_ = std::move(db);
+  database_file_ = file;
   groups_.set_database(db_.get());
   // SQLite's own rollback journal: a committed group survives a crash of the program, and a bulk
   // insert into new pages costs no second write, as a write-ahead log would. NORMAL syncs at
@@ -299,6 +302,18 @@ void SqliteConnection::FinishBackgroundSaves() {
 Status SqliteConnection::Flush() {
   FinishBackgroundSaves();
   return groups_.Flush();
+}
+
+bool SqliteConnection::ReadyForReuse(const fs::path& file) {
+  if (!db_ || database_file_ != file) return false;
+  if (saves_) {
+    saves_->Drain();
+    if (!saves_->Settled()) return false;
+    saves_.reset();
+  }
+  table_columns_.clear();
+  return groups_.Settled() && sqlite3_get_autocommit(db_.get()) != 0 &&
+         faults_generation_ == StorageFaultsGeneration();
 }
 
 std::vector<recordset::LateRefusal> SqliteConnection::TakeLateRefusals() {

@@ -58,6 +58,13 @@ class SqliteConnection final : public Connection {
   bool StartBackgroundSaves() override;
   std::uint64_t TakeSaveRefusals(std::vector<recordset::LateRefusal>& refusals, bool wait) override;
 
+  // Whether the connection may serve the next recordset opened on `file` (KeptConnections): it
+  // is open on that file, its background saves ended with every refusal taken, no group is
+  // open or owes a rollback, no transaction is open, and the storage faults it was opened with
+  // are still the ones in force. Ends the background thread (the next StartBackgroundSaves
+  // starts a fresh one) and forgets the tables' columns, which the next recordset reads again.
+  bool ReadyForReuse(const std::filesystem::path& file);
+
  private:
   struct DbCloser {
     void operator()(sqlite3* db) const;
@@ -86,6 +93,8 @@ class SqliteConnection final : public Connection {
   std::filesystem::path server_folder_;
   SqliteOptions options_;
   Db db_;
+  std::filesystem::path database_file_;  // what db_ was opened on
+  std::uint64_t faults_generation_ = 0;  // StorageFaultsGeneration() at that open
   std::unordered_map<std::string, std::vector<ColumnInfo>> table_columns_;
   bool views_ready_ = false;
   SaveGroups groups_;

@@ -244,9 +244,16 @@ Result<StorageFaults> ParseFaults(std::string_view text) {
 
 }  // namespace
 
+namespace {
+std::atomic<std::uint64_t> g_generation{0};
+}  // namespace
+
 void SetStorageFaults(const StorageFaults& faults) {
+  g_generation.fetch_add(1);
   if (Register()) Apply(faults);
 }
+
+std::uint64_t StorageFaultsGeneration() { return g_generation.load(); }
 
 Result<const char*> StorageLayerName() {
   static const Status from_environment = [] {

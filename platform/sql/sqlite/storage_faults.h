@@ -29,6 +29,10 @@ struct StorageFaults {
 // starts afresh.
 void SetStorageFaults(const StorageFaults& faults);
 
+// Counts the calls of SetStorageFaults: a database opened before the last one does not have the
+// faults it set.
+std::uint64_t StorageFaultsGeneration();
+
 // The environment variable that sets the faults for a whole process, for tests of the programs:
 // "disk-full:BYTES" or "io-error:BYTES". Unset or empty, nothing changes.
 inline constexpr const char* kStorageFaultsVariable = "ZUNA_STORAGE_FAULTS";
