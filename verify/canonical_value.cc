@@ -197,11 +197,15 @@ CanonicalState AppendDecimal(const Value& value, const sql::ColumnType& type, st
   if (unscaled < 0) out += '-';
   AppendWide(magnitude / unit, out);
   if (type.scale > 0) {
-    std::string decimals;
-    AppendWide(magnitude % unit, decimals);
-    out += '.';
-    out.append(static_cast<std::size_t>(type.scale) - decimals.size(), '0');
-    out += decimals;
+    // The fraction has at most 38 digits: written from the right, zeros in front.
+    char decimals[kMaxDigits + 1];
+    Wide fraction = magnitude % unit;
+    for (int i = type.scale; i > 0; --i) {
+      decimals[i] = static_cast<char>('0' + static_cast<int>(fraction % 10));
+      fraction /= 10;
+    }
+    decimals[0] = '.';
+    out.append(decimals, static_cast<std::size_t>(type.scale) + 1);
   }
   return CanonicalState::kValue;
 }
@@ -321,13 +325,12 @@ bool ReadDateText(std::string_view s, CivilDate& date, CivilTime& time) {
   return IsValidDate(date);
 }
 
-void AppendPadded(int value, int width, std::string& out) {
-  char digits[8];
+// Writes `value` in `width` digits, zeros in front, at `at`.
+void PutPadded(int value, int width, char* at) {
   for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
+    at[i] = static_cast<char>('0' + value % 10);
     value /= 10;
   }
-  out.append(digits, static_cast<std::size_t>(width));
 }
 
 CanonicalState AppendDate(const Value& value, const sql::ColumnType& type, std::string& out) {
@@ -357,21 +360,20 @@ CanonicalState AppendDate(const Value& value, const sql::ColumnType& type, std::
                           std::to_string(type.max_year) + " of " + type.name,
                       out);
   }
-  AppendPadded(date.year, 4, out);
-  out += '-';
-  AppendPadded(date.month, 2, out);
-  out += '-';
-  AppendPadded(date.day, 2, out);
-  if (type.kind == Kind::kDateTime) {
-    out += ' ';
-    AppendPadded(time.hour, 2, out);
-    out += ':';
-    AppendPadded(time.minute, 2, out);
-    out += ':';
-    AppendPadded(time.second, 2, out);
-    out += '.';
-    AppendPadded(time.millisecond, 3, out);
+  // "yyyy-mm-dd hh:mm:ss.fff" built in place and appended at once.
+  char iso[] = "0000-00-00 00:00:00.000";
+  PutPadded(date.year, 4, iso);
+  PutPadded(date.month, 2, iso + 5);
+  PutPadded(date.day, 2, iso + 8);
+  if (type.kind != Kind::kDateTime) {
+    out.append(iso, 10);
+    return CanonicalState::kValue;
   }
+  PutPadded(time.hour, 2, iso + 11);
+  PutPadded(time.minute, 2, iso + 14);
+  PutPadded(time.second, 2, iso + 17);
+  PutPadded(time.millisecond, 3, iso + 20);
+  out.append(iso, sizeof iso - 1);
   return CanonicalState::kValue;
 }
 

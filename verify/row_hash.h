@@ -24,13 +24,25 @@ class RowHasher {
  public:
   void Clear() { buffer_.clear(); }
   // Starts a value: its canonical text is appended to the returned buffer, then End() closes it.
-  std::string& Begin();
-  void End(CanonicalState state);
+  // Both are called for every value of every row, so they are inline.
+  std::string& Begin() {
+    value_start_ = buffer_.size();
+    buffer_.append(kValueHeader, '\0');
+    return buffer_;
+  }
+  void End(CanonicalState state) {
+    const auto length = static_cast<std::uint32_t>(buffer_.size() - value_start_ - kValueHeader);
+    char* header = buffer_.data() + value_start_;
+    header[0] = static_cast<char>(state);
+    for (int i = 0; i < 4; ++i) header[1 + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+  }
   // Adds a finished value.
   void Add(CanonicalState state, std::string_view text);
   RowHash Finish() const;
 
  private:
+  // Each value: one state byte, then the length of its text in four bytes, lowest first.
+  static constexpr std::size_t kValueHeader = 5;
   std::string buffer_;
   std::size_t value_start_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "verify/table_sides.h"
 
+#include <span>
+
 #include "core/connection_texts.h"
 #include "import/field_rules.h"
 #include "platform/recordset/quoted_name.h"
@@ -73,16 +75,24 @@ Result<bool> SourceSide::Next() {
   started_ = true;
   if (recordset_->Eof()) return false;
   ++row_;
+  row_values_ = recordset_->RowValues();
   return true;
 }
 
 CanonicalState SourceSide::AppendExpected(const ComparedColumn& column, std::string& out) {
   // A field the import lists as not assigned holds the column's default: null, as the delivered
   // tables declare no defaults.
-  if (log_.FieldLost(row_, column.name)) return CanonicalState::kNull;
+  if (!log_.lost_fields.empty() && log_.FieldLost(row_, column.name)) return CanonicalState::kNull;
   if (column.fixed_value) {
     scratch_.SetText(*column.fixed_value);
     return AppendCanonical(scratch_, column.type, out);
+  }
+  // Where the FoxPro reader holds the row as values (every field of it readable), they are taken
+  // from there, as the import takes them, without a call per field.
+  if (static_cast<std::size_t>(column.source) < row_values_.size()) {
+    const transfer::RuleOutcome outcome = transfer::ApplyFieldRule(
+        *column.op, row_values_[static_cast<std::size_t>(column.source)], scratch_);
+    return AppendCanonical(*outcome.assigned, column.type, out);
   }
   auto read = recordset_->Field(column.source);
   if (!read.ok()) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,8 @@ class SourceSide {
   std::unique_ptr<recordset::Recordset> recordset_;
   std::uint64_t row_ = 0;
   bool started_ = false;
+  // The current row's values where the FoxPro reader holds them so; empty otherwise.
+  std::span<const Value> row_values_;
   Value scratch_;
   RowHasher hasher_;
 };

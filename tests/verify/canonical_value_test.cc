@@ -34,6 +34,23 @@ TEST(CanonicalValueTest, DecimalsHaveTheColumnsScaleRoundedHalfAwayFromZero) {
   EXPECT_EQ(Canonical(Value::Text("12,5"), "decimal(12,2)"), "(unstorable: no number for decimal)");
 }
 
+TEST(CanonicalValueTest, WideDecimalsKeepEveryDigitOfTheirFraction) {
+  // Fractions wider than 64 bits, with zeros right after the point and at the end.
+  EXPECT_EQ(Canonical(Value::Text("0.00000000000000000001"), "decimal(38,20)"),
+            "'0.00000000000000000001'");
+  EXPECT_EQ(Canonical(Value::Text("-12345678901234567.1234567890123456789"), "decimal(38,20)"),
+            "'-12345678901234567.12345678901234567890'");
+  EXPECT_EQ(Canonical(Value::Text("-0.5"), "decimal(38,37)"),
+            "'-0.5000000000000000000000000000000000000'");
+  EXPECT_EQ(Canonical(Value::Decimal(-7, 0), "decimal(5,1)"), "'-7.0'");
+}
+
+TEST(CanonicalValueTest, DatesKeepLeadingZerosInEveryPart) {
+  EXPECT_EQ(Canonical(Value::DateTime({2001, 1, 2}, {3, 4, 5, 6}), "datetime"),
+            "'2001-01-02 03:04:05.006'");
+  EXPECT_EQ(Canonical(Value::DateTime({2001, 1, 2}, {3, 4, 5, 6}), "date"), "'2001-01-02'");
+}
+
 TEST(CanonicalValueTest, DatesAreIsoAndTextDatesAreReadDayFirst) {
   EXPECT_EQ(Canonical(Value::Text("01/02/1900"), "datetime"), "'1900-02-01 00:00:00.000'");
   EXPECT_EQ(Canonical(Value::Date({1985, 2, 28}), "datetime"), "'1985-02-28 00:00:00.000'");
