@@ -9,6 +9,7 @@
 #include "platform/sql/postgres/copy_text.h"
 
 namespace zuna::sql::postgres {
+
 namespace {
 
 // psqlODBC's native error number for every server error, so refusals read alike on both paths.
@@ -18,7 +19,8 @@ constexpr long kErrProvider = -2147467259;
 constexpr auto kReconnectPause = std::chrono::milliseconds(250);
 // Connections lost in a row on the same rows before they are given up.
 constexpr int kLostCopiesPerRows = 3;
-constexpr std::size_t kMinWindow = 64;  // the shortest COPY after a refusal
+// The shortest COPY after a refusal.
+constexpr std::size_t kMinWindow = 64;
 
 // libpq's messages end in a line break and may hold more.
 std::string OneLine(std::string_view message) {
@@ -46,11 +48,12 @@ std::string PostgresTarget::Describe() const {
 CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
                                const CopyOptions& options)
     : odbc_(std::move(odbc)), target_(std::move(target)), options_(options) {
-  // Without a test's faults, the environment's (Open has read it), counted over the process.
-  const auto environment = EnvironmentCopyFaults();
-  if (options_.faults == nullptr && environment.ok() && *environment != nullptr) {
-    options_.faults = *environment;
-    process_faults_ = true;
+  if (options_.faults == nullptr) {
+    // Open has read the environment: its faults, when it sets any, count over the process.
+    if (auto environment = EnvironmentCopyFaults(); environment.ok() && *environment != nullptr) {
+      options_.faults = *environment;
+      process_faults_ = true;
+    }
   }
   if (options_.faults != nullptr && options_.faults->rows_per_copy > 0) {
     options_.rows_per_batch = options_.faults->rows_per_copy;
@@ -193,14 +196,12 @@ std::vector<recordset::LateRefusal> CopyConnection::TakeLateRefusals() {
 
 Status CopyConnection::SendPending() {
   if (copy_sql_.empty()) return stopped_;
-  refused_.assign(tags_.size(), false);
   const Status sent = stopped_.ok() ? SendRows(0, tags_.size()) : stopped_;
   if (!stopped_.ok() && sent.ok()) LoseRows(0, tags_.size(), stopped_);
   copy_sql_.clear();
   data_.clear();
   line_ends_.clear();
   tags_.clear();
-  refused_.clear();
   return sent;
 }
 
@@ -214,8 +215,7 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
     switch (result.outcome) {
       case Outcome::kSaved:
         ++counts_.copies;
-        counts_.rows_copied += static_cast<std::size_t>(
-            std::count(refused_.begin() + first, refused_.begin() + first + take, false));
+        counts_.rows_copied += take;
         window_ = std::min(options_.rows_per_batch, window_ * 2);
         first += take;
         count -= take;
@@ -231,16 +231,19 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
           count -= 1;
           break;
         }
-        // The server names the line it refused, with that row's own error: the row is refused
-        // and left out of later COPYs, and the rows go again from the same first row, at most
-        // twice those up to it (the next refusal is likely as near), so that the COPY that
-        // finds the next refusal saves nothing twice. Without a line, the rows go in halves.
-        if (const std::size_t row = RowOfLine(first, take, result.refused_line);
-            row < first + take) {
-          late_.push_back({tags_[row], std::move(result.status)});
-          refused_[row] = true;
-          window_ = std::clamp(std::min(take, 2 * (row - first + 1)), kMinWindow,
-                               options_.rows_per_batch);
+        // The server names the line it refused, with that row's own error: the row is refused,
+        // the rows before it go again as one COPY, the rest as the next, so rows reach the
+        // table in their order. Without a line, the rows go again in halves.
+        if (result.refused_line > 0 && result.refused_line <= take) {
+          const std::size_t before = result.refused_line - 1;
+          if (Status sent = SendRows(first, before); !sent.ok()) {
+            LoseRows(first + before, count - before, sent);
+            return sent;
+          }
+          late_.push_back({tags_[first + before], std::move(result.status)});
+          window_ = std::clamp(2 * result.refused_line, kMinWindow, options_.rows_per_batch);
+          first += before + 1;
+          count -= before + 1;
           break;
         }
         const std::size_t half = take / 2;
@@ -344,10 +347,6 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
                                       "[08006] " + why + ": " + OneLine(PQerrorMessage(conn_)))
                                    .WithContext(action)};
   };
-  const auto rows = refused_.begin() + static_cast<std::ptrdiff_t>(first);
-  if (std::find(rows, rows + static_cast<std::ptrdiff_t>(count), false) == rows + count) {
-    return CopyResult{Outcome::kSaved, Status::Ok()};  // every row of it refused already
-  }
   PGresult* started = PQexec(conn_, copy_sql_.c_str());
   if (PQresultStatus(started) != PGRES_COPY_IN) {
     CopyResult result{Outcome::kNotStarted, Refusal(started, action)};
@@ -364,18 +363,12 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
     (void)odbc_->Execute("SELECT pg_terminate_backend(" + std::to_string(PQbackendPID(conn_)) +
                          ", 10000)");
   }
-  // The runs of rows between those refused already. libpq reads no answer before the COPY's
-  // end: a refused row costs the rows sent after it, which the window of SendRows keeps short.
-  bool put = true;
-  for (std::size_t r = first, end = first; put && r < first + count; r = std::max(end, r + 1)) {
-    for (end = r; end < first + count && !refused_[end]; ++end) {
-    }
-    if (end == r) continue;
-    const std::size_t from = r == 0 ? 0 : line_ends_[r - 1];
-    put = PQputCopyData(conn_, data_.data() + from, static_cast<int>(line_ends_[end - 1] - from)) ==
-          1;
-  }
-  if (!put || PQputCopyEnd(conn_, nullptr) != 1) {
+  // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
+  // rows sent after it, which the window of SendRows keeps short.
+  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
+  const std::size_t end = line_ends_[first + count - 1];
+  if (PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) != 1 ||
+      PQputCopyEnd(conn_, nullptr) != 1) {
     // The end of the COPY did not reach the server: it kept nothing.
     return lost(Outcome::kLost, "connection lost while sending the rows");
   }
@@ -433,18 +426,8 @@ Status CopyConnection::Reconnect(const Status& cause) {
   return stopped_;
 }
 
-std::size_t CopyConnection::RowOfLine(std::size_t first, std::size_t count,
-                                      std::size_t line) const {
-  for (std::size_t r = first; line > 0 && r < first + count; ++r) {
-    if (!refused_[r] && --line == 0) return r;
-  }
-  return first + count;  // no line, or past the COPY's rows
-}
-
 void CopyConnection::LoseRows(std::size_t first, std::size_t count, const Status& status) {
-  for (std::size_t r = first; r < first + count; ++r) {
-    if (r >= refused_.size() || !refused_[r]) late_.push_back({tags_[r], status});
-  }
+  for (std::size_t r = first; r < first + count; ++r) late_.push_back({tags_[r], status});
 }
 
 }  // namespace zuna::sql::postgres

@@ -112,9 +112,6 @@ class CopyConnection final : public Connection {
   CopyResult Copy(std::size_t first, std::size_t count);
   // Connects again within reconnect_wait; the kStorage failure that stops the import otherwise.
   Status Reconnect(const Status& cause);
-  // The row of [first, first + count) that a COPY's line is, the rows refused already left out;
-  // first + count when there is none.
-  std::size_t RowOfLine(std::size_t first, std::size_t count, std::size_t line) const;
   void LoseRows(std::size_t first, std::size_t count, const Status& status);
   // True when the connection is gone or the server's error ends the session.
   bool SessionEnded(const pg_result* result) const;
@@ -134,7 +131,6 @@ class CopyConnection final : public Connection {
   std::string data_;
   std::vector<std::size_t> line_ends_;
   std::vector<std::uint64_t> tags_;
-  std::vector<bool> refused_;  // rows of the batch refused already: left out of later COPYs
   std::chrono::steady_clock::time_point pending_since_;
 
   std::vector<recordset::LateRefusal> late_;
