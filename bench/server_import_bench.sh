@@ -68,6 +68,8 @@ else
   "$source_dir/tools/test_servers.sh" start "$servers"
   started=1
 fi
+# The data sources of those servers, whatever ODBCINI the caller had.
+eval "$("$source_dir/tools/test_servers.sh" env "$servers")"
 
 now() { date +%s.%N; }
 seconds() { echo "$2 - $1" | bc -l; }

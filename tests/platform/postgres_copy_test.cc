@@ -11,6 +11,7 @@
 #include "platform/sources/data_sources.h"
 #include "platform/sources/postgres_target.h"
 #include "platform/sql/odbc/data_source_info.h"
+#include "platform/sql/postgres/copy_faults.h"
 #include "platform/sql/postgres/copy_text.h"
 #include "tests/support/dbf_builder.h"
 #include "tests/support/odbc_environment.h"
@@ -58,6 +59,38 @@ TEST(CopyTextTest, NamesAreQuotedWithQuotesDoubled) {
   AppendQuotedName("personnel-del", sql);
   AppendQuotedName("a\"b", sql);
   EXPECT_EQ(sql, "\"personnel-del\"\"a\"\"b\"");
+}
+
+// ZUNA_COPY_FAULTS, the seam the tests of the programs set: every fault it names, and a text it
+// cannot read is an error rather than a run without the fault.
+TEST(CopyFaultsTest, TheVariableNamesEachFault) {
+  auto faults = ParseCopyFaults(
+      "lost-at-copy:4,lost-answer-at-copy:2,,server-stays-down,pause-at-copy:3:/tmp/p:x,"
+      "rows-per-copy:500");
+  ASSERT_TRUE(faults.ok()) << faults.status().ToString();
+  EXPECT_EQ(faults->drop_before_copy, 4u);
+  EXPECT_EQ(faults->lose_answer_of_copy, 2u);
+  EXPECT_TRUE(faults->server_gone);
+  EXPECT_EQ(faults->pause_before_copy, 3u);
+  EXPECT_EQ(faults->pause_file, "/tmp/p:x");  // the file's name may hold a colon
+  EXPECT_EQ(faults->rows_per_copy, 500u);
+  EXPECT_EQ(faults->drop_during_copy, 0u);
+
+  auto none = ParseCopyFaults("");
+  ASSERT_TRUE(none.ok());
+  EXPECT_EQ(none->drop_before_copy + none->lose_answer_of_copy + none->pause_before_copy, 0u);
+  EXPECT_FALSE(none->server_gone);
+  EXPECT_EQ(none->rows_per_copy, 0u);
+
+  for (const char* wrong :
+       {"lost-at-copy", "lost-at-copy:", "lost-at-copy:0", "lost-at-copy:x", "lost-at-copy:2x",
+        "lost-at-copy:-1", "pause-at-copy:3", "pause-at-copy:3:", "pause-at-copy::f",
+        "rows-per-copy:0", "server-stays-down:1", "lost-at-execute:2", "lost-at-copy:2,bogus"}) {
+    auto parsed = ParseCopyFaults(wrong);
+    ASSERT_FALSE(parsed.ok()) << wrong;
+    EXPECT_EQ(parsed.status().kind(), ErrorKind::kInvalidArgument) << wrong;
+    EXPECT_NE(parsed.status().description().find("ZUNA_COPY_FAULTS"), std::string::npos);
+  }
 }
 
 // Against the test server: a table `staff` with a key and a short text.

@@ -5,7 +5,11 @@ The test starts PostgreSQL or MariaDB alone in a scratch folder (tools/test_serv
 start-postgres, start-mariadb), so that stopping it disturbs no other test. The import of a
 3,000-row department table (arrays of 500) pauses before its third array (the connection's
 fault seam, ZUNA_ODBC_FAULTS "pause-at-execute:3:FILE": it creates FILE and waits until the test
-removes it), so the server goes at the same moment on every run:
+removes it), so the server goes at the same moment on every run. On PostgreSQL the rows take
+either path: through ODBC (`PostgresCopy = No`, the seam above) or through libpq's COPY (the
+default), whose seam is ZUNA_COPY_FAULTS: "rows-per-copy:500" makes each COPY an array of 500
+rows, "pause-at-copy:3:FILE" pauses before the third, "lost-answer-at-copy:2" loses the second's
+answer.
 
 - restarted: the import goes on once it is back; the array lost with the connection is sent
   again, every row is in the table once, the summary counts every row saved, and the report's
@@ -15,13 +19,14 @@ removes it), so the server goes at the same moment on every run:
   message after "Completed", as every stop; no line per row); the rows saved before are exactly
   the summary's saved count, each lost row of the array is logged under its source row, the rows
   after it in one line;
-- a commit that reaches the server and gets no answer (the seam's "lost-at-commit:2"): its 500
-  rows are reported lost as unknown and never sent again, the table holds every row once, and
+- a commit (or a COPY) that reaches the server and gets no answer (the seam's
+  "lost-at-commit:2", "lost-answer-at-copy:2"): its 500 rows are reported lost as unknown and never sent again, the table holds every row once, and
   `verify` finds them all there.
 
 `verify` exits 0 after each: every row the table lacks is one the log lists.
 
 Usage: server_lost_connection_test.py postgresql|mariadb SQL_DIR ZUNA_TRANSFER TEST_SERVERS_SH
+       [odbc|copy]
 """
 import datetime
 import json
@@ -35,6 +40,19 @@ import time
 import dbf
 
 SERVER, SQL_DIR, TRANSFER, SERVERS_SH = sys.argv[1:5]
+ROW_PATH = sys.argv[5] if len(sys.argv) > 5 else "odbc"
+COPY = ROW_PATH == "copy"
+if COPY and SERVER != "postgresql":
+    sys.exit("the COPY path is PostgreSQL's")
+# The seam of the path the rows take: its variable, and the texts of its faults.
+if COPY:
+    FAULTS = "ZUNA_COPY_FAULTS"
+    PAUSE = "rows-per-copy:500,pause-at-copy:3:{}"
+    UNANSWERED = "rows-per-copy:500,lost-answer-at-copy:2"
+else:
+    FAULTS = "ZUNA_ODBC_FAULTS"
+    PAUSE = "pause-at-execute:3:{}"
+    UNANSWERED = "lost-at-commit:2"
 DATABASE = "zuna"
 ROWS = 3000
 checks = {"passed": 0, "failed": 0}
@@ -121,10 +139,10 @@ def program_folder(data, scratch, dsn):
             shutil.copy(os.path.join(SQL_DIR, SERVER, name), home)
     shutil.copytree(data, os.path.join(home, "zuna"))
     with open(os.path.join(home, "zuna.ini"), "w") as f:
-        # The seam is the ODBC connection's: on PostgreSQL the rows take that path only when
-        # the COPY path is turned off (the COPY path has tests of its own faults).
+        # On PostgreSQL the rows take the ODBC connection's path only when the COPY path is
+        # turned off.
         f.write(f"[pay]\nDriver = odbc\nConnectionString = DSN={dsn};Database={DATABASE}\n"
-                "PostgresCopy = No\n\n"
+                f"{'' if COPY else 'PostgresCopy = No'}\n\n"
                 f"[server]\nDriver = odbc\nConnectionString = DSN={dsn};Database={{catalog}}\n"
                 "FixedServer = test\n")
     return home
@@ -146,11 +164,18 @@ def lost_rows(home):
         [line for line in lines if line.split("\t")[1] == "0"]
 
 
+def log_lines(home):
+    """The lines of import_errors."""
+    with open(os.path.join(home, "import_errors"), "rb") as f:
+        return f.read()[2:].decode("utf-16-le").split("\r\n")[:-1]
+
+
 def import_with_pause(server, home, env, at_pause):
     """Runs the import, does `at_pause` while it waits before its third array."""
     pause = os.path.join(home, "paused")
-    env = dict(env, ZUNA_ODBC_FAULTS=f"pause-at-execute:3:{pause}")
+    env = dict(env, **{FAULTS: PAUSE.format(pause)})
     summary = os.path.join(home, "summary.json")
+    out, err = "", ""
     process = subprocess.Popen([TRANSFER, "--home", home, "import", "--summary", summary],
                                env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                text=True)
@@ -170,6 +195,8 @@ def import_with_pause(server, home, env, at_pause):
         if process.poll() is None:  # a failed step must not leave the import waiting
             process.kill()
             process.wait()
+    if not check(os.path.exists(summary), f"no summary: exit {process.returncode}\n{out}{err}"):
+        raise RuntimeError("the import wrote no summary")
     with open(summary) as f:
         return process.returncode, out + err, json.load(f)
 
@@ -218,8 +245,9 @@ def stopped(server, home, env):
     reason = stop[0].split(": ", 1)[1] if stop else "?"
     check(all(reason.split(" (")[0] in line for line in named),
           f"the lines that tell the stop differ:\n{named}")
-    for part in (f"DSN {server.engine.dsn}", server.engine.where, "database zuna",
-                 "within 2 seconds"):
+    # The COPY path knows the server through libpq, not the data source's name.
+    for part in ([] if COPY else [f"DSN {server.engine.dsn}"]) + [
+            server.engine.where, "database zuna", "within 2 seconds"]:
         check(all(part in line for line in named), f"the message does not name {part}: {named}")
     totals = summary["totals"]
     stored = server.value("SELECT count(*), count(DISTINCT dept_code) FROM department")
@@ -230,10 +258,13 @@ def stopped(server, home, env):
     check(summary["stopped"] is not None and summary["stopped"]["at"] == "department",
           f"stop: the summary's stop {summary['stopped']}")
     # The array lost with the server: each of its rows under its source row; the rows after
-    # it in one line.
+    # it in one line. A COPY is sent once its 500th row is taken, and the loss is told to the
+    # row after it, which is lost under its own source row too.
     each, grouped = lost_rows(home)
-    check(sorted(each) == list(range(1001, 1501)), f"stop: rows lost one by one {each[:5]}...")
-    check(any("rows 1501 to 3000" in line for line in grouped),
+    last = 1501 if COPY else 1500
+    check(sorted(each) == list(range(1001, last + 1)),
+          f"stop: rows lost one by one {sorted(each)[:3]}...{sorted(each)[-3:]}")
+    check(any(f"rows {last + 1} to 3000" in line for line in grouped),
           f"stop: no line for the rows after the stop: {grouped}")
     # Every row the table lacks is one the log lists.
     done = transfer(home, env, "verify")
@@ -241,11 +272,10 @@ def stopped(server, home, env):
 
 
 def commit_without_answer(server, home, env):
-    """The second commit reaches the server and gets no answer (the fault seam)."""
+    """The second commit (or COPY) reaches the server and gets no answer (the fault seam)."""
     prepare(server, home, env)
     summary_file = os.path.join(home, "summary.json")
-    done = transfer(home, dict(env, ZUNA_ODBC_FAULTS="lost-at-commit:2"), "import", "--summary",
-                    summary_file)
+    done = transfer(home, dict(env, **{FAULTS: UNANSWERED}), "import", "--summary", summary_file)
     check(done.returncode == 3, f"import with a commit unanswered: exit {done.returncode}\n"
                                 f"{done.stdout}{done.stderr}")
     with open(summary_file) as f:
@@ -255,6 +285,9 @@ def commit_without_answer(server, home, env):
     # Its rows are reported lost and never sent again: the server kept them, once each.
     each, _ = lost_rows(home)
     check(sorted(each) == list(range(501, 1001)), f"unanswered commit: rows lost {each[:5]}...")
+    lines = [line for line in log_lines(home) if line.split("\t")[1] != "0"]
+    check(lines and all("unknown" in line for line in lines),
+          f"unanswered commit: not reported lost as unknown: {lines[:1]}")
     stored = server.value("SELECT count(*), count(DISTINCT dept_code) FROM department")
     check(stored == f"{ROWS}|{ROWS}", f"unanswered commit: the table holds {stored}")
     # verify settles what the import could not know: every row is there, once.
@@ -262,6 +295,18 @@ def commit_without_answer(server, home, env):
     check(done.returncode == 0 and f"department: {ROWS} source rows, {ROWS} equal, 0 refused"
           in done.stdout, f"verify after an unanswered commit: exit {done.returncode}\n"
                           f"{done.stdout}")
+
+
+def unreadable_faults(server, home, env):
+    """A fault text the COPY path cannot read fails the import rather than running without it."""
+    prepare(server, home, env)
+    done = transfer(home, dict(env, ZUNA_COPY_FAULTS="pause-at-copy:3"), "import")
+    # The table's connection cannot be opened: its rows are reported lost with the reason.
+    told = done.stdout + done.stderr + "\n".join(log_lines(home))
+    check(done.returncode != 0 and "ZUNA_COPY_FAULTS" in told,
+          f"an unreadable ZUNA_COPY_FAULTS: exit {done.returncode}\n{told[-2000:]}")
+    check(server.value("SELECT count(*) FROM department") == "0",
+          "rows were saved without the fault asked for")
 
 
 def main():
@@ -278,6 +323,8 @@ def main():
         restarted(server, program_folder(data, scratch, server.engine.dsn), env)
         stopped(server, program_folder(data, scratch, server.engine.dsn), env)
         commit_without_answer(server, program_folder(data, scratch, server.engine.dsn), env)
+        if COPY:
+            unreadable_faults(server, program_folder(data, scratch, server.engine.dsn), env)
     finally:
         subprocess.run([SERVERS_SH, "stop", folder])
         shutil.rmtree(scratch, ignore_errors=True)

@@ -48,6 +48,18 @@ std::string PostgresTarget::Describe() const {
 CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
                                const CopyOptions& options)
     : odbc_(std::move(odbc)), target_(std::move(target)), options_(options) {
+  if (options_.faults == nullptr) {
+    // Open has read the environment: its faults, when it sets any, count over the process.
+    if (auto environment = EnvironmentCopyFaults(); environment.ok() && *environment != nullptr) {
+      options_.faults = *environment;
+      process_faults_ = true;
+    }
+  }
+  if (options_.faults != nullptr && options_.faults->rows_per_copy > 0) {
+    options_.rows_per_batch = options_.faults->rows_per_copy;
+    options_.max_batch_bytes = std::size_t{1} << 40;
+    options_.max_batch_delay = std::chrono::hours(24);
+  }
   if (options_.rows_per_batch == 0) options_.rows_per_batch = 1;
   window_ = options_.rows_per_batch;
 }
@@ -66,6 +78,11 @@ CopyConnection::~CopyConnection() {
 Result<std::shared_ptr<CopyConnection>> CopyConnection::Open(std::shared_ptr<Connection> odbc,
                                                              PostgresTarget target,
                                                              const CopyOptions& options) {
+  if (options.faults == nullptr) {
+    // A fault the tests asked for and this process cannot read: no run without it.
+    const Result<const CopyFaults*> environment = EnvironmentCopyFaults();
+    if (!environment.ok()) return environment.status();
+  }
   std::shared_ptr<CopyConnection> connection(
       new CopyConnection(std::move(odbc), std::move(target), options));
   RETURN_IF_ERROR(connection->Connect());
@@ -315,8 +332,11 @@ Status CopyConnection::Refusal(const pg_result* result, std::string_view action)
 }
 
 CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t count) {
-  const std::uint64_t number = ++copies_sent_;
+  const std::uint64_t number = process_faults_ ? NextProcessCopy() : ++copies_sent_;
   const CopyFaults* faults = options_.faults;
+  if (faults != nullptr && faults->pause_before_copy == number) {
+    PauseWhileFileExists(faults->pause_file);
+  }
   if (faults != nullptr && faults->drop_before_copy == number) {
     PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
   }
@@ -386,7 +406,8 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
 }
 
 Status CopyConnection::Reconnect(const Status& cause) {
-  const auto deadline = std::chrono::steady_clock::now() + options_.reconnect_wait;
+  const auto wait = options_.reconnect_wait.value_or(DefaultCopyReconnectWait());
+  const auto deadline = std::chrono::steady_clock::now() + wait;
   const bool gone = options_.faults != nullptr && options_.faults->server_gone;
   while (!gone) {
     PQreset(conn_);
@@ -397,11 +418,11 @@ Status CopyConnection::Reconnect(const Status& cause) {
     if (std::chrono::steady_clock::now() + kReconnectPause > deadline) break;
     std::this_thread::sleep_for(kReconnectPause);
   }
-  const auto waited = std::chrono::duration_cast<std::chrono::seconds>(options_.reconnect_wait);
+  const auto waited = std::chrono::duration_cast<std::chrono::seconds>(wait).count();
   stopped_ = Status(ErrorKind::kStorage, cause.number(),
                     "the PostgreSQL target (" + target_.Describe() + ") did not come back within " +
-                        std::to_string(waited.count()) +
-                        " s after the connection was lost: " + cause.description());
+                        std::to_string(waited) + (waited == 1 ? " second" : " seconds") +
+                        " after the connection was lost: " + cause.description());
   return stopped_;
 }
 

@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/sql/connection.h"
+#include "platform/sql/postgres/copy_faults.h"
 
 struct pg_conn;
 struct pg_result;
@@ -36,25 +38,15 @@ struct CopyCounts {
   std::uint64_t reconnects = 0;
 };
 
-// Faults the tests make happen on the COPY path, counted in COPY commands sent (1 is the first).
-struct CopyFaults {
-  std::uint64_t drop_before_copy = 0;  // the server ends the session just before this COPY
-  // The server ends the session once this COPY has begun, as a restart does: its rows are sent
-  // again after the connection is made again.
-  std::uint64_t drop_during_copy = 0;
-  // This COPY is saved, but the connection goes before its answer is read: its outcome is
-  // unknown to the connection.
-  std::uint64_t lose_answer_of_copy = 0;
-  bool server_gone = false;  // no reconnection succeeds
-};
-
 struct CopyOptions {
   std::size_t rows_per_batch = 10'000;
   std::size_t max_batch_bytes = 8u << 20;
   std::chrono::milliseconds max_batch_delay{1000};
-  // How long a lost connection is tried again before the import stops.
-  std::chrono::milliseconds reconnect_wait{30'000};
+  // How long a lost connection is tried again before the import stops; unset,
+  // DefaultCopyReconnectWait().
+  std::optional<std::chrono::milliseconds> reconnect_wait;
   CopyCounts* totals = nullptr;  // adds what was sent when the connection goes; may be null
+  // The faults of a test; unset, those of the environment (ZUNA_COPY_FAULTS), if any.
   const CopyFaults* faults = nullptr;
 };
 
@@ -145,6 +137,7 @@ class CopyConnection final : public Connection {
   Status stopped_;  // the connection lost for good
   CopyCounts counts_;
   std::uint64_t copies_sent_ = 0;  // COPY commands begun, for the fault seam
+  bool process_faults_ = false;    // the environment's faults, counted over the process
   std::size_t window_ = 0;         // the most rows one COPY takes, shortened after a refusal
 };
 

@@ -1,0 +1,113 @@
+#include "platform/sql/postgres/copy_faults.h"
+
+#include <atomic>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+namespace zuna::sql::postgres {
+namespace {
+
+std::optional<std::uint64_t> Number(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+Result<CopyFaults> ParseCopyFaults(std::string_view text) {
+  CopyFaults faults;
+  const auto unreadable = [](std::string_view item) {
+    return Status(ErrorKind::kInvalidArgument, 0,
+                  std::string(kCopyFaultsVariable) + ": \"" + std::string(item) +
+                      "\" is not lost-at-copy:N, lost-answer-at-copy:N, server-stays-down, "
+                      "pause-at-copy:N:FILE or rows-per-copy:N");
+  };
+  while (!text.empty()) {
+    const std::size_t comma = text.find(',');
+    const std::string_view item = text.substr(0, comma);
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    if (item.empty()) continue;
+    if (item == "server-stays-down") {
+      faults.server_gone = true;
+      continue;
+    }
+    const std::size_t colon = item.find(':');
+    if (colon == std::string_view::npos) return unreadable(item);
+    const std::string_view name = item.substr(0, colon);
+    std::string_view rest = item.substr(colon + 1);
+    std::string_view file;
+    if (name == "pause-at-copy") {
+      const std::size_t second = rest.find(':');
+      if (second == std::string_view::npos || second + 1 == rest.size()) return unreadable(item);
+      file = rest.substr(second + 1);
+      rest = rest.substr(0, second);
+    }
+    const std::optional<std::uint64_t> number = Number(rest);
+    if (!number) return unreadable(item);
+    if (name == "lost-at-copy") {
+      faults.drop_before_copy = *number;
+    } else if (name == "lost-answer-at-copy") {
+      faults.lose_answer_of_copy = *number;
+    } else if (name == "pause-at-copy") {
+      faults.pause_before_copy = *number;
+      faults.pause_file = std::string(file);
+    } else if (name == "rows-per-copy") {
+      faults.rows_per_copy = static_cast<std::size_t>(*number);
+    } else {
+      return unreadable(item);
+    }
+  }
+  return faults;
+}
+
+Result<const CopyFaults*> EnvironmentCopyFaults() {
+  // Read once: every connection of the process sees the same faults.
+  static const Result<std::optional<CopyFaults>> environment =
+      []() -> Result<std::optional<CopyFaults>> {
+    const char* text = std::getenv(kCopyFaultsVariable);
+    if (text == nullptr || *text == '\0') return std::optional<CopyFaults>();
+    auto parsed = ParseCopyFaults(text);
+    if (!parsed.ok()) return parsed.status();
+    return std::optional<CopyFaults>(std::move(parsed).value());
+  }();
+  if (!environment.ok()) return environment.status();
+  const std::optional<CopyFaults>& faults = environment.value();
+  return faults ? &*faults : nullptr;
+}
+
+std::uint64_t NextProcessCopy() {
+  static std::atomic<std::uint64_t> copies{0};
+  return ++copies;
+}
+
+void PauseWhileFileExists(const std::string& file) {
+  std::FILE* created = std::fopen(file.c_str(), "w");
+  if (created == nullptr) return;
+  std::fclose(created);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+  std::error_code error;
+  while (std::filesystem::exists(file, error) && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+std::chrono::milliseconds DefaultCopyReconnectWait() {
+  constexpr std::chrono::milliseconds kDefault = std::chrono::seconds(30);
+  const char* text = std::getenv("ZUNA_RECONNECT_WAIT");
+  if (text == nullptr) return kDefault;
+  const std::string_view value(text);
+  unsigned seconds = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error != std::errc() || end != value.data() + value.size()) return kDefault;
+  return std::chrono::seconds(seconds);
+}
+
+}  // namespace zuna::sql::postgres
