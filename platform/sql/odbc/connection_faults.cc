@@ -8,6 +8,8 @@
 #include <optional>
 #include <thread>
 
+#include "platform/sql/fault_settings.h"
+
 namespace zuna::sql::odbc {
 namespace {
 
@@ -25,13 +27,6 @@ struct FaultState {
 FaultState& State() {
   static FaultState state;
   return state;
-}
-
-std::optional<std::uint64_t> Number(std::string_view text) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value == 0) return std::nullopt;
-  return value;
 }
 
 // Reads the environment once; the caller holds the mutex.
@@ -82,11 +77,7 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
                       "\" is not lost-at-execute:N[-M], lost-at-commit:N, lost-at-query:N, "
                       "server-stays-down or pause-at-execute:N:FILE");
   };
-  while (!text.empty()) {
-    const std::size_t comma = text.find(',');
-    const std::string_view item = text.substr(0, comma);
-    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
-    if (item.empty()) continue;
+  for (const std::string_view item : FaultItems(text)) {
     const std::size_t colon = item.find(':');
     const std::string_view name = item.substr(0, colon);
     std::string_view rest =
@@ -99,7 +90,7 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
     std::optional<std::uint64_t> last;
     if (const std::size_t dash = rest.find('-');
         name == "lost-at-execute" && dash != std::string_view::npos) {
-      last = Number(rest.substr(dash + 1));
+      last = FaultCount(rest.substr(dash + 1));
       rest = rest.substr(0, dash);
       if (!last) return unreadable(item);
     }
@@ -109,7 +100,7 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
       file = rest.substr(second + 1);
       rest = rest.substr(0, second);
     }
-    const std::optional<std::uint64_t> number = Number(rest);
+    const std::optional<std::uint64_t> number = FaultCount(rest);
     if (!number) return unreadable(item);
     if (name == "lost-at-execute") {
       if (last && *last < *number) return unreadable(item);
@@ -176,17 +167,6 @@ bool ServerStaysDown() {
   const std::lock_guard lock(state.mutex);
   LoadFromEnvironment(state);
   return state.faults.server_stays_down && state.lost;
-}
-
-std::chrono::milliseconds DefaultReconnectWait() {
-  constexpr std::chrono::milliseconds kDefault = std::chrono::seconds(30);
-  const char* text = std::getenv(kReconnectWaitVariable);
-  if (text == nullptr) return kDefault;
-  const std::string_view value(text);
-  unsigned seconds = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-  if (error != std::errc() || end != value.data() + value.size()) return kDefault;
-  return std::chrono::seconds(seconds);
 }
 
 }  // namespace zuna::sql::odbc

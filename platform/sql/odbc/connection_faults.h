@@ -64,9 +64,4 @@ void NoteConnectionLost();
 // True when the server is to stay down: asked for, and a connection was lost.
 bool ServerStaysDown();
 
-// How long a lost connection is tried again before the import stops: 30 s, or the whole
-// seconds of the environment variable ZUNA_RECONNECT_WAIT (for tests).
-std::chrono::milliseconds DefaultReconnectWait();
-inline constexpr const char* kReconnectWaitVariable = "ZUNA_RECONNECT_WAIT";
-
 }  // namespace zuna::sql::odbc

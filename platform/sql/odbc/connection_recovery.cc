@@ -7,6 +7,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/sql/fault_settings.h"
 #include "platform/sql/odbc/connection_faults.h"
 #include "platform/sql/odbc/data_source_info.h"
 #include "platform/sql/odbc/odbc_connection.h"

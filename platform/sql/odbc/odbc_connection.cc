@@ -7,6 +7,7 @@
 #include <optional>
 #include <utility>
 
+#include "platform/sql/fault_settings.h"
 #include "platform/sql/odbc/connection_attributes.h"
 #include "platform/sql/odbc/connection_faults.h"
 #include "platform/sql/odbc/data_source_info.h"

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "platform/sql/fault_settings.h"
 #include "platform/sql/postgres/copy_text.h"
 
 namespace zuna::sql::postgres {
@@ -406,7 +407,7 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
 }
 
 Status CopyConnection::Reconnect(const Status& cause) {
-  const auto wait = options_.reconnect_wait.value_or(DefaultCopyReconnectWait());
+  const auto wait = options_.reconnect_wait.value_or(DefaultReconnectWait());
   const auto deadline = std::chrono::steady_clock::now() + wait;
   const bool gone = options_.faults != nullptr && options_.faults->server_gone;
   while (!gone) {

@@ -43,7 +43,7 @@ struct CopyOptions {
   std::size_t max_batch_bytes = 8u << 20;
   std::chrono::milliseconds max_batch_delay{1000};
   // How long a lost connection is tried again before the import stops; unset,
-  // DefaultCopyReconnectWait().
+  // DefaultReconnectWait() (platform/sql/fault_settings.h), as on the ODBC path.
   std::optional<std::chrono::milliseconds> reconnect_wait;
   CopyCounts* totals = nullptr;  // adds what was sent when the connection goes; may be null
   // The faults of a test; unset, those of the environment (ZUNA_COPY_FAULTS), if any.

@@ -8,19 +8,9 @@
 #include <optional>
 #include <thread>
 
+#include "platform/sql/fault_settings.h"
+
 namespace zuna::sql::postgres {
-namespace {
-
-std::optional<std::uint64_t> Number(std::string_view text) {
-  std::uint64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-}  // namespace
 
 Result<CopyFaults> ParseCopyFaults(std::string_view text) {
   CopyFaults faults;
@@ -30,11 +20,7 @@ Result<CopyFaults> ParseCopyFaults(std::string_view text) {
                       "\" is not lost-at-copy:N, lost-answer-at-copy:N, server-stays-down, "
                       "pause-at-copy:N:FILE or rows-per-copy:N");
   };
-  while (!text.empty()) {
-    const std::size_t comma = text.find(',');
-    const std::string_view item = text.substr(0, comma);
-    text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
-    if (item.empty()) continue;
+  for (const std::string_view item : FaultItems(text)) {
     if (item == "server-stays-down") {
       faults.server_gone = true;
       continue;
@@ -50,7 +36,7 @@ Result<CopyFaults> ParseCopyFaults(std::string_view text) {
       file = rest.substr(second + 1);
       rest = rest.substr(0, second);
     }
-    const std::optional<std::uint64_t> number = Number(rest);
+    const std::optional<std::uint64_t> number = FaultCount(rest);
     if (!number) return unreadable(item);
     if (name == "lost-at-copy") {
       faults.drop_before_copy = *number;
@@ -97,17 +83,6 @@ void PauseWhileFileExists(const std::string& file) {
   while (std::filesystem::exists(file, error) && std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-}
-
-std::chrono::milliseconds DefaultCopyReconnectWait() {
-  constexpr std::chrono::milliseconds kDefault = std::chrono::seconds(30);
-  const char* text = std::getenv("ZUNA_RECONNECT_WAIT");
-  if (text == nullptr) return kDefault;
-  const std::string_view value(text);
-  unsigned seconds = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
-  if (error != std::errc() || end != value.data() + value.size()) return kDefault;
-  return std::chrono::seconds(seconds);
 }
 
 }  // namespace zuna::sql::postgres

@@ -50,8 +50,4 @@ std::uint64_t NextProcessCopy();
 // Creates `file` and waits until it is removed (at most 10 minutes).
 void PauseWhileFileExists(const std::string& file);
 
-// How long a lost connection is tried again before the import stops: 30 s, or the whole seconds
-// of ZUNA_RECONNECT_WAIT (for tests), as on the ODBC path.
-std::chrono::milliseconds DefaultCopyReconnectWait();
-
 }  // namespace zuna::sql::postgres

@@ -1,0 +1,39 @@
+#include "platform/sql/fault_settings.h"
+
+#include <charconv>
+#include <cstdlib>
+
+namespace zuna::sql {
+
+std::chrono::milliseconds DefaultReconnectWait() {
+  constexpr std::chrono::milliseconds kDefault = std::chrono::seconds(30);
+  const char* text = std::getenv(kReconnectWaitVariable);
+  if (text == nullptr) return kDefault;
+  const std::string_view value(text);
+  unsigned seconds = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seconds);
+  if (error != std::errc() || end != value.data() + value.size()) return kDefault;
+  return std::chrono::seconds(seconds);
+}
+
+std::vector<std::string_view> FaultItems(std::string_view list) {
+  std::vector<std::string_view> items;
+  while (!list.empty()) {
+    const std::size_t comma = list.find(',');
+    const std::string_view item = list.substr(0, comma);
+    list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+    if (!item.empty()) items.push_back(item);
+  }
+  return items;
+}
+
+std::optional<std::uint64_t> FaultCount(std::string_view text) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() || value == 0) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace zuna::sql

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace zuna::sql {
+
+// How long a lost server connection is tried again before the import stops: the seconds in
+// ZUNA_RECONNECT_WAIT (the tests shorten it), else 30 s. Every server path reads it here.
+inline constexpr const char* kReconnectWaitVariable = "ZUNA_RECONNECT_WAIT";
+std::chrono::milliseconds DefaultReconnectWait();
+
+// The items of a fault seam's list ("lost-at-copy:2,server-stays-down"), in their order, the
+// empty ones left out.
+std::vector<std::string_view> FaultItems(std::string_view list);
+
+// The count of a fault item: plain digits, above zero; nothing when the text is not one.
+std::optional<std::uint64_t> FaultCount(std::string_view text);
+
+}  // namespace zuna::sql
