@@ -67,8 +67,8 @@ def parse(data, memo_kind):
 
 # The undamaged tables.
 
-def make(path, spec, dbf_type, codepage, records, deleted=()):
-    table = dbf.Table(path, spec, dbf_type=dbf_type, codepage=codepage)
+def make(path, fields, dbf_type, codepage, records, deleted=()):
+    table = dbf.Table(path, fields, dbf_type=dbf_type, codepage=codepage)
     table.open(dbf.READ_WRITE)
     for record in records:
         table.append(record)

@@ -16,76 +16,36 @@ std::string Decimal(const ColumnSpec& column, std::string_view name) {
          std::to_string(column.decimals) + ")";
 }
 
-std::string SqlServerType(const ColumnSpec& column) {
-  switch (column.type) {
-    case 'C':
-      return "varchar(" + std::to_string(column.length) + ")";
-    case 'N':
-    case 'F':
-      if (column.decimals == 0) return column.length <= 9 ? "int" : "bigint";
-      return Decimal(column, "decimal");
-    case 'D':
-    case 'T':
-      return "datetime";
-    case 'L':
-      return "bit";
-    case 'M':
-      return "text";
-    case 'I':
-      return "int";
-    case 'Y':
-      return "money";
-    default:
-      return "varchar(254)";
-  }
-}
+// Each dialect's names for the FoxPro field types; texts and decimals take their sizes.
+struct TypeNames {
+  std::string_view integer;      // N and F without decimals, up to 9 digits, and I
+  std::string_view big_integer;  // N and F without decimals, 10 digits or more
+  std::string_view decimal;      // N and F with decimals: NAME(length,decimals)
+  std::string_view date_time;    // D and T
+  std::string_view logical;      // L
+  std::string_view memo;         // M
+  std::string_view money;        // Y
+};
 
-std::string PostgreSqlType(const ColumnSpec& column) {
-  switch (column.type) {
-    case 'C':
-      return "varchar(" + std::to_string(column.length) + ")";
-    case 'N':
-    case 'F':
-      if (column.decimals == 0) return column.length <= 9 ? "integer" : "bigint";
-      return Decimal(column, "numeric");
-    case 'D':
-    case 'T':
-      return "timestamp(3)";
-    case 'L':
-      return "boolean";
-    case 'M':
-      return "text";
-    case 'I':
-      return "integer";
-    case 'Y':
-      return "numeric(19,4)";  // PostgreSQL's money reads and writes in the server's locale
-    default:
-      return "varchar(254)";
-  }
-}
+constexpr TypeNames kSqlServerTypes = {"int", "bigint", "decimal", "datetime",
+                                       "bit", "text",   "money"};
+constexpr TypeNames kPostgreSqlTypes = {
+    "integer",       "bigint", "numeric", "timestamp(3)", "boolean", "text",
+    "numeric(19,4)",  // PostgreSQL's money reads and writes in the server's locale
+};
+constexpr TypeNames kMariaDbTypes = {"int",        "bigint",   "decimal",      "datetime(3)",
+                                     "tinyint(1)", "longtext", "decimal(19,4)"};
 
-std::string MariaDbType(const ColumnSpec& column) {
-  switch (column.type) {
-    case 'C':
-      return "varchar(" + std::to_string(column.length) + ")";
-    case 'N':
-    case 'F':
-      if (column.decimals == 0) return column.length <= 9 ? "int" : "bigint";
-      return Decimal(column, "decimal");
-    case 'D':
-    case 'T':
-      return "datetime(3)";
-    case 'L':
-      return "tinyint(1)";
-    case 'M':
-      return "longtext";
-    case 'I':
-      return "int";
-    case 'Y':
-      return "decimal(19,4)";
-    default:
-      return "varchar(254)";
+const TypeNames& TypeNamesOf(SchemaDialect dialect) {
+  switch (dialect) {
+    case SchemaDialect::kPostgreSql:
+      return kPostgreSqlTypes;
+    case SchemaDialect::kMariaDb:
+      return kMariaDbTypes;
+    case SchemaDialect::kSqlServer:
+      break;
   }
+  return kSqlServerTypes;
 }
 
 std::string Header(SchemaDialect dialect) {
@@ -139,15 +99,30 @@ std::string QuoteName(std::string_view name, SchemaDialect dialect) {
 }
 
 std::string SqlTypeOf(const ColumnSpec& column, SchemaDialect dialect) {
-  switch (dialect) {
-    case SchemaDialect::kSqlServer:
-      return SqlServerType(column);
-    case SchemaDialect::kPostgreSql:
-      return PostgreSqlType(column);
-    case SchemaDialect::kMariaDb:
-      return MariaDbType(column);
+  const TypeNames& names = TypeNamesOf(dialect);
+  switch (column.type) {
+    case 'C':
+      return "varchar(" + std::to_string(column.length) + ")";
+    case 'N':
+    case 'F':
+      if (column.decimals == 0) {
+        return std::string(column.length <= 9 ? names.integer : names.big_integer);
+      }
+      return Decimal(column, names.decimal);
+    case 'D':
+    case 'T':
+      return std::string(names.date_time);
+    case 'L':
+      return std::string(names.logical);
+    case 'M':
+      return std::string(names.memo);
+    case 'I':
+      return std::string(names.integer);
+    case 'Y':
+      return std::string(names.money);
+    default:
+      return "varchar(254)";
   }
-  return {};
 }
 
 std::string ColumnDefinition(const ColumnSpec& column, SchemaDialect dialect) {
