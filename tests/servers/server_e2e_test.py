@@ -35,20 +35,11 @@ import tempfile
 
 import dbf
 
+from checks import check, checks
+
 SERVER, SQL_DIR, SAMPLE, TRANSFER, SERVERS_DIR = sys.argv[1:6]
 DATABASE = "zuna"  # the tool's database, in every connection text that names one
 USER, PASSWORD = "zuna", "zuna-test"  # tools/test_servers.sh
-checks = {"passed": 0, "failed": 0}
-
-
-def check(condition, message):
-    if condition:
-        checks["passed"] += 1
-    else:
-        checks["failed"] += 1
-        if checks["failed"] <= 40:
-            print("FAIL:", message)
-    return condition
 
 
 class Postgres:

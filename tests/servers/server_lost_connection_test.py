@@ -39,6 +39,8 @@ import time
 
 import dbf
 
+from checks import check, checks
+
 SERVER, SQL_DIR, TRANSFER, SERVERS_SH = sys.argv[1:5]
 ROW_PATH = sys.argv[5] if len(sys.argv) > 5 else "odbc"
 COPY = ROW_PATH == "copy"
@@ -55,16 +57,6 @@ else:
     UNANSWERED = "lost-at-commit:2"
 DATABASE = "zuna"
 ROWS = 3000
-checks = {"passed": 0, "failed": 0}
-
-
-def check(condition, message):
-    if condition:
-        checks["passed"] += 1
-    else:
-        checks["failed"] += 1
-        print("FAIL:", message)
-    return condition
 
 
 class Postgres:

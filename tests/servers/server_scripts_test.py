@@ -29,21 +29,12 @@ import subprocess
 import sys
 import tempfile
 
+from checks import check, checks
+
 SERVER, SQL_DIR, SAMPLE, TRANSFER, SERVERS_DIR = sys.argv[1:6]
 SCRIPTS = os.path.join(SQL_DIR, SERVER)
 DATABASE = "zuna"
 USER, PASSWORD = "zuna", "zuna-test"  # tools/test_servers.sh
-checks = {"passed": 0, "failed": 0}
-
-
-def check(condition, message):
-    if condition:
-        checks["passed"] += 1
-    else:
-        checks["failed"] += 1
-        if checks["failed"] <= 40:
-            print("FAIL:", message)
-    return condition
 
 
 def read_script(folder, name):
