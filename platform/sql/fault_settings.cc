@@ -1,7 +1,10 @@
 #include "platform/sql/fault_settings.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 namespace zuna::sql {
 
@@ -25,6 +28,17 @@ std::vector<std::string_view> FaultItems(std::string_view list) {
     if (!item.empty()) items.push_back(item);
   }
   return items;
+}
+
+void PauseWhileFileExists(const std::string& file) {
+  std::FILE* created = std::fopen(file.c_str(), "w");
+  if (created == nullptr) return;
+  std::fclose(created);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+  std::error_code error;
+  while (std::filesystem::exists(file, error) && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 std::optional<std::uint64_t> FaultCount(std::string_view text) {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,10 @@ std::chrono::milliseconds DefaultReconnectWait();
 // The items of a fault seam's list ("lost-at-copy:2,server-stays-down"), in their order, the
 // empty ones left out.
 std::vector<std::string_view> FaultItems(std::string_view list);
+
+// A seam's pause: creates `file` and waits until the test removes it (at most 10 minutes), so
+// that a test acts at the same moment of the run every time.
+void PauseWhileFileExists(const std::string& file);
 
 // The count of a fault item: plain digits, above zero; nothing when the text is not one.
 std::optional<std::uint64_t> FaultCount(std::string_view text);

@@ -1,12 +1,9 @@
 #include "platform/sql/odbc/connection_faults.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "platform/sql/fault_settings.h"
 
@@ -42,17 +39,6 @@ void LoadFromEnvironment(FaultState& state) {
   }
   state.unreadable = true;
   std::fprintf(stderr, "%s\n", parsed.status().ToString().c_str());
-}
-
-void WaitWhileFileExists(const std::string& file) {
-  std::FILE* created = std::fopen(file.c_str(), "w");
-  if (created == nullptr) return;
-  std::fclose(created);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-  std::error_code error;
-  while (std::filesystem::exists(file, error) && std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
 }
 
 }  // namespace
@@ -136,7 +122,7 @@ InjectedFault BeforeExecute() {
     }
     if (execution == state.faults.pause_at_execute) pause_file = state.faults.pause_file;
   }
-  if (!pause_file.empty()) WaitWhileFileExists(pause_file);
+  if (!pause_file.empty()) PauseWhileFileExists(pause_file);
   return fault;
 }
 

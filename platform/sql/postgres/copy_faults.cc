@@ -1,12 +1,8 @@
 #include "platform/sql/postgres/copy_faults.h"
 
 #include <atomic>
-#include <charconv>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <optional>
-#include <thread>
 
 #include "platform/sql/fault_settings.h"
 
@@ -72,17 +68,6 @@ Result<const CopyFaults*> EnvironmentCopyFaults() {
 std::uint64_t NextProcessCopy() {
   static std::atomic<std::uint64_t> copies{0};
   return ++copies;
-}
-
-void PauseWhileFileExists(const std::string& file) {
-  std::FILE* created = std::fopen(file.c_str(), "w");
-  if (created == nullptr) return;
-  std::fclose(created);
-  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-  std::error_code error;
-  while (std::filesystem::exists(file, error) && std::chrono::steady_clock::now() < until) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
 }
 
 }  // namespace zuna::sql::postgres

@@ -47,7 +47,4 @@ Result<const CopyFaults*> EnvironmentCopyFaults();
 // The number of a COPY among the process's, for the environment's faults.
 std::uint64_t NextProcessCopy();
 
-// Creates `file` and waits until it is removed (at most 10 minutes).
-void PauseWhileFileExists(const std::string& file);
-
 }  // namespace zuna::sql::postgres
