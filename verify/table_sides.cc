@@ -139,15 +139,16 @@ Status TargetSide::Open(std::string_view table, const TablePlan& plan) {
 
 Result<bool> TargetSide::Next() {
   ASSIGN_OR_RETURN(const bool more, cursor_->NextView());
-  if (more) ++row_;
-  return more;
+  if (!more) return false;
+  ++row_;
+  cursor_->Views(indexes_, views_);
+  return true;
 }
 
 // The columns are read as the cursor lends them: a text goes from the database's buffer into the
 // hash without a copy in between.
 CanonicalState TargetSide::AppendStored(const TablePlan& plan, std::size_t i, std::string& out) {
-  return AppendStoredView(cursor_->View(indexes_[i]), column_kinds_[i], plan.columns[i].type, out,
-                          scratch_);
+  return AppendStoredView(views_[i], column_kinds_[i], plan.columns[i].type, out, scratch_);
 }
 
 RowHash TargetSide::Hash(const TablePlan& plan) {

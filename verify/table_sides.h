@@ -98,6 +98,7 @@ class TargetSide {
 
   std::vector<int> indexes_;                         // the cursor column of each compared column
   std::vector<sql::ColumnType::Kind> column_kinds_;  // how the cursor types each of them
+  std::vector<sql::ColumnView> views_;               // the current row's compared columns
   Value scratch_;
   std::uint64_t row_ = 0;
   RowHasher hasher_;

@@ -41,6 +41,11 @@ class Cursor {
   virtual ColumnView View(int i) const {
     return ColumnView::Of(view_row_[static_cast<std::size_t>(i)]);
   }
+  // View of each column of `columns` into `out`, in one call for a row.
+  virtual void Views(const std::vector<int>& columns, std::vector<ColumnView>& out) const {
+    out.resize(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) out[i] = View(columns[i]);
+  }
 
  private:
   std::vector<Value> view_row_;

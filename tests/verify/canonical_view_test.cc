@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -55,6 +58,29 @@ const std::vector<std::string> kRows = {
     "insert into stored (amount, n, flag, f) values (99999999.995, '12', 'true', '1.5')",
     "insert into stored (amount, n, flag, f) values (-0.005, 1.9, 'maybe', 'x')",
     "insert into stored (amount, n, flag, f) values ('abc', '', '', '')",
+    // Doubles half-way at the column's scale, or nearly: each rounds as its ten-decimal text.
+    "insert into stored (amount) values (1.005)",
+    "insert into stored (amount) values (-1.005)",
+    "insert into stored (amount) values (2.675)",
+    "insert into stored (amount) values (0.125)",
+    "insert into stored (amount) values (-0.125)",
+    "insert into stored (amount) values (0.1 + 0.2)",
+    "insert into stored (amount) values (0.00499999999)",
+    "insert into stored (amount) values (0.000000000049)",
+    "insert into stored (amount) values (-0.000000000001)",
+    "insert into stored (amount) values (12345678.99)",
+    "insert into stored (amount) values (-99999999.99)",
+    "insert into stored (amount) values (100000000.0)",
+    "insert into stored (amount) values (1e20)",
+    "insert into stored (amount) values (9007199254740993.0)",
+    // Whole amounts, which the engine stores as integers, up to the column's precision.
+    "insert into stored (amount) values (0)",
+    "insert into stored (amount) values (-7)",
+    "insert into stored (amount) values (99999999)",
+    "insert into stored (amount) values (-99999999)",
+    "insert into stored (amount) values (100000000)",
+    "insert into stored (amount) values (-9223372036854775808)",
+    "insert into stored (amount) values (9223372036854775807)",
 };
 
 std::string Shown(CanonicalState state, const std::string& text) {
@@ -166,6 +192,75 @@ TEST_F(StoredViewTest, StoredDatesAndTextsReadAsBefore) {
   EXPECT_EQ(at(16, 5), "'12.35'");
   EXPECT_EQ(at(18, 5), "'12.50'");
   EXPECT_EQ(at(17, 5), "'1200.00'");
+  EXPECT_EQ(at(22, 5), "'1.01'");  // 1.00499999999999989... reads as 1.0050000000
+  EXPECT_EQ(at(23, 5), "'-1.01'");
+  EXPECT_EQ(at(25, 5), "'0.13'");
+  EXPECT_EQ(at(27, 5), "'0.30'");
+  EXPECT_EQ(at(28, 5), "'0.01'");  // its ten-decimal text is 0.0050000000
+  EXPECT_EQ(at(30, 5), "'0.00'");
+  EXPECT_EQ(at(31, 5), "'12345678.99'");
+  EXPECT_EQ(at(32, 5), "'-99999999.99'");
+  EXPECT_EQ(at(33, 5), "(not of the column's type: '100000000')");
+  EXPECT_EQ(at(36, 5), "'0.00'");
+  EXPECT_EQ(at(37, 5), "'-7.00'");
+  EXPECT_EQ(at(38, 5), "'99999999.00'");
+  EXPECT_EQ(at(39, 5), "'-99999999.00'");
+  EXPECT_EQ(at(40, 5), "(not of the column's type: '100000000')");
+}
+
+TEST(DoubleViewTest, StoredDoublesGiveTheSameDecimalsAsTheirTenDecimalText) {
+  // Decimals as doubles, exact or one step off, half-way at the scale or next to it, and doubles
+  // of any kind: each must be written as the Value of the double is.
+  std::mt19937_64 random(18);
+  Value scratch;
+  for (const char* declared : {"decimal(10,2)", "decimal(8,0)", "numeric(18,4)", "decimal(38,10)",
+                               "decimal(5,3)", "money"}) {
+    const sql::ColumnType type = sql::ParseColumnType(declared);
+    for (int i = 0; i < 20000; ++i) {
+      const auto digits = static_cast<std::int64_t>(random() % 20000000000ULL) - 10000000000LL;
+      double d = static_cast<double>(digits) / std::pow(10.0, static_cast<int>(random() % 12));
+      switch (random() % 4) {
+        case 0:
+          d = std::nextafter(d, 1e300);
+          break;
+        case 1:
+          d = std::nextafter(d, -1e300);
+          break;
+        case 2:
+          d = std::bit_cast<double>(random());
+          break;
+        default:
+          break;
+      }
+      ColumnView view;
+      view.kind = ColumnView::Kind::kDouble;
+      view.number = d;
+      std::string through_view, through_value;
+      const CanonicalState a = AppendStoredView(view, type.kind, type, through_view, scratch);
+      const CanonicalState b = AppendStoredCanonical(Value::Double(d), type, through_value);
+      ASSERT_EQ(Shown(a, through_view), Shown(b, through_value)) << declared << " " << d;
+    }
+  }
+}
+
+TEST(IntegerViewTest, StoredIntegersGiveTheSameFormAsTheirValues) {
+  std::mt19937_64 random(1500);
+  Value scratch;
+  for (const char* declared : {"decimal(10,2)", "decimal(8,0)", "numeric(38,4)", "decimal(5,5)",
+                               "int", "smallint", "tinyint", "bigint", "bit", "float", "money"}) {
+    const sql::ColumnType type = sql::ParseColumnType(declared);
+    for (int i = 0; i < 20000; ++i) {
+      auto n = static_cast<std::int64_t>(random());
+      n >>= random() % 64;  // every magnitude, both signs
+      ColumnView view;
+      view.kind = ColumnView::Kind::kInteger;
+      view.integer = n;
+      std::string through_view, through_value;
+      const CanonicalState a = AppendStoredView(view, type.kind, type, through_view, scratch);
+      const CanonicalState b = AppendStoredCanonical(Value::Integer(n), type, through_value);
+      ASSERT_EQ(Shown(a, through_view), Shown(b, through_value)) << declared << " " << n;
+    }
+  }
 }
 
 // A cursor that only builds Values, as the ODBC targets' do.

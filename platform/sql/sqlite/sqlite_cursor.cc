@@ -47,7 +47,14 @@ Result<bool> SqliteCursor::Next(std::vector<Value>& row) {
 
 Result<bool> SqliteCursor::NextView() { return Step(); }
 
-ColumnView SqliteCursor::View(int i) const {
+ColumnView SqliteCursor::View(int i) const { return Lend(i); }
+
+void SqliteCursor::Views(const std::vector<int>& columns, std::vector<ColumnView>& out) const {
+  out.resize(columns.size());
+  for (std::size_t i = 0; i < columns.size(); ++i) out[i] = Lend(columns[i]);
+}
+
+ColumnView SqliteCursor::Lend(int i) const {
   ColumnView view;
   if (lend_values_) {
     // A connection without a mutex of its own (opened without serialized access) makes no

@@ -21,9 +21,11 @@ class SqliteCursor final : public Cursor {
   Result<bool> Next(std::vector<Value>& row) override;
   Result<bool> NextView() override;
   ColumnView View(int i) const override;
+  void Views(const std::vector<int>& columns, std::vector<ColumnView>& out) const override;
 
  private:
   Result<bool> Step();
+  ColumnView Lend(int i) const;
 
   sqlite3_stmt* stmt_;
   sqlite3* db_;
