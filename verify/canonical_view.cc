@@ -79,6 +79,12 @@ CanonicalState AppendStoredView(const sql::ColumnView& view, Kind column_kind,
   if (view.kind == ViewKind::kText) {
     const bool date_column = column_kind == Kind::kDate || column_kind == Kind::kDateTime;
     if (!date_column && type.kind == Kind::kText) {
+      // The common case first: a varchar's text within its length in bytes is taken as it is.
+      if (!type.fixed &&
+          (type.length < 0 || view.bytes.size() <= static_cast<std::size_t>(type.length))) {
+        out += view.bytes;
+        return CanonicalState::kValue;
+      }
       const std::size_t start = out.size();
       const CanonicalState state = AppendCanonicalText(view.bytes, type, out);
       if (state != CanonicalState::kUnstorable) return state;
