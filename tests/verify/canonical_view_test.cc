@@ -4,6 +4,7 @@
 #include "verify/canonical_view.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <bit>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/sql/sqlite/sqlite_connection.h"
+#include "platform/sql/sqlite/sqlite_cursor.h"
 #include "tests/support/dbf_builder.h"
 
 namespace zuna::verify {
@@ -126,15 +128,18 @@ class StoredViewTest : public ::testing::Test {
   std::vector<std::vector<std::string>> ThroughViews() {
     auto cursor = connection_->Query("select * from stored");
     EXPECT_TRUE(cursor.ok());
+    return ThroughViews(**cursor);
+  }
+  std::vector<std::vector<std::string>> ThroughViews(sql::Cursor& cursor) {
     std::vector<std::vector<std::string>> rows;
     Value scratch;
-    while ((*cursor)->NextView().value()) {
+    while (cursor.NextView().value()) {
       rows.emplace_back();
       for (std::size_t i = 0; i < columns_.size(); ++i) {
         std::string out = "kept ";  // appended to, never replaced
         const CanonicalState state =
-            AppendStoredView((*cursor)->View(static_cast<int>(i)),
-                             (*cursor)->columns()[i].type.kind, columns_[i].type, out, scratch);
+            AppendStoredView(cursor.View(static_cast<int>(i)), cursor.columns()[i].type.kind,
+                             columns_[i].type, out, scratch);
         EXPECT_TRUE(out.starts_with("kept ")) << out;
         rows.back().push_back(Shown(state, out.substr(5)));
       }
@@ -158,6 +163,26 @@ TEST_F(StoredViewTest, EveryStoredValueHasTheSameCanonicalFormThroughTheEnginesB
           << kRows[row] << ", column " << columns_[column].name;
     }
   }
+}
+
+TEST_F(StoredViewTest, AConnectionWithAMutexLendsTheSameColumns) {
+  // A connection opened for serialized access reads its columns through the statement's own
+  // calls: the same views.
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((folder_.path() / "stored.db").c_str(), &db,
+                            SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX, nullptr),
+            SQLITE_OK);
+  ASSERT_NE(sqlite3_db_mutex(db), nullptr);
+  sqlite3_stmt* stmt = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "select * from stored", -1, &stmt, nullptr), SQLITE_OK);
+  std::vector<std::vector<std::string>> serialized;
+  {
+    sql::sqlite::SqliteCursor cursor(stmt, db);
+    serialized = ThroughViews(cursor);
+  }
+  sqlite3_close(db);
+  EXPECT_EQ(serialized, ThroughViews());
+  EXPECT_EQ(serialized, ThroughValues());
 }
 
 TEST_F(StoredViewTest, StoredDatesAndTextsReadAsBefore) {
