@@ -108,13 +108,8 @@ bool ReadDecimal(const Value& value, Wide& unscaled, int& scale) {
   }
 }
 
-CanonicalState AppendText(const Value& value, const sql::ColumnType& type, std::string& out) {
-  const std::size_t start = out.size();
-  if (value.kind() == ValueKind::kText) {
-    out += value.text();
-  } else {
-    value.AppendText(out);
-  }
+// Fits the text appended to `out` from `start` on to a text column of `type`.
+CanonicalState FitText(std::size_t start, const sql::ColumnType& type, std::string& out) {
   if (type.length < 0) return CanonicalState::kValue;
   const auto limit = static_cast<std::size_t>(type.length);
   const std::string_view written(out.data() + start, out.size() - start);
@@ -133,6 +128,16 @@ CanonicalState AppendText(const Value& value, const sql::ColumnType& type, std::
     out.append(limit - length, ' ');
   }
   return CanonicalState::kValue;
+}
+
+CanonicalState AppendText(const Value& value, const sql::ColumnType& type, std::string& out) {
+  const std::size_t start = out.size();
+  if (value.kind() == ValueKind::kText) {
+    out += value.text();
+  } else {
+    value.AppendText(out);
+  }
+  return FitText(start, type, out);
 }
 
 CanonicalState AppendInteger(const Value& value, const sql::ColumnType& type, std::string& out) {
@@ -400,6 +405,13 @@ CanonicalState AppendCanonical(const Value& value, const sql::ColumnType& type, 
   }
   value.AppendText(out);
   return CanonicalState::kValue;
+}
+
+CanonicalState AppendCanonicalText(std::string_view text, const sql::ColumnType& type,
+                                   std::string& out) {
+  const std::size_t start = out.size();
+  out += text;
+  return FitText(start, type, out);
 }
 
 CanonicalState AppendStoredCanonical(const Value& value, const sql::ColumnType& type,

@@ -40,6 +40,10 @@ enum class CanonicalState : unsigned char {
 // A null is kNull and appends nothing. For kUnstorable, `out` gets the reason.
 CanonicalState AppendCanonical(const Value& value, const sql::ColumnType& type, std::string& out);
 
+// AppendCanonical of a text value in a text column of `type`, from the text itself.
+CanonicalState AppendCanonicalText(std::string_view text, const sql::ColumnType& type,
+                                   std::string& out);
+
 // The canonical form of a value the target holds: as AppendCanonical, but a value its column
 // could not hold is kForeign with its text form, never kUnstorable.
 CanonicalState AppendStoredCanonical(const Value& value, const sql::ColumnType& type,

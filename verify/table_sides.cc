@@ -7,6 +7,7 @@
 #include "platform/recordset/quoted_name.h"
 #include "platform/sources/data_sources.h"
 #include "platform/text/ascii.h"
+#include "verify/canonical_view.h"
 
 namespace zuna::verify {
 namespace {
@@ -125,27 +126,36 @@ Status SourceSide::Close() { return recordset_ ? recordset_->Close() : Status::O
 Status TargetSide::Open(std::string_view table, const TablePlan& plan) {
   ASSIGN_OR_RETURN(cursor_, connection_->Query("select * from " + recordset::BracketName(table)));
   indexes_.clear();
+  column_kinds_.clear();
   for (const ComparedColumn& column : plan.columns) {
     const int index = FindColumn(cursor_->columns(), column.name);
     if (index < 0) return Status(ErrorKind::kNotFound, 0, "the target lost column " + column.name);
     indexes_.push_back(index);
+    column_kinds_.push_back(cursor_->columns()[static_cast<std::size_t>(index)].type.kind);
   }
   row_ = 0;
   return Status::Ok();
 }
 
 Result<bool> TargetSide::Next() {
-  ASSIGN_OR_RETURN(const bool more, cursor_->Next(values_));
-  if (more) ++row_;
-  return more;
+  ASSIGN_OR_RETURN(const bool more, cursor_->NextView());
+  if (!more) return false;
+  ++row_;
+  cursor_->Views(indexes_, views_);
+  return true;
+}
+
+// The columns are read as the cursor lends them: a text goes from the database's buffer into the
+// hash without a copy in between.
+CanonicalState TargetSide::AppendStored(const TablePlan& plan, std::size_t i, std::string& out) {
+  return AppendStoredView(views_[i], column_kinds_[i], plan.columns[i].type, out, scratch_);
 }
 
 RowHash TargetSide::Hash(const TablePlan& plan) {
   hasher_.Clear();
   for (std::size_t i = 0; i < indexes_.size(); ++i) {
     std::string& buffer = hasher_.Begin();
-    hasher_.End(AppendStoredCanonical(values_[static_cast<std::size_t>(indexes_[i])],
-                                      plan.columns[i].type, buffer));
+    hasher_.End(AppendStored(plan, i, buffer));
   }
   return hasher_.Finish();
 }
@@ -153,8 +163,7 @@ RowHash TargetSide::Hash(const TablePlan& plan) {
 std::vector<CanonicalValue> TargetSide::Values(const TablePlan& plan) {
   std::vector<CanonicalValue> values(indexes_.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
-    values[i].state = AppendStoredCanonical(values_[static_cast<std::size_t>(indexes_[i])],
-                                            plan.columns[i].type, values[i].text);
+    values[i].state = AppendStored(plan, i, values[i].text);
   }
   return values;
 }

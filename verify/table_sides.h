@@ -94,8 +94,12 @@ class TargetSide {
  private:
   std::shared_ptr<sql::Connection> connection_;
   std::unique_ptr<sql::Cursor> cursor_;
-  std::vector<int> indexes_;  // the cursor column of each compared column
-  std::vector<Value> values_;
+  CanonicalState AppendStored(const TablePlan& plan, std::size_t i, std::string& out);
+
+  std::vector<int> indexes_;                         // the cursor column of each compared column
+  std::vector<sql::ColumnType::Kind> column_kinds_;  // how the cursor types each of them
+  std::vector<sql::ColumnView> views_;               // the current row's compared columns
+  Value scratch_;
   std::uint64_t row_ = 0;
   RowHasher hasher_;
 };

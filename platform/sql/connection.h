@@ -9,6 +9,7 @@
 #include "platform/base/value.h"
 #include "platform/recordset/recordset.h"
 #include "platform/sql/column_type.h"
+#include "platform/sql/row_view.h"
 
 namespace zuna::sql {
 
@@ -30,6 +31,24 @@ class Cursor {
   virtual const std::vector<ColumnInfo>& columns() const = 0;
   // Fills `row` with the next row; false after the last one.
   virtual Result<bool> Next(std::vector<Value>& row) = 0;
+
+  // The same rows, for a reader that only looks at them: moves to the next row without copying
+  // it out; false after the last one. Its columns are then read with View. A reader uses either
+  // Next or NextView for all the rows of a cursor.
+  virtual Result<bool> NextView() { return Next(view_row_); }
+  // Column `i` of the row NextView moved to, valid until the cursor moves again. By default the
+  // Values Next fills; a cursor that can lend the database's own buffers does so.
+  virtual ColumnView View(int i) const {
+    return ColumnView::Of(view_row_[static_cast<std::size_t>(i)]);
+  }
+  // View of each column of `columns` into `out`, in one call for a row.
+  virtual void Views(const std::vector<int>& columns, std::vector<ColumnView>& out) const {
+    out.resize(columns.size());
+    for (std::size_t i = 0; i < columns.size(); ++i) out[i] = View(columns[i]);
+  }
+
+ private:
+  std::vector<Value> view_row_;
 };
 
 // One open connection to a database, on the embedded engine or through ODBC. Recordsets share

@@ -10,7 +10,8 @@ struct sqlite3_stmt;
 namespace zuna::sql::sqlite {
 
 // The rows of a query, their values typed by the columns' declared types: a date column delivers
-// dates, not text. It owns `stmt`, a prepared query of `db`, and finalizes it.
+// dates, not text. NextView and View lend the engine's own buffers instead. It owns `stmt`, a
+// prepared query of `db`, and finalizes it.
 class SqliteCursor final : public Cursor {
  public:
   SqliteCursor(sqlite3_stmt* stmt, sqlite3* db);
@@ -18,12 +19,18 @@ class SqliteCursor final : public Cursor {
 
   const std::vector<ColumnInfo>& columns() const override { return columns_; }
   Result<bool> Next(std::vector<Value>& row) override;
+  Result<bool> NextView() override;
+  ColumnView View(int i) const override;
+  void Views(const std::vector<int>& columns, std::vector<ColumnView>& out) const override;
 
  private:
-  void Read(int i, Value& out) const;
+  Result<bool> Step();
+  ColumnView Lend(int i) const;
 
   sqlite3_stmt* stmt_;
   sqlite3* db_;
+  // True when the connection has no mutex, so the columns may be read through their values.
+  bool lend_values_;
   std::vector<ColumnInfo> columns_;
   bool done_ = false;
 };
