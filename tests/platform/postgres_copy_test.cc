@@ -54,6 +54,33 @@ TEST(CopyTextTest, OtherColumnsGetIsoDatesAndExactNumbers) {
   EXPECT_EQ(Field(Value::Text("01/02/2001"), Kind::kDate), "01/02/2001");  // the server reads it
 }
 
+TEST(CopyTextTest, EscapesAtTheEdgesAndInRowsAreEachWritten) {
+  EXPECT_EQ(Field(Value::Text("\\"), Kind::kText), "\\\\");
+  EXPECT_EQ(Field(Value::Text("\t\t"), Kind::kText), "\\t\\t");
+  EXPECT_EQ(Field(Value::Text("\nab"), Kind::kText), "\\nab");
+  EXPECT_EQ(Field(Value::Text("ab\r"), Kind::kText), "ab\\r");
+  EXPECT_EQ(Field(Value::Text("a\\\\b\r\nc"), Kind::kText), "a\\\\\\\\b\\r\\nc");
+  const std::string plain(300, 'x');
+  EXPECT_EQ(Field(Value::Text(plain), Kind::kText), plain);
+  // Fields append to the line they are given.
+  std::string line = "1\t";
+  AppendCopyField(Value::Text("a\tb"), Kind::kText, line);
+  EXPECT_EQ(line, "1\ta\\tb");
+}
+
+TEST(CopyTextTest, DatesAndTimesKeepTheirZerosAtEveryEdge) {
+  EXPECT_EQ(Field(Value::Date({1753, 1, 1}), Kind::kDateTime), "1753-01-01");
+  EXPECT_EQ(Field(Value::Date({9999, 12, 31}), Kind::kDate), "9999-12-31");
+  EXPECT_EQ(Field(Value::Date({1, 1, 1}), Kind::kDate), "0001-01-01");
+  EXPECT_EQ(Field(Value::Date({10, 10, 10}), Kind::kDate), "0010-10-10");
+  EXPECT_EQ(Field(Value::DateTime({1753, 1, 1}, {0, 0, 0, 0}), Kind::kDateTime),
+            "1753-01-01 00:00:00.000");
+  EXPECT_EQ(Field(Value::DateTime({9999, 12, 31}, {23, 59, 59, 999}), Kind::kDateTime),
+            "9999-12-31 23:59:59.999");
+  EXPECT_EQ(Field(Value::DateTime({2001, 2, 3}, {4, 5, 6, 7}), Kind::kDateTime),
+            "2001-02-03 04:05:06.007");
+}
+
 TEST(CopyTextTest, NamesAreQuotedWithQuotesDoubled) {
   std::string sql;
   AppendQuotedName("personnel-del", sql);
