@@ -60,7 +60,7 @@ struct CopyOptions {
 // A COPY is one transaction: a refused batch keeps nothing. When the server names the line it
 // refused, that row is refused with it and the rows before it go again as one COPY; otherwise
 // the batch goes again in halves. After a refusal, COPYs are kept short, the shorter the closer
-// refusals come (each costs the rows before it in its COPY; each COPY costs about 16 rows), and
+// refusals come (each costs the rows before it in its COPY; each COPY about 40 rows), and
 // grow again as rows go on without one, so a table with many refusals sends few rows twice. Either
 // way down to the single row, whose refusal (the server's SQLSTATE and message) joins the late
 // refusals under the row's tag. A lost connection (the server restarted) is made again, trying for
