@@ -54,6 +54,33 @@ TEST(CopyTextTest, OtherColumnsGetIsoDatesAndExactNumbers) {
   EXPECT_EQ(Field(Value::Text("01/02/2001"), Kind::kDate), "01/02/2001");  // the server reads it
 }
 
+TEST(CopyTextTest, EscapesAtTheEdgesAndInRowsAreEachWritten) {
+  EXPECT_EQ(Field(Value::Text("\\"), Kind::kText), "\\\\");
+  EXPECT_EQ(Field(Value::Text("\t\t"), Kind::kText), "\\t\\t");
+  EXPECT_EQ(Field(Value::Text("\nab"), Kind::kText), "\\nab");
+  EXPECT_EQ(Field(Value::Text("ab\r"), Kind::kText), "ab\\r");
+  EXPECT_EQ(Field(Value::Text("a\\\\b\r\nc"), Kind::kText), "a\\\\\\\\b\\r\\nc");
+  const std::string plain(300, 'x');
+  EXPECT_EQ(Field(Value::Text(plain), Kind::kText), plain);
+  // Fields append to the line they are given.
+  std::string line = "1\t";
+  AppendCopyField(Value::Text("a\tb"), Kind::kText, line);
+  EXPECT_EQ(line, "1\ta\\tb");
+}
+
+TEST(CopyTextTest, DatesAndTimesKeepTheirZerosAtEveryEdge) {
+  EXPECT_EQ(Field(Value::Date({1753, 1, 1}), Kind::kDateTime), "1753-01-01");
+  EXPECT_EQ(Field(Value::Date({9999, 12, 31}), Kind::kDate), "9999-12-31");
+  EXPECT_EQ(Field(Value::Date({1, 1, 1}), Kind::kDate), "0001-01-01");
+  EXPECT_EQ(Field(Value::Date({10, 10, 10}), Kind::kDate), "0010-10-10");
+  EXPECT_EQ(Field(Value::DateTime({1753, 1, 1}, {0, 0, 0, 0}), Kind::kDateTime),
+            "1753-01-01 00:00:00.000");
+  EXPECT_EQ(Field(Value::DateTime({9999, 12, 31}, {23, 59, 59, 999}), Kind::kDateTime),
+            "9999-12-31 23:59:59.999");
+  EXPECT_EQ(Field(Value::DateTime({2001, 2, 3}, {4, 5, 6, 7}), Kind::kDateTime),
+            "2001-02-03 04:05:06.007");
+}
+
 TEST(CopyTextTest, NamesAreQuotedWithQuotesDoubled) {
   std::string sql;
   AppendQuotedName("personnel-del", sql);
@@ -233,10 +260,12 @@ TEST_F(PostgresCopyTest, RefusedRowsAreFoundByTheServersLineAndCarryItsMessage) 
     EXPECT_EQ(Rows(*connection, "select count(*), max(case when id = 5 then code end) from staff"),
               std::vector<std::string>{"98|c5"});
   }
-  // Rows 1-36, 38-89 and 91-100 each went again as one COPY.
+  // The server reads a text too long before it checks keys: row 90 is refused first, rows 1-89
+  // go again (refused at row 37), then 1-36 and 38-89 each as one COPY, then 91-100.
   EXPECT_EQ(counts.copies_refused, 2u);
   EXPECT_EQ(counts.copies, 3u);
   EXPECT_EQ(counts.rows_copied, 98u);
+  EXPECT_EQ(counts.rows_sent, 100u + 89 + 36 + 52 + 10);
 }
 
 TEST_F(PostgresCopyTest, ManyRefusalsInABatchLoseOnlyTheirRows) {
@@ -265,6 +294,33 @@ TEST_F(PostgresCopyTest, ManyRefusalsInABatchLoseOnlyTheirRows) {
                                        std::to_string(3000 - expected.size())});
   }
   EXPECT_EQ(counts.rows_copied, 3000 - expected.size());
+  // Each refused row cost one refused COPY, and COPYs kept short while refusals came: few rows
+  // went to the server more than once (whole COPYs of 2,000 rows would send over 9,000).
+  EXPECT_EQ(counts.copies_refused, expected.size());
+  EXPECT_LT(counts.rows_sent, 8000u);
+}
+
+TEST_F(PostgresCopyTest, AfterTheLastRefusalRowsGoOnceInCopiesGrowingAgain) {
+  CopyCounts counts;
+  {
+    CopyOptions options;
+    options.rows_per_batch = 10'000;
+    options.totals = &counts;
+    auto connection = Open(options);
+    ASSERT_TRUE(connection);
+    auto rows = Numbered(1, 20'010);
+    for (auto& row : rows) row.second = "ok";
+    rows[9].second = "too long";
+    InsertRows(*connection, "staff", rows);
+    ASSERT_TRUE(connection->Flush().ok());
+    const auto late = connection->TakeLateRefusals();
+    EXPECT_EQ(TagsOf(late), std::set<std::uint64_t>{10});
+  }
+  EXPECT_EQ(counts.rows_copied, 20'009u);
+  // The refused COPY (10,000 rows), the 9 before the refused row again, then every row once.
+  EXPECT_EQ(counts.rows_sent, 10'000u + 9 + 20'000);
+  EXPECT_EQ(counts.copies_refused, 1u);
+  EXPECT_LT(counts.copies, 100u);  // not COPYs of a few rows to the end
 }
 
 TEST_F(PostgresCopyTest, ARefusalWithoutALineIsFoundByHalving) {

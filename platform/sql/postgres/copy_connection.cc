@@ -3,39 +3,28 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <thread>
 #include <utility>
 
 #include "platform/sql/fault_settings.h"
+#include "platform/sql/postgres/copy_results.h"
 #include "platform/sql/postgres/copy_text.h"
 
 namespace zuna::sql::postgres {
 
 namespace {
 
-// psqlODBC's native error number for every server error, so refusals read alike on both paths.
-constexpr long kServerError = 1;
-// ADO's number for a failure reported by the provider: the connection itself failed.
-constexpr long kErrProvider = -2147467259;
 constexpr auto kReconnectPause = std::chrono::milliseconds(250);
 // Connections lost in a row on the same rows before they are given up.
 constexpr int kLostCopiesPerRows = 3;
+// What beginning and committing one more COPY costs the server, in rows it could store instead:
+// 6 to 17 rows of 80 columns on the test server by the CPU of one-row COPYs, 40 by what the
+// sample's import cost the server over several values; more where commits wait for the disk.
+constexpr double kCopyCostInRows = 40;
 // The shortest COPY after a refusal.
-constexpr std::size_t kMinWindow = 64;
-
-// libpq's messages end in a line break and may hold more.
-std::string OneLine(std::string_view message) {
-  std::string line;
-  for (const char c : message) {
-    if (c == '\n' || c == '\r') {
-      if (!line.empty() && line.back() != ' ') line += "; ";
-    } else {
-      line.push_back(c);
-    }
-  }
-  while (!line.empty() && (line.back() == ' ' || line.back() == ';')) line.pop_back();
-  return line;
-}
+constexpr std::size_t kMinWindow = 8;
 
 }  // namespace
 
@@ -62,7 +51,6 @@ CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget 
     options_.max_batch_delay = std::chrono::hours(24);
   }
   if (options_.rows_per_batch == 0) options_.rows_per_batch = 1;
-  window_ = options_.rows_per_batch;
 }
 
 CopyConnection::~CopyConnection() {
@@ -72,6 +60,7 @@ CopyConnection::~CopyConnection() {
     totals->copies += counts_.copies;
     totals->rows_copied += counts_.rows_copied;
     totals->copies_refused += counts_.copies_refused;
+    totals->rows_sent += counts_.rows_sent;
     totals->reconnects += counts_.reconnects;
   }
 }
@@ -206,18 +195,33 @@ Status CopyConnection::SendPending() {
   return sent;
 }
 
-Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
+std::size_t CopyConnection::Window() const {
+  if (last_gap_ == 0) return options_.rows_per_batch;
+  // A refused row costs the rows before it in its COPY, sent again: about half a COPY. Rows
+  // refused every `gap` rows cost least in COPYs of sqrt(2 * kCopyCostInRows * gap) rows, which
+  // grow again as the rows go on without a refusal.
+  const auto gap = static_cast<double>(std::max(last_gap_, since_refusal_));
+  const auto rows = static_cast<std::size_t>(std::sqrt(2 * kCopyCostInRows * gap));
+  return std::min(std::max(rows, kMinWindow), options_.rows_per_batch);
+}
+
+void CopyConnection::NoteRefusal(std::size_t gap) {
+  last_gap_ = std::max<std::size_t>(gap, 1);
+  since_refusal_ = 0;
+}
+
+Status CopyConnection::SendRows(std::size_t first, std::size_t count, bool whole) {
   int lost_in_a_row = 0;
   while (count > 0) {
-    // After a refusal, a COPY as long as twice the rows before it: the next refusal is likely
-    // as near, and the rows after it in the COPY would go for nothing.
-    const std::size_t take = std::min(count, window_);
+    // After a refusal, COPYs are kept short while refusals come (Window); rows the server has
+    // already read without a fault go again in one.
+    const std::size_t take = whole ? count : std::min(count, Window());
     CopyResult result = Copy(first, take);
     switch (result.outcome) {
       case Outcome::kSaved:
         ++counts_.copies;
         counts_.rows_copied += take;
-        window_ = std::min(options_.rows_per_batch, window_ * 2);
+        since_refusal_ += take;
         first += take;
         count -= take;
         break;
@@ -228,6 +232,7 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
         ++counts_.copies_refused;
         if (take == 1) {
           late_.push_back({tags_[first], std::move(result.status)});
+          NoteRefusal(since_refusal_ + 1);
           first += 1;
           count -= 1;
           break;
@@ -237,12 +242,13 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
         // table in their order. Without a line, the rows go again in halves.
         if (result.refused_line > 0 && result.refused_line <= take) {
           const std::size_t before = result.refused_line - 1;
-          if (Status sent = SendRows(first, before); !sent.ok()) {
+          const std::size_t gap = since_refusal_ + result.refused_line;
+          if (Status sent = SendRows(first, before, true); !sent.ok()) {
             LoseRows(first + before, count - before, sent);
             return sent;
           }
           late_.push_back({tags_[first + before], std::move(result.status)});
-          window_ = std::clamp(2 * result.refused_line, kMinWindow, options_.rows_per_batch);
+          NoteRefusal(gap);
           first += before + 1;
           count -= before + 1;
           break;
@@ -294,46 +300,14 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count) {
   return Status::Ok();
 }
 
-bool CopyConnection::SessionEnded(const pg_result* result) const {
-  // The server ending the session (a restart: 57P01 "terminating connection due to
-  // administrator command") may come before libpq sees the connection closed.
-  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  const std::string_view code = state != nullptr ? state : "";
-  return PQstatus(conn_) == CONNECTION_BAD || code.starts_with("08") || code.starts_with("57P");
+CopyConnection::CopyResult CopyConnection::Lost(Outcome outcome, std::string_view why) const {
+  return CopyResult{outcome,
+                    Status(ErrorKind::kDatabase, kErrProvider,
+                           "[08006] " + std::string(why) + ": " + OneLine(PQerrorMessage(conn_)))
+                        .WithContext("copy into " + table_)};
 }
 
-std::size_t CopyConnection::RefusedLine(const pg_result* result) const {
-  // "COPY personnel, line 3782, column emp_name: ..." (the table's name as the server writes it).
-  const char* context = PQresultErrorField(result, PG_DIAG_CONTEXT);
-  if (context == nullptr) return 0;
-  const std::string prefix = "COPY " + table_ + ", line ";
-  const std::string_view text(context);
-  const std::size_t at = text.find(prefix);
-  if (at == std::string_view::npos) return 0;
-  std::size_t line = 0;
-  for (std::size_t i = at + prefix.size(); i < text.size() && text[i] >= '0' && text[i] <= '9';
-       ++i) {
-    line = line * 10 + static_cast<std::size_t>(text[i] - '0');
-  }
-  return line;
-}
-
-Status CopyConnection::Refusal(const pg_result* result, std::string_view action) const {
-  const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-  const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
-  const char* detail = PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL);
-  std::string text = "[" + std::string(state ? state : "08006") + "] ";
-  if (primary != nullptr) {
-    text += "ERROR: " + OneLine(primary);
-    if (detail != nullptr) text += "; " + OneLine(detail);
-  } else {
-    text += OneLine(PQerrorMessage(conn_));
-  }
-  return Status(ErrorKind::kDatabase, kServerError, std::move(text)).WithContext(action);
-}
-
-CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t count) {
-  const std::uint64_t number = process_faults_ ? NextProcessCopy() : ++copies_sent_;
+std::optional<CopyConnection::CopyResult> CopyConnection::StartCopy(std::uint64_t number) {
   const CopyFaults* faults = options_.faults;
   if (faults != nullptr && faults->pause_before_copy == number) {
     PauseWhileFileExists(faults->pause_file);
@@ -341,20 +315,11 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
   if (faults != nullptr && faults->drop_before_copy == number) {
     PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
   }
-  // What a refusal is put under: it names one row, whatever the batch.
-  const std::string action = "copy into " + table_;
-  const auto lost = [&](Outcome outcome, std::string why) {
-    return CopyResult{outcome, Status(ErrorKind::kDatabase, kErrProvider,
-                                      "[08006] " + why + ": " + OneLine(PQerrorMessage(conn_)))
-                                   .WithContext(action)};
-  };
   PGresult* started = PQexec(conn_, copy_sql_.c_str());
   if (PQresultStatus(started) != PGRES_COPY_IN) {
-    CopyResult result{Outcome::kNotStarted, Refusal(started, action)};
-    if (SessionEnded(started)) {
-      PQclear(started);
-      return lost(Outcome::kLost, "connection lost");
-    }
+    // What a refusal is put under: it names one row, whatever the batch.
+    CopyResult result{Outcome::kNotStarted, Refusal(conn_, started, "copy into " + table_)};
+    if (SessionEnded(conn_, started)) result = Lost(Outcome::kLost, "connection lost");
     PQclear(started);
     return result;
   }
@@ -364,46 +329,68 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
     (void)odbc_->Execute("SELECT pg_terminate_backend(" + std::to_string(PQbackendPID(conn_)) +
                          ", 10000)");
   }
-  // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
-  // rows sent after it, which the window of SendRows keeps short.
-  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
-  const std::size_t end = line_ends_[first + count - 1];
-  if (PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) != 1 ||
-      PQputCopyEnd(conn_, nullptr) != 1) {
+  return std::nullopt;
+}
+
+bool CopyConnection::PutRows(std::size_t begin, std::size_t end) {
+  return begin == end ||
+         PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) == 1;
+}
+
+CopyConnection::CopyResult CopyConnection::EndCopy(std::uint64_t number) {
+  if (PQputCopyEnd(conn_, nullptr) != 1) {
     // The end of the COPY did not reach the server: it kept nothing.
-    return lost(Outcome::kLost, "connection lost while sending the rows");
+    return Lost(Outcome::kLost, "connection lost while sending the rows");
   }
   PGresult* ended = PQgetResult(conn_);
   CopyResult result{Outcome::kSaved, Status::Ok()};
   if (PQresultStatus(ended) != PGRES_COMMAND_OK) {
     const bool server_said = PQresultErrorField(ended, PG_DIAG_SQLSTATE) != nullptr;
-    result = {Outcome::kRefused, Refusal(ended, action)};
+    result = {Outcome::kRefused, Refusal(conn_, ended, "copy into " + table_)};
     if (const char* state = PQresultErrorField(ended, PG_DIAG_SQLSTATE);
         state != nullptr &&
         (std::string_view(state).starts_with("53") || std::string_view(state).starts_with("58"))) {
       // Out of disk, memory or an I/O failure of the server: every later batch would fail too.
       result.outcome = Outcome::kStorage;
     }
-    if (SessionEnded(ended)) {
+    if (SessionEnded(conn_, ended)) {
       // An error of the server's own ended the COPY before it was saved; without one, the
       // answer was lost and the COPY may have been saved.
-      result = server_said ? lost(Outcome::kLost, "connection lost")
-                           : lost(Outcome::kUnknown,
+      result = server_said ? Lost(Outcome::kLost, "connection lost")
+                           : Lost(Outcome::kUnknown,
                                   "connection lost after the rows were sent; whether the "
                                   "server saved them is unknown, so they are not sent again");
     }
   }
-  if (result.outcome == Outcome::kRefused) result.refused_line = RefusedLine(ended);
+  if (result.outcome == Outcome::kRefused) result.refused_line = RefusedLine(ended, table_);
   PQclear(ended);
   while (PGresult* more = PQgetResult(conn_)) PQclear(more);
+  const CopyFaults* faults = options_.faults;
   if (result.outcome == Outcome::kSaved && faults != nullptr &&
       faults->lose_answer_of_copy == number) {
     PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
-    return lost(Outcome::kUnknown,
+    return Lost(Outcome::kUnknown,
                 "connection lost after the rows were sent; whether the server saved them is "
                 "unknown, so they are not sent again");
   }
   return result;
+}
+
+std::uint64_t CopyConnection::NextCopyNumber() {
+  return process_faults_ ? NextProcessCopy() : ++copies_sent_;
+}
+
+CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t count) {
+  const std::uint64_t number = NextCopyNumber();
+  if (std::optional<CopyResult> failed = StartCopy(number)) return std::move(*failed);
+  // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
+  // rows sent after it, which the window of SendRows keeps short.
+  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
+  counts_.rows_sent += count;
+  if (!PutRows(begin, line_ends_[first + count - 1])) {
+    return Lost(Outcome::kLost, "connection lost while sending the rows");
+  }
+  return EndCopy(number);
 }
 
 Status CopyConnection::Reconnect(const Status& cause) {

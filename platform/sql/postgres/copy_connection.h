@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/sql/connection.h"
@@ -35,6 +36,7 @@ struct CopyCounts {
   std::uint64_t copies = 0;  // COPY commands that saved their rows
   std::uint64_t rows_copied = 0;
   std::uint64_t copies_refused = 0;  // COPY commands the server refused (a batch then halved)
+  std::uint64_t rows_sent = 0;       // rows put into COPYs, refused ones and rows sent again too
   std::uint64_t reconnects = 0;
 };
 
@@ -57,16 +59,16 @@ struct CopyOptions {
 //
 // A COPY is one transaction: a refused batch keeps nothing. When the server names the line it
 // refused, that row is refused with it and the rows before it go again as one COPY; otherwise
-// the batch goes again in halves. After a refusal, COPYs are kept to about twice the rows that
-// came before it (growing again with each COPY saved), so a table with many refusals does not
-// send whole batches for nothing. Either way down to the single row, whose refusal (the server's
-// SQLSTATE and message) joins the late refusals under the row's tag. A lost connection (the server
-// restarted) is made again, trying for `reconnect_wait`: a batch the server cannot have saved (lost
-// before its end was sent, or ended with the server's own error) is sent again; a batch whose
-// answer was lost after its end was sent may be saved or not, so its rows are reported lost with
-// that reason, never sent twice. When the server does not come back, every queued row is reported
-// lost and every later Insert and Flush fails with an ErrorKind::kStorage status naming the target,
-// which stops the import.
+// the batch goes again in halves. After a refusal, COPYs are kept short, the shorter the closer
+// refusals come (each costs the rows before it in its COPY; each COPY about 40 rows), and
+// grow again as rows go on without one, so a table with many refusals sends few rows twice. Either
+// way down to the single row, whose refusal (the server's SQLSTATE and message) joins the late
+// refusals under the row's tag. A lost connection (the server restarted) is made again, trying for
+// `reconnect_wait`: a batch the server cannot have saved (lost before its end was sent, or ended
+// with the server's own error) is sent again; a batch whose answer was lost after its end was sent
+// may be saved or not, so its rows are reported lost with that reason, never sent twice. When the
+// server does not come back, every queued row is reported lost and every later Insert and Flush
+// fails with an ErrorKind::kStorage status naming the target, which stops the import.
 class CopyConnection final : public Connection {
  public:
   static Result<std::shared_ptr<CopyConnection>> Open(std::shared_ptr<Connection> odbc,
@@ -107,17 +109,25 @@ class CopyConnection final : public Connection {
   // Sends the queued rows; a failure is the connection lost for good (also kept in stopped_).
   Status SendPending();
   // Sends rows [first, first + count) of the batch. On return each of them is saved or among the
-  // late refusals; a failure is the connection lost for good.
-  Status SendRows(std::size_t first, std::size_t count);
+  // late refusals; a failure is the connection lost for good. `whole`: in one COPY, not cut to
+  // the Window.
+  Status SendRows(std::size_t first, std::size_t count, bool whole = false);
+  // The most rows one COPY takes: the batch, and after a refusal fewer, as many as make refused
+  // rows cheapest at the rate they come.
+  std::size_t Window() const;
+  // A refused row `gap` rows after the one refused before it.
+  void NoteRefusal(std::size_t gap);
   CopyResult Copy(std::size_t first, std::size_t count);
+  std::uint64_t NextCopyNumber();
+  // Begins COPY number `number` (with the faults the tests set for it); its failure, if any.
+  std::optional<CopyResult> StartCopy(std::uint64_t number);
+  // Puts bytes [begin, end) of data_ into the open COPY; false when the connection went.
+  bool PutRows(std::size_t begin, std::size_t end);
+  CopyResult EndCopy(std::uint64_t number);
+  CopyResult Lost(Outcome outcome, std::string_view why) const;
   // Connects again within reconnect_wait; the kStorage failure that stops the import otherwise.
   Status Reconnect(const Status& cause);
   void LoseRows(std::size_t first, std::size_t count, const Status& status);
-  // True when the connection is gone or the server's error ends the session.
-  bool SessionEnded(const pg_result* result) const;
-  // The line of the batch the server's refusal names; 0 when it names none.
-  std::size_t RefusedLine(const pg_result* result) const;
-  Status Refusal(const pg_result* result, std::string_view action) const;
 
   std::shared_ptr<Connection> odbc_;
   PostgresTarget target_;
@@ -138,7 +148,10 @@ class CopyConnection final : public Connection {
   CopyCounts counts_;
   std::uint64_t copies_sent_ = 0;  // COPY commands begun, for the fault seam
   bool process_faults_ = false;    // the environment's faults, counted over the process
-  std::size_t window_ = 0;         // the most rows one COPY takes, shortened after a refusal
+  // Rows from the last refused row to the one before it (0: none refused yet), and rows saved
+  // since the last: what the length of a COPY after a refusal is made from.
+  std::size_t last_gap_ = 0;
+  std::size_t since_refusal_ = 0;
 };
 
 }  // namespace zuna::sql::postgres

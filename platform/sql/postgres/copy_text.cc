@@ -1,36 +1,54 @@
 #include "platform/sql/postgres/copy_text.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace zuna::sql::postgres {
 
 namespace {
 
+// Appends the runs between the characters COPY escapes whole: most texts hold none.
 void AppendEscaped(std::string_view text, std::string& line) {
-  for (const char c : text) {
-    switch (c) {
+  std::size_t run = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::string_view escape;
+    switch (text[i]) {
       case '\\':
-        line += "\\\\";
+        escape = "\\\\";
         break;
       case '\t':
-        line += "\\t";
+        escape = "\\t";
         break;
       case '\n':
-        line += "\\n";
+        escape = "\\n";
         break;
       case '\r':
-        line += "\\r";
+        escape = "\\r";
         break;
       default:
-        line.push_back(c);
+        continue;
     }
+    line.append(text.data() + run, i - run);
+    line += escape;
+    run = i + 1;
   }
+  line.append(text.data() + run, text.size() - run);
 }
 
+// `number` in at least `digits` digits, zeros in front; written by std::to_chars rather than a
+// formatted print, as every date and time of a row goes through it.
 void AppendPadded(std::string& line, int number, int digits) {
+  if (number < 0) {
+    char buffer[16];
+    const int written = std::snprintf(buffer, sizeof buffer, "%0*d", digits, number);
+    if (written > 0) line.append(buffer, static_cast<std::size_t>(written));
+    return;
+  }
   char buffer[16];
-  const int written = std::snprintf(buffer, sizeof buffer, "%0*d", digits, number);
-  if (written > 0) line.append(buffer, static_cast<std::size_t>(written));
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number);
+  const auto length = static_cast<int>(end - buffer);
+  if (length < digits) line.append(static_cast<std::size_t>(digits - length), '0');
+  line.append(buffer, static_cast<std::size_t>(length));
 }
 
 // yyyy-mm-dd: read the same whatever the session's DateStyle.
