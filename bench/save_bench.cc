@@ -1,8 +1,11 @@
 // Saves personnel-shaped rows (81 columns) through the recordset layer into the embedded engine
 // and prints rows/s next to a plain SQLite prepared-insert loop in one transaction, run in the
 // same process on the same values; then the same rows through ODBC with parameter arrays and row
-// by row.  Usage: save_bench [ROWS] [FOLDER] [ODBC_ROWS]
+// by row.  Usage: save_bench [ROWS] [FOLDER] [ODBC_ROWS] [--statement-rows]
+// With --statement-rows as the fourth argument it times only the plain loop, with statements of
+// 1, 4, 8, 16 and 32 rows each, alternating, three passes, and prints the CPU time of each.
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -26,6 +29,26 @@ using zuna::Value;
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
+
+// User and system time of the process so far.
+struct CpuTime {
+  double user = 0;
+  double system = 0;
+};
+CpuTime CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+  };
+  return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+}
+
+struct LoopTime {
+  double seconds = 0;
+  double user = 0;
+  double system = 0;
+};
 
 std::string SqlType(const zuna::sample::ColumnSpec& c) {
   switch (c.type) {
@@ -83,9 +106,10 @@ std::string CreateTable() {
   return sql + ")";
 }
 
-// The plain loop: one prepared insert, values bound as SQLite takes them, one transaction.
-double PlainLoop(const fs::path& file, const std::vector<std::vector<Value>>& rows,
-                 std::uint64_t count) {
+// The plain loop: one prepared insert of `rows_per_statement` rows (the rest one row at a time),
+// values bound as SQLite takes them, one transaction.
+LoopTime PlainLoop(const fs::path& file, const std::vector<std::vector<Value>>& rows,
+                   std::uint64_t count, std::size_t rows_per_statement = 1) {
   sqlite3* db = nullptr;
   sqlite3_open(file.c_str(), &db);
   // The engine's own journal settings, so the comparison measures only the layer.
@@ -95,11 +119,18 @@ double PlainLoop(const fs::path& file, const std::vector<std::vector<Value>>& ro
                    .c_str(),
                nullptr, nullptr, nullptr);
   const std::size_t width = rows[0].size();
-  std::string sql = "INSERT INTO personnel VALUES (";
-  for (std::size_t i = 0; i < width; ++i) sql += i ? ",?" : "?";
-  sql += ")";
-  sqlite3_stmt* stmt = nullptr;
-  sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+  const auto prepare = [&](std::size_t statement_rows) {
+    std::string one = "(";
+    for (std::size_t i = 0; i < width; ++i) one += i ? ",?" : "?";
+    one += ")";
+    std::string sql = "INSERT INTO personnel VALUES ";
+    for (std::size_t r = 0; r < statement_rows; ++r) sql += (r ? "," : "") + one;
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    return stmt;
+  };
+  sqlite3_stmt* single = prepare(1);
+  sqlite3_stmt* multi = prepare(rows_per_statement);
   // Dates go in as ISO text, prepared outside the timed loop.
   std::vector<std::vector<std::string>> iso(rows.size(), std::vector<std::string>(width));
   for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -112,13 +143,10 @@ double PlainLoop(const fs::path& file, const std::vector<std::vector<Value>>& ro
       }
     }
   }
-  const auto start = Clock::now();
-  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
-  for (std::uint64_t n = 0; n < count; ++n) {
-    const auto r = static_cast<std::size_t>(n % rows.size());
+  const auto bind = [&](sqlite3_stmt* stmt, std::size_t first_slot, std::size_t r) {
     for (std::size_t i = 0; i < width; ++i) {
       const Value& v = rows[r][i];
-      const int slot = static_cast<int>(i + 1);
+      const int slot = static_cast<int>(first_slot + i + 1);
       switch (v.kind()) {
         case zuna::ValueKind::kText:
           sqlite3_bind_text(stmt, slot, v.text().data(), static_cast<int>(v.text().size()),
@@ -140,14 +168,64 @@ double PlainLoop(const fs::path& file, const std::vector<std::vector<Value>>& ro
           break;
       }
     }
-    sqlite3_step(stmt);
-    sqlite3_reset(stmt);
+  };
+  const auto start = Clock::now();
+  const CpuTime cpu_start = CpuSeconds();
+  sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+  std::uint64_t n = 0;
+  for (; n + rows_per_statement <= count; n += rows_per_statement) {
+    for (std::size_t k = 0; k < rows_per_statement; ++k) {
+      bind(multi, k * width, static_cast<std::size_t>((n + k) % rows.size()));
+    }
+    sqlite3_step(multi);
+    sqlite3_reset(multi);
+  }
+  for (; n < count; ++n) {
+    bind(single, 0, static_cast<std::size_t>(n % rows.size()));
+    sqlite3_step(single);
+    sqlite3_reset(single);
   }
   sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-  const double seconds = Seconds(start);
-  sqlite3_finalize(stmt);
+  const CpuTime cpu_end = CpuSeconds();
+  const LoopTime time{Seconds(start), cpu_end.user - cpu_start.user,
+                      cpu_end.system - cpu_start.system};
+  sqlite3_finalize(multi);
+  sqlite3_finalize(single);
   sqlite3_close(db);
-  return seconds;
+  return time;
+}
+
+// The plain loop with statements of several sizes, alternating, three passes each: the CPU a
+// multi-row INSERT saves per row.
+void CompareStatementSizes(const fs::path& folder, const std::vector<std::vector<Value>>& rows,
+                           std::uint64_t count) {
+  const std::vector<std::size_t> sizes = {1, 4, 8, 16, 32};
+  std::vector<std::vector<LoopTime>> passes(sizes.size());
+  for (int pass = 0; pass < 3; ++pass) {
+    for (std::size_t s = 0; s < sizes.size(); ++s) {
+      fs::remove(folder / "statements.db");
+      ::sync();
+      passes[s].push_back(PlainLoop(folder / "statements.db", rows, count, sizes[s]));
+    }
+  }
+  fs::remove(folder / "statements.db");
+  const auto median = [](std::vector<LoopTime> times, double LoopTime::*part) {
+    std::vector<double> values;
+    for (const LoopTime& t : times) values.push_back(t.*part);
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+  };
+  std::printf("rows %llu, plain loop, medians of three passes: user, sys, user+sys\n",
+              static_cast<unsigned long long>(count));
+  const double one_row = median(passes[0], &LoopTime::user);
+  for (std::size_t s = 0; s < sizes.size(); ++s) {
+    const double user = median(passes[s], &LoopTime::user);
+    const double system = median(passes[s], &LoopTime::system);
+    std::vector<LoopTime> sums = passes[s];
+    for (LoopTime& t : sums) t.user += t.system;
+    std::printf("%2zu rows a statement   %.2f %.2f %.2f s  (user %.3f x one row)\n", sizes[s], user,
+                system, median(sums, &LoopTime::user), user / one_row);
+  }
 }
 
 // Saves `count` rows through a recordset on `connection`; the seconds since `start`, or -1 when
@@ -206,6 +284,11 @@ int main(int argc, char** argv) {
   std::vector<std::vector<Value>> rows;
   for (std::uint64_t n = 0; n < 1000; ++n) rows.push_back(TypedRow(n));
   const auto& columns = zuna::sample::PersonnelColumns();
+  if (argc > 4 && std::string(argv[4]) == "--statement-rows") {
+    CompareStatementSizes(folder, rows, count);
+    fs::remove_all(folder);
+    return 0;
+  }
 
   // Each pass writes about a gigabyte. Its file is removed and the disk cache written back
   // before the next pass starts, outside the timing, so that no pass pays for another's writes.
@@ -214,7 +297,7 @@ int main(int argc, char** argv) {
     ::sync();
   };
   settle("plain");
-  const double plain = PlainLoop(folder / "plain.db", rows, count);
+  const double plain = PlainLoop(folder / "plain.db", rows, count).seconds;
   settle("plain");
 
   // Each pass saves into a fresh database through the layer, with the engine's own commit

@@ -11,6 +11,10 @@ constexpr std::size_t kBatchRows = 256;
 constexpr std::size_t kBatchTextBytes = std::size_t{1} << 20;
 // Batches waiting for the saving thread; one more is being saved and one filled.
 constexpr std::size_t kQueuedBatches = 4;
+// After a commit, the saving thread has nothing left and the caller was held at the limit: the
+// first rows go as soon as there are this many, so that the thread does not wait for a full
+// batch. Within a group, batches stay full.
+constexpr std::size_t kFirstBatchRows = 16;
 
 }  // namespace
 
@@ -29,7 +33,8 @@ SaveThread::~SaveThread() { Drain(); }
 void SaveThread::RowDone() {
   const std::size_t rows = filling_->size();
   if (rows < kBatchRows && filling_->text_bytes() < kBatchTextBytes &&
-      rows + open_estimate_ < max_open_rows_) {
+      rows + open_estimate_ < max_open_rows_ &&
+      (rows < kFirstBatchRows || !idle_after_commit_.load(std::memory_order_relaxed))) {
     return;
   }
   HandOver();
@@ -61,7 +66,9 @@ void SaveThread::Run() {
   std::vector<recordset::LateRefusal> refusals;
   std::unique_lock lock(mutex_);
   for (;;) {
+    idle_after_commit_.store(queue_.empty() && open_rows_ == 0, std::memory_order_relaxed);
     work_.wait(lock, [this] { return !queue_.empty() || ending_; });
+    idle_after_commit_.store(false, std::memory_order_relaxed);
     if (queue_.empty()) return;
     RowBatch* batch = queue_.front();
     queue_.pop_front();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -86,6 +87,8 @@ class SaveThread {
   std::size_t open_rows_ = 0;    // the saver's open group, after the last batch it saved
   bool ending_ = false;
   bool stopped_ = false;  // the storage failed: the remaining rows are not tried
+  // The saving thread waits for rows with its group committed: the next batch may go early.
+  std::atomic<bool> idle_after_commit_{false};
   std::vector<recordset::LateRefusal> refusals_;
   std::uint64_t settled_through_ = 0;
   std::thread thread_;

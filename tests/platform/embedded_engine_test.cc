@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -6,6 +7,7 @@
 #include "platform/sources/connection_string.h"
 #include "platform/sources/data_sources.h"
 #include "platform/sql/sql_errors.h"
+#include "platform/sql/sqlite/sqlite_connection.h"
 #include "tests/support/dbf_builder.h"
 
 namespace zuna::sql {
@@ -241,6 +243,30 @@ TEST_F(EmbeddedEngineTest, SavedRowsSurviveACrashWithinTheCommitBound) {
   const auto counted = Column("select count(*) AS n from acting", "n");
   ASSERT_EQ(counted.size(), 1u);
   EXPECT_EQ(counted[0], "1000");  // ten full groups committed, the last 50 lost
+}
+
+// The engine's process-wide settings take effect only before its first use; made later, they
+// change nothing and say so. Run in a child, where the engine can be shut down and begun afresh.
+TEST(EngineSettingsTest, AllocatorStatisticsOffOnlyBeforeFirstUse) {
+  testkit::TempFolder folder;
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (sqlite3_shutdown() != SQLITE_OK) ::_exit(2);
+    if (!sqlite::ConfigureEngine()) ::_exit(3);
+    auto db = sqlite::SqliteConnection::OpenCatalog(folder.path(), "master");
+    if (!db.ok()) ::_exit(4);
+    if (!(*db)->Execute("CREATE TABLE t (x varchar(30)); INSERT INTO t VALUES ('a row')").ok()) {
+      ::_exit(5);
+    }
+    if (sqlite3_memory_used() != 0) ::_exit(6);  // nothing counted
+    if (sqlite::ConfigureEngine()) ::_exit(7);   // in use: refused
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 class DataSourcesTest : public ::testing::Test {

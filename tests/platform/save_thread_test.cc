@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <thread>
 
@@ -108,6 +109,7 @@ class ListSaver final : public SaveThread::Saver {
   Status SaveRow(const RowBatch& batch, std::size_t index) override {
     const RowBatch::Row& row = batch.row(index);
     threads.insert(std::this_thread::get_id());
+    if (index == 0) batch_sizes.push_back(batch.size());
     // Rows handed in that have not ended (committed or refused), this one included.
     max_ahead = std::max(max_ahead, handed_in.load() - ended_);
     if (row.tag == fails_at_) {
@@ -131,6 +133,7 @@ class ListSaver final : public SaveThread::Saver {
   Tags saved;
   std::set<std::thread::id> threads;
   std::uint64_t max_ahead = 0;
+  std::vector<std::size_t> batch_sizes;  // the rows of each batch, as the saver got them
 
  private:
   const std::size_t commit_every_;
@@ -210,6 +213,32 @@ TEST_F(SaveThreadTest, NoMoreRowsAreReadAheadThanAGroupOfSavesHolds) {
   EXPECT_EQ(saver.saved, Range(1, 5000));
   EXPECT_LE(saver.max_ahead, 300u);
   EXPECT_GE(saver.max_ahead, 2u);  // the caller did read ahead
+}
+
+// Waits, without draining, until every row through `last` has been saved or refused.
+void WaitUntilSettled(SaveThread& thread, std::uint64_t last) {
+  std::vector<LateRefusal> refusals;
+  for (int i = 0; i < 10'000 && thread.TakeRefusals(refusals, /*wait=*/false) < last; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ASSERT_EQ(thread.TakeRefusals(refusals, /*wait=*/false), last);
+}
+
+TEST_F(SaveThreadTest, AfterACommitTheFirstRowsGoWithoutWaitingForAFullBatch) {
+  ListSaver saver(300);
+  SaveThread thread(saver, 300);
+  HandIn(thread, saver, 1, 300);  // a full batch, then the rest of the group at the limit
+  WaitUntilSettled(thread, 300);
+  // The group is committed and the saving thread has nothing: a few rows are enough to go.
+  HandIn(thread, saver, 301, 316);
+  WaitUntilSettled(thread, 316);
+  // With rows of the group open, batches are full again.
+  HandIn(thread, saver, 317, 572);
+  WaitUntilSettled(thread, 572);
+  EXPECT_EQ(saver.batch_sizes, (std::vector<std::size_t>{256, 44, 16, 256}));
+  std::vector<LateRefusal> refusals;
+  EXPECT_EQ(thread.TakeRefusals(refusals, /*wait=*/true), 572u);
+  EXPECT_EQ(saver.saved, Range(1, 572));
 }
 
 TEST_F(SaveThreadTest, AStorageFailureEndsTheSavingUntilTheRowsAreDrained) {

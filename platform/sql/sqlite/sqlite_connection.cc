@@ -18,6 +18,8 @@ namespace zuna::sql::sqlite {
 
 namespace fs = std::filesystem;
 
+bool ConfigureEngine() { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }
+
 void SqliteConnection::DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenCatalog(

@@ -18,6 +18,12 @@ struct sqlite3_stmt;
 
 namespace zuna::sql::sqlite {
 
+// Makes the embedded engine's process-wide settings that cost nothing in safety, before any
+// database is opened: its allocator keeps no statistics, which nothing here reads and which take
+// a lock around every allocation of every row saved. False when the engine was already in use
+// in this process; it then runs as it was, unchanged.
+bool ConfigureEngine();
+
 // A connection to the embedded engine. A server is a folder, and database X of it is the file
 // X.db there; catalog "master" always opens (to an in-memory database) and is where CREATE
 // DATABASE and DROP DATABASE are usually sent. The tool's SQL Server texts are answered
