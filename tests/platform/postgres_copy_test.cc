@@ -5,8 +5,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
+#include <thread>
 
 #include "platform/sources/data_sources.h"
 #include "platform/sources/postgres_target.h"
@@ -240,6 +242,7 @@ TEST_F(PostgresCopyTest, RefusedRowsAreFoundByTheServersLineAndCarryItsMessage) 
   {
     CopyOptions options;
     options.rows_per_batch = 100;
+    options.background_sends = false;  // the counts below are those of 100-row batches
     options.totals = &counts;
     auto connection = Open(options);
     ASSERT_TRUE(connection);
@@ -305,6 +308,7 @@ TEST_F(PostgresCopyTest, AfterTheLastRefusalRowsGoOnceInCopiesGrowingAgain) {
   {
     CopyOptions options;
     options.rows_per_batch = 10'000;
+    options.background_sends = false;  // the counts below are those of 10,000-row batches
     options.totals = &counts;
     auto connection = Open(options);
     ASSERT_TRUE(connection);
@@ -431,6 +435,7 @@ TEST_F(PostgresCopyTest, ABatchWhoseAnswerWasLostIsReportedLostNotSentTwice) {
   faults.lose_answer_of_copy = 2;
   CopyOptions options;
   options.rows_per_batch = 10;
+  options.background_sends = false;  // the second COPY holds rows 11 to 20
   options.faults = &faults;
   auto connection = Open(options);
   ASSERT_TRUE(connection);
@@ -454,6 +459,7 @@ TEST_F(PostgresCopyTest, AServerThatDoesNotComeBackStopsWithAStorageFailure) {
   faults.server_gone = true;
   CopyOptions options;
   options.rows_per_batch = 10;
+  options.background_sends = false;  // the rows accepted are counted exactly
   options.faults = &faults;
   auto connection = Open(options);
   ASSERT_TRUE(connection);
@@ -480,6 +486,163 @@ TEST_F(PostgresCopyTest, AServerThatDoesNotComeBackStopsWithAStorageFailure) {
   auto check = Open({}, false);
   ASSERT_TRUE(check);
   EXPECT_EQ(Rows(*check, "select count(*) from staff"), std::vector<std::string>{"10"});
+}
+
+// The sending thread: the same table, the same refusals in the same order and the same counts as
+// each batch sent before the next row is taken, and a lost connection while a batch is in flight.
+
+struct CopyRun {
+  std::vector<std::string> table;
+  std::vector<std::pair<std::uint64_t, std::string>> refusals;  // in the order listed
+  std::uint64_t rows_copied = 0;
+};
+
+TEST_F(PostgresCopyTest, BothWaysOfSendingStoreAndRefuseTheSameRowsInOrder) {
+  auto rows = Numbered(1, 3000);
+  for (std::size_t i = 40; i < rows.size(); i += 97) rows[i].second = "too long";
+  rows[700].first = 12;   // a repeated key, refused with its own message
+  rows[701].first = 701;  // a row after it keeps its own key
+  std::map<bool, CopyRun> runs;
+  for (const bool background : {true, false}) {
+    Run("DELETE FROM staff");
+    CopyCounts counts;
+    CopyRun& run = runs[background];
+    {
+      CopyOptions options;
+      options.rows_per_batch = 400;  // many batches, several COPYs each after a refusal
+      options.background_sends = background;
+      options.totals = &counts;
+      auto connection = Open(options);
+      ASSERT_TRUE(connection);
+      InsertRows(*connection, "staff", rows);
+      ASSERT_TRUE(connection->Flush().ok());
+      for (const auto& refusal : connection->TakeLateRefusals()) {
+        run.refusals.emplace_back(refusal.tag, refusal.status.description());
+      }
+      run.table = Rows(*connection, "select * from staff order by id");
+    }
+    run.rows_copied = counts.rows_copied;
+  }
+  const CopyRun& threaded = runs[true];
+  ASSERT_EQ(threaded.refusals.size(), 32u);  // 31 texts too long and the repeated key
+  EXPECT_EQ(threaded.refusals, runs[false].refusals);
+  std::vector<std::uint64_t> in_row_order;  // the tags are the ids: the repeated key's is 12
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i == 700 || rows[i].second == "too long") {
+      in_row_order.push_back(static_cast<std::uint64_t>(rows[i].first));
+    }
+  }
+  std::vector<std::uint64_t> listed;
+  for (const auto& refusal : threaded.refusals) listed.push_back(refusal.first);
+  EXPECT_EQ(listed, in_row_order);
+  EXPECT_EQ(threaded.table, runs[false].table);
+  EXPECT_EQ(threaded.table.size(), 3000u - 32);
+  EXPECT_EQ(threaded.rows_copied, runs[false].rows_copied);
+  EXPECT_EQ(threaded.rows_copied, 3000u - 32);
+}
+
+TEST_F(PostgresCopyTest, RowsTakenWhileABatchIsInFlightKeepTheirOrderAndRefusals) {
+  const std::string pause = (folder_.path() / "pause").string();
+  CopyFaults faults;
+  faults.pause_before_copy = 1;
+  faults.pause_file = pause;
+  faults.rows_per_copy = 10;
+  CopyOptions options;
+  options.faults = &faults;
+  auto connection = Open(options);
+  ASSERT_TRUE(connection);
+  auto rows = Numbered(1, 30);
+  rows[3].second = "long!!";  // in the batch held back
+  rows[14].first = 2;         // in the batch taken meanwhile: row 2's key again
+  rows[24].second = "long!!";
+  // The first batch goes to the sender, which waits before its COPY; the next nine rows are
+  // still taken.
+  InsertRows(*connection, "staff", {rows.begin(), rows.begin() + 19});
+  for (int waited = 0; waited < 1000 && !std::filesystem::exists(pause); ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  ASSERT_TRUE(std::filesystem::exists(pause)) << "the sender never reached the first COPY";
+  auto seen = Open({}, false);
+  ASSERT_TRUE(seen);
+  EXPECT_EQ(Rows(*seen, "select count(*) from staff"), std::vector<std::string>{"0"});
+  std::filesystem::remove(pause);
+  InsertRows(*connection, "staff", {rows.begin() + 19, rows.end()});
+  ASSERT_TRUE(connection->Flush().ok());
+  const auto late = connection->TakeLateRefusals();
+  ASSERT_EQ(late.size(), 3u);
+  EXPECT_EQ(late[0].tag, 4u);
+  EXPECT_EQ(late[1].tag, 2u);  // the tag of the row repeating key 2
+  EXPECT_NE(late[1].status.description().find("[23505]"), std::string::npos);
+  EXPECT_EQ(late[2].tag, 25u);
+  EXPECT_EQ(Rows(*connection, "select count(*), max(case when id = 2 then code end) from staff"),
+            std::vector<std::string>{"27|c2"});
+}
+
+TEST_F(PostgresCopyTest, ASessionEndedWhileTheCopierIsAheadLosesNoRowAndSavesNoneTwice) {
+  CopyFaults faults;
+  faults.drop_during_copy = 2;
+  faults.lose_answer_of_copy = 4;
+  faults.rows_per_copy = 10;
+  CopyCounts counts;
+  std::vector<recordset::LateRefusal> late;
+  {
+    CopyOptions options;
+    options.faults = &faults;
+    options.totals = &counts;
+    auto connection = Open(options);
+    ASSERT_TRUE(connection);
+    InsertRows(*connection, "staff", Numbered(1, 55));
+    ASSERT_TRUE(connection->Flush().ok());
+    late = connection->TakeLateRefusals();
+  }
+  // COPY 2 (rows 11 to 20) went again as COPY 3 after the session ended; COPY 4 (rows 21 to
+  // 30) was saved, but its answer was lost: its rows are reported lost with that reason, not
+  // sent again.
+  std::set<std::uint64_t> expected;
+  for (std::uint64_t id = 21; id <= 30; ++id) expected.insert(id);
+  EXPECT_EQ(TagsOf(late), expected);
+  ASSERT_EQ(late.size(), 10u);
+  EXPECT_NE(late[0].status.description().find("unknown"), std::string::npos);
+  EXPECT_EQ(counts.reconnects, 2u);
+  auto check = Open({}, false);
+  ASSERT_TRUE(check);
+  EXPECT_EQ(Rows(*check, "select count(*), count(distinct id) from staff"),
+            std::vector<std::string>{"55|55"});
+}
+
+TEST_F(PostgresCopyTest, AServerGoneWhileTheCopierIsAheadStopsAndListsEveryRowTaken) {
+  CopyFaults faults;
+  faults.drop_before_copy = 2;
+  faults.server_gone = true;
+  CopyOptions options;
+  options.rows_per_batch = 10;  // 5 a batch with the sending thread
+  options.reconnect_wait = std::chrono::milliseconds(300);
+  options.faults = &faults;
+  auto connection = Open(options);
+  ASSERT_TRUE(connection);
+  auto columns = connection->TableColumns("staff");
+  ASSERT_TRUE(columns.ok());
+  std::vector<Value> values(columns->size());
+  std::vector<const Value*> pointers;
+  for (const Value& v : values) pointers.push_back(&v);
+  Status stopped;
+  std::uint64_t accepted = 0;
+  for (int id = 1; id <= 100'000 && stopped.ok(); ++id) {
+    values[0] = Value::Integer(id);
+    stopped = connection->Insert("staff", *columns, {0}, pointers, static_cast<std::uint64_t>(id));
+    if (stopped.ok()) accepted = static_cast<std::uint64_t>(id);
+  }
+  ASSERT_EQ(stopped.kind(), ErrorKind::kStorage) << stopped.ToString();
+  EXPECT_NE(stopped.description().find("did not come back"), std::string::npos);
+  EXPECT_GE(accepted, 10u);  // the second batch was handed over before the stop was known
+  EXPECT_EQ(connection->Flush().kind(), ErrorKind::kStorage);
+  // Every row taken after the first batch is listed once, in order: none is in the table.
+  const auto late = connection->TakeLateRefusals();
+  ASSERT_EQ(late.size(), accepted - 5);
+  for (std::size_t i = 0; i < late.size(); ++i) EXPECT_EQ(late[i].tag, i + 6);
+  auto check = Open({}, false);
+  ASSERT_TRUE(check);
+  EXPECT_EQ(Rows(*check, "select count(*) from staff"), std::vector<std::string>{"5"});
 }
 
 }  // namespace

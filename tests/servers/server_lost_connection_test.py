@@ -250,10 +250,11 @@ def stopped(server, home, env):
     check(summary["stopped"] is not None and summary["stopped"]["at"] == "department",
           f"stop: the summary's stop {summary['stopped']}")
     # The array lost with the server: each of its rows under its source row; the rows after
-    # it in one line. A COPY is sent once its 500th row is taken, and the loss is told to the
-    # row after it, which is lost under its own source row too.
+    # it in one line. A COPY is sent on its own thread once its 500th row is taken, while the
+    # next 500 rows are taken; the loss is told to the row after those, which is lost under its
+    # own source row too.
     each, grouped = lost_rows(home)
-    last = 1501 if COPY else 1500
+    last = 2001 if COPY else 1500
     check(sorted(each) == list(range(1001, last + 1)),
           f"stop: rows lost one by one {sorted(each)[:3]}...{sorted(each)[-3:]}")
     check(any(f"rows {last + 1} to 3000" in line for line in grouped),

@@ -37,7 +37,10 @@ std::string PostgresTarget::Describe() const {
 
 CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
                                const CopyOptions& options)
-    : odbc_(std::move(odbc)), target_(std::move(target)), options_(options) {
+    : odbc_(std::move(odbc)),
+      target_(std::move(target)),
+      options_(options),
+      sender_(options.background_sends) {
   if (options_.faults == nullptr) {
     // Open has read the environment: its faults, when it sets any, count over the process.
     if (auto environment = EnvironmentCopyFaults(); environment.ok() && *environment != nullptr) {
@@ -49,12 +52,17 @@ CopyConnection::CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget 
     options_.rows_per_batch = options_.faults->rows_per_copy;
     options_.max_batch_bytes = std::size_t{1} << 40;
     options_.max_batch_delay = std::chrono::hours(24);
+  } else if (options_.background_sends) {
+    // One batch being sent and one being filled hold no more rows than one batch did.
+    options_.rows_per_batch /= 2;
+    options_.max_batch_bytes = std::max<std::size_t>(options_.max_batch_bytes / 2, 1);
   }
   if (options_.rows_per_batch == 0) options_.rows_per_batch = 1;
 }
 
 CopyConnection::~CopyConnection() {
   (void)SendPending();  // a recordset closed properly has taken its refusals before this
+  sender_.Wait();
   if (conn_ != nullptr) PQfinish(conn_);
   if (CopyCounts* totals = options_.totals) {
     totals->copies += counts_.copies;
@@ -130,43 +138,47 @@ Result<std::vector<ColumnInfo>> CopyConnection::TableColumns(std::string_view ta
 Status CopyConnection::Insert(std::string_view table, const std::vector<ColumnInfo>& columns,
                               const std::vector<int>& assigned,
                               const std::vector<const Value*>& values, std::uint64_t tag) {
-  if (!stopped_.ok()) return stopped_;
+  if (stopping_.load(std::memory_order_acquire)) {
+    sender_.Wait();
+    return stopped_;
+  }
   if (assigned.empty()) {
     // A row of defaults names no column to COPY: the ODBC connection inserts it.
     (void)SendPending();
     if (!stopped_.ok()) return stopped_;
     return odbc_->Insert(table, columns, assigned, values, tag);
   }
-  if (!copy_sql_.empty() && (table != table_ || assigned != assigned_)) {
+  if (!filling_.copy_sql.empty() && (table != filling_.table || assigned != filling_.assigned)) {
     // One batch at a time, so that rows reach the database in the order they were saved.
-    if (Status sent = SendPending(); !sent.ok()) return sent;
+    HandOver();
   }
-  if (copy_sql_.empty()) {
-    table_ = std::string(table);
-    assigned_ = assigned;
-    copy_sql_ = "COPY ";
-    AppendQuotedName(table, copy_sql_);
-    copy_sql_ += " (";
+  if (filling_.copy_sql.empty()) {
+    filling_.table = std::string(table);
+    filling_.assigned = assigned;
+    filling_.copy_sql = "COPY ";
+    AppendQuotedName(table, filling_.copy_sql);
+    filling_.copy_sql += " (";
     for (std::size_t i = 0; i < assigned.size(); ++i) {
-      if (i > 0) copy_sql_ += ", ";
-      AppendQuotedName(columns[static_cast<std::size_t>(assigned[i])].name, copy_sql_);
+      if (i > 0) filling_.copy_sql += ", ";
+      AppendQuotedName(columns[static_cast<std::size_t>(assigned[i])].name, filling_.copy_sql);
     }
-    copy_sql_ += ") FROM STDIN";
-    pending_since_ = std::chrono::steady_clock::now();
+    filling_.copy_sql += ") FROM STDIN";
+    filling_.since = std::chrono::steady_clock::now();
   }
   for (std::size_t i = 0; i < assigned.size(); ++i) {
     const auto column = static_cast<std::size_t>(assigned[i]);
-    if (i > 0) data_.push_back('\t');
-    AppendCopyField(*values[column], columns[column].type.kind, data_);
+    if (i > 0) filling_.data.push_back('\t');
+    AppendCopyField(*values[column], columns[column].type.kind, filling_.data);
   }
-  data_.push_back('\n');
-  line_ends_.push_back(data_.size());
-  tags_.push_back(tag);
-  if (tags_.size() >= options_.rows_per_batch || data_.size() >= options_.max_batch_bytes ||
-      std::chrono::steady_clock::now() - pending_since_ >= options_.max_batch_delay) {
-    // This row was accepted: if the connection is lost for good now, it is among the late
-    // refusals, and the next Insert stops the import.
-    (void)SendPending();
+  filling_.data.push_back('\n');
+  filling_.line_ends.push_back(filling_.data.size());
+  filling_.tags.push_back(tag);
+  if (filling_.tags.size() >= options_.rows_per_batch ||
+      filling_.data.size() >= options_.max_batch_bytes ||
+      std::chrono::steady_clock::now() - filling_.since >= options_.max_batch_delay) {
+    // This row was accepted: if the connection is lost for good while its batch is sent, it is
+    // among the late refusals, and an Insert after that stops the import.
+    HandOver();
   }
   return Status::Ok();
 }
@@ -177,6 +189,7 @@ Status CopyConnection::Flush() {
 }
 
 std::vector<recordset::LateRefusal> CopyConnection::TakeLateRefusals() {
+  sender_.Wait();
   std::vector<recordset::LateRefusal> late = std::exchange(late_, {});
   for (recordset::LateRefusal& refusal : odbc_->TakeLateRefusals()) {
     late.push_back(std::move(refusal));
@@ -184,15 +197,27 @@ std::vector<recordset::LateRefusal> CopyConnection::TakeLateRefusals() {
   return late;
 }
 
+void CopyConnection::HandOver() {
+  sender_.Wait();  // the batch before is sent: its buffers are free
+  std::swap(filling_, sending_);
+  filling_.Clear();
+  sender_.Start([this] { SendBatch(); });
+}
+
 Status CopyConnection::SendPending() {
-  if (copy_sql_.empty()) return stopped_;
-  const Status sent = stopped_.ok() ? SendRows(0, tags_.size()) : stopped_;
-  if (!stopped_.ok() && sent.ok()) LoseRows(0, tags_.size(), stopped_);
-  copy_sql_.clear();
-  data_.clear();
-  line_ends_.clear();
-  tags_.clear();
-  return sent;
+  if (!filling_.copy_sql.empty()) HandOver();
+  sender_.Wait();
+  return stopped_;
+}
+
+void CopyConnection::SendBatch() {
+  // Each row of the batch ends saved or among the late refusals: SendRows lists the rows it
+  // could not send, and rows filled after the connection was lost for good are lost here.
+  if (stopped_.ok()) {
+    (void)SendRows(0, sending_.tags.size());
+  } else {
+    LoseRows(0, sending_.tags.size(), stopped_);
+  }
 }
 
 std::size_t CopyConnection::Window() const {
@@ -231,7 +256,7 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count, bool whole
       case Outcome::kRefused: {
         ++counts_.copies_refused;
         if (take == 1) {
-          late_.push_back({tags_[first], std::move(result.status)});
+          late_.push_back({sending_.tags[first], std::move(result.status)});
           NoteRefusal(since_refusal_ + 1);
           first += 1;
           count -= 1;
@@ -247,7 +272,7 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count, bool whole
             LoseRows(first + before, count - before, sent);
             return sent;
           }
-          late_.push_back({tags_[first + before], std::move(result.status)});
+          late_.push_back({sending_.tags[first + before], std::move(result.status)});
           NoteRefusal(gap);
           first += before + 1;
           count -= before + 1;
@@ -268,6 +293,7 @@ Status CopyConnection::SendRows(std::size_t first, std::size_t count, bool whole
         stopped_ = Status(ErrorKind::kStorage, result.status.number(),
                           "the PostgreSQL target (" + target_.Describe() +
                               ") cannot store rows: " + result.status.description());
+        stopping_.store(true, std::memory_order_release);
         LoseRows(first, count, stopped_);
         return stopped_;
       case Outcome::kUnknown: {
@@ -304,7 +330,7 @@ CopyConnection::CopyResult CopyConnection::Lost(Outcome outcome, std::string_vie
   return CopyResult{outcome,
                     Status(ErrorKind::kDatabase, kErrProvider,
                            "[08006] " + std::string(why) + ": " + OneLine(PQerrorMessage(conn_)))
-                        .WithContext("copy into " + table_)};
+                        .WithContext("copy into " + sending_.table)};
 }
 
 std::optional<CopyConnection::CopyResult> CopyConnection::StartCopy(std::uint64_t number) {
@@ -315,10 +341,10 @@ std::optional<CopyConnection::CopyResult> CopyConnection::StartCopy(std::uint64_
   if (faults != nullptr && faults->drop_before_copy == number) {
     PQclear(PQexec(conn_, "SELECT pg_terminate_backend(pg_backend_pid())"));
   }
-  PGresult* started = PQexec(conn_, copy_sql_.c_str());
+  PGresult* started = PQexec(conn_, sending_.copy_sql.c_str());
   if (PQresultStatus(started) != PGRES_COPY_IN) {
     // What a refusal is put under: it names one row, whatever the batch.
-    CopyResult result{Outcome::kNotStarted, Refusal(conn_, started, "copy into " + table_)};
+    CopyResult result{Outcome::kNotStarted, Refusal(conn_, started, "copy into " + sending_.table)};
     if (SessionEnded(conn_, started)) result = Lost(Outcome::kLost, "connection lost");
     PQclear(started);
     return result;
@@ -334,7 +360,7 @@ std::optional<CopyConnection::CopyResult> CopyConnection::StartCopy(std::uint64_
 
 bool CopyConnection::PutRows(std::size_t begin, std::size_t end) {
   return begin == end ||
-         PQputCopyData(conn_, data_.data() + begin, static_cast<int>(end - begin)) == 1;
+         PQputCopyData(conn_, sending_.data.data() + begin, static_cast<int>(end - begin)) == 1;
 }
 
 CopyConnection::CopyResult CopyConnection::EndCopy(std::uint64_t number) {
@@ -346,7 +372,7 @@ CopyConnection::CopyResult CopyConnection::EndCopy(std::uint64_t number) {
   CopyResult result{Outcome::kSaved, Status::Ok()};
   if (PQresultStatus(ended) != PGRES_COMMAND_OK) {
     const bool server_said = PQresultErrorField(ended, PG_DIAG_SQLSTATE) != nullptr;
-    result = {Outcome::kRefused, Refusal(conn_, ended, "copy into " + table_)};
+    result = {Outcome::kRefused, Refusal(conn_, ended, "copy into " + sending_.table)};
     if (const char* state = PQresultErrorField(ended, PG_DIAG_SQLSTATE);
         state != nullptr &&
         (std::string_view(state).starts_with("53") || std::string_view(state).starts_with("58"))) {
@@ -362,7 +388,7 @@ CopyConnection::CopyResult CopyConnection::EndCopy(std::uint64_t number) {
                                   "server saved them is unknown, so they are not sent again");
     }
   }
-  if (result.outcome == Outcome::kRefused) result.refused_line = RefusedLine(ended, table_);
+  if (result.outcome == Outcome::kRefused) result.refused_line = RefusedLine(ended, sending_.table);
   PQclear(ended);
   while (PGresult* more = PQgetResult(conn_)) PQclear(more);
   const CopyFaults* faults = options_.faults;
@@ -385,9 +411,9 @@ CopyConnection::CopyResult CopyConnection::Copy(std::size_t first, std::size_t c
   if (std::optional<CopyResult> failed = StartCopy(number)) return std::move(*failed);
   // libpq reads no answer of the server's before the end of the COPY: a refused row costs the
   // rows sent after it, which the window of SendRows keeps short.
-  const std::size_t begin = first == 0 ? 0 : line_ends_[first - 1];
+  const std::size_t begin = first == 0 ? 0 : sending_.line_ends[first - 1];
   counts_.rows_sent += count;
-  if (!PutRows(begin, line_ends_[first + count - 1])) {
+  if (!PutRows(begin, sending_.line_ends[first + count - 1])) {
     return Lost(Outcome::kLost, "connection lost while sending the rows");
   }
   return EndCopy(number);
@@ -411,11 +437,12 @@ Status CopyConnection::Reconnect(const Status& cause) {
                     "the PostgreSQL target (" + target_.Describe() + ") did not come back within " +
                         std::to_string(waited) + (waited == 1 ? " second" : " seconds") +
                         " after the connection was lost: " + cause.description());
+  stopping_.store(true, std::memory_order_release);
   return stopped_;
 }
 
 void CopyConnection::LoseRows(std::size_t first, std::size_t count, const Status& status) {
-  for (std::size_t r = first; r < first + count; ++r) late_.push_back({tags_[r], status});
+  for (std::size_t r = first; r < first + count; ++r) late_.push_back({sending_.tags[r], status});
 }
 
 }  // namespace zuna::sql::postgres

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "platform/sql/connection.h"
+#include "platform/sql/postgres/copy_batch.h"
 #include "platform/sql/postgres/copy_faults.h"
+#include "platform/sql/postgres/copy_sender.h"
 
 struct pg_conn;
 struct pg_result;
@@ -50,6 +53,10 @@ struct CopyOptions {
   CopyCounts* totals = nullptr;  // adds what was sent when the connection goes; may be null
   // The faults of a test; unset, those of the environment (ZUNA_COPY_FAULTS), if any.
   const CopyFaults* faults = nullptr;
+  // A full batch is sent on a thread of its own while the next is converted; each batch then
+  // takes half of rows_per_batch and max_batch_bytes, so that no more rows are handed over and
+  // not yet committed than without it. Off, each batch is sent before the next row is taken.
+  bool background_sends = true;
 };
 
 // A PostgreSQL target whose import rows go through libpq as COPY ... FROM STDIN in batches, while
@@ -69,6 +76,11 @@ struct CopyOptions {
 // may be saved or not, so its rows are reported lost with that reason, never sent twice. When the
 // server does not come back, every queued row is reported lost and every later Insert and Flush
 // fails with an ErrorKind::kStorage status naming the target, which stops the import.
+//
+// With `background_sends`, a full batch goes to a sending thread (CopySender) and the next is
+// filled meanwhile; one batch at most is in flight, so rows reach the table in their order and
+// the refusals are listed in it. Everything that reads or changes the database through `odbc`
+// waits for the batch in flight first.
 class CopyConnection final : public Connection {
  public:
   static Result<std::shared_ptr<CopyConnection>> Open(std::shared_ptr<Connection> odbc,
@@ -86,6 +98,7 @@ class CopyConnection final : public Connection {
   Status Flush() override;
   std::vector<recordset::LateRefusal> TakeLateRefusals() override;
 
+  // What was sent, once Flush has returned.
   const CopyCounts& counts() const { return counts_; }
 
  private:
@@ -106,8 +119,13 @@ class CopyConnection final : public Connection {
   CopyConnection(std::shared_ptr<Connection> odbc, PostgresTarget target,
                  const CopyOptions& options);
   Status Connect();
-  // Sends the queued rows; a failure is the connection lost for good (also kept in stopped_).
+  // Hands the filled batch to the sender, which sends it now or on its thread.
+  void HandOver();
+  // Sends the queued rows and waits until every row handed over has been sent; a failure is the
+  // connection lost for good (also kept in stopped_).
   Status SendPending();
+  // On the sender: sends the batch handed over (the rows are lost when the connection is).
+  void SendBatch();
   // Sends rows [first, first + count) of the batch. On return each of them is saved or among the
   // late refusals; a failure is the connection lost for good. `whole`: in one COPY, not cut to
   // the Window.
@@ -134,17 +152,13 @@ class CopyConnection final : public Connection {
   CopyOptions options_;
   pg_conn* conn_ = nullptr;
 
-  // The batch: COPY lines of one table and set of columns.
-  std::string copy_sql_;  // "COPY "t" ("a", "b") FROM STDIN"; empty while nothing is queued
-  std::string table_;
-  std::vector<int> assigned_;
-  std::string data_;
-  std::vector<std::size_t> line_ends_;
-  std::vector<std::uint64_t> tags_;
-  std::chrono::steady_clock::time_point pending_since_;
-
+  CopyBatch filling_;  // the caller's
+  // The sender's, from here on: the batch being sent and what sending changes. The caller reads
+  // them only after CopySender::Wait.
+  CopyBatch sending_;
   std::vector<recordset::LateRefusal> late_;
-  Status stopped_;  // the connection lost for good
+  Status stopped_;                     // the connection lost for good
+  std::atomic<bool> stopping_{false};  // set once stopped_ is, for the caller's Insert
   CopyCounts counts_;
   std::uint64_t copies_sent_ = 0;  // COPY commands begun, for the fault seam
   bool process_faults_ = false;    // the environment's faults, counted over the process
@@ -152,6 +166,8 @@ class CopyConnection final : public Connection {
   // since the last: what the length of a COPY after a refusal is made from.
   std::size_t last_gap_ = 0;
   std::size_t since_refusal_ = 0;
+
+  CopySender sender_;  // last: its thread ends before the members it uses
 };
 
 }  // namespace zuna::sql::postgres
