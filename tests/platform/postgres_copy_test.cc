@@ -168,6 +168,25 @@ class PostgresCopyTest : public ::testing::Test {
     }
   }
 
+  // Inserts rows of ids 1, 2, ... into staff (the other columns null) until one is not accepted
+  // or `last` is reached; returns that outcome and how many were accepted.
+  static std::pair<Status, std::uint64_t> InsertIdsUntilStopped(Connection& connection, int last) {
+    auto columns = connection.TableColumns("staff");
+    EXPECT_TRUE(columns.ok());
+    if (!columns.ok()) return {columns.status(), 0};
+    std::vector<Value> values(columns->size());
+    std::vector<const Value*> pointers;
+    for (const Value& v : values) pointers.push_back(&v);
+    Status stopped;
+    std::uint64_t accepted = 0;
+    for (int id = 1; id <= last && stopped.ok(); ++id) {
+      values[0] = Value::Integer(id);
+      stopped = connection.Insert("staff", *columns, {0}, pointers, static_cast<std::uint64_t>(id));
+      if (stopped.ok()) ++accepted;
+    }
+    return {stopped, accepted};
+  }
+
   std::vector<std::string> Rows(Connection& connection, const std::string& query) {
     std::vector<std::string> rows;
     auto cursor = connection.Query(query);
@@ -463,19 +482,8 @@ TEST_F(PostgresCopyTest, AServerThatDoesNotComeBackStopsWithAStorageFailure) {
   options.faults = &faults;
   auto connection = Open(options);
   ASSERT_TRUE(connection);
-  auto columns = connection->TableColumns("staff");
-  ASSERT_TRUE(columns.ok());
-  std::vector<Value> values(columns->size());
-  std::vector<const Value*> pointers;
-  for (const Value& v : values) pointers.push_back(&v);
-  Status stopped;
-  int accepted = 0;
-  for (int id = 1; id <= 35 && stopped.ok(); ++id) {
-    values[0] = Value::Integer(id);
-    stopped = connection->Insert("staff", *columns, {0}, pointers, static_cast<std::uint64_t>(id));
-    if (stopped.ok()) ++accepted;
-  }
-  EXPECT_EQ(accepted, 20);  // the 20th sent the second batch, which found the server gone
+  const auto [stopped, accepted] = InsertIdsUntilStopped(*connection, 35);
+  EXPECT_EQ(accepted, 20u);  // the 20th sent the second batch, which found the server gone
   EXPECT_EQ(stopped.kind(), ErrorKind::kStorage);
   EXPECT_NE(stopped.description().find("PostgreSQL target (server "), std::string::npos)
       << stopped.description();
@@ -620,18 +628,7 @@ TEST_F(PostgresCopyTest, AServerGoneWhileTheCopierIsAheadStopsAndListsEveryRowTa
   options.faults = &faults;
   auto connection = Open(options);
   ASSERT_TRUE(connection);
-  auto columns = connection->TableColumns("staff");
-  ASSERT_TRUE(columns.ok());
-  std::vector<Value> values(columns->size());
-  std::vector<const Value*> pointers;
-  for (const Value& v : values) pointers.push_back(&v);
-  Status stopped;
-  std::uint64_t accepted = 0;
-  for (int id = 1; id <= 100'000 && stopped.ok(); ++id) {
-    values[0] = Value::Integer(id);
-    stopped = connection->Insert("staff", *columns, {0}, pointers, static_cast<std::uint64_t>(id));
-    if (stopped.ok()) accepted = static_cast<std::uint64_t>(id);
-  }
+  const auto [stopped, accepted] = InsertIdsUntilStopped(*connection, 100'000);
   ASSERT_EQ(stopped.kind(), ErrorKind::kStorage) << stopped.ToString();
   EXPECT_NE(stopped.description().find("did not come back"), std::string::npos);
   EXPECT_GE(accepted, 10u);  // the second batch was handed over before the stop was known

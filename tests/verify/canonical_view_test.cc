@@ -89,6 +89,19 @@ std::string Shown(CanonicalState state, const std::string& text) {
   return DisplayCanonical({state, text});
 }
 
+// A view's canonical form and its Value's, each shown as the report shows it.
+struct BothForms {
+  std::string through_view;
+  std::string through_value;
+};
+BothForms ShownBothWays(const ColumnView& view, const Value& value, const sql::ColumnType& type,
+                        Value& scratch) {
+  std::string view_text, value_text;
+  const CanonicalState a = AppendStoredView(view, type.kind, type, view_text, scratch);
+  const CanonicalState b = AppendStoredCanonical(value, type, value_text);
+  return {Shown(a, view_text), Shown(b, value_text)};
+}
+
 class StoredViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -260,10 +273,8 @@ TEST(DoubleViewTest, StoredDoublesGiveTheSameDecimalsAsTheirTenDecimalText) {
       ColumnView view;
       view.kind = ColumnView::Kind::kDouble;
       view.number = d;
-      std::string through_view, through_value;
-      const CanonicalState a = AppendStoredView(view, type.kind, type, through_view, scratch);
-      const CanonicalState b = AppendStoredCanonical(Value::Double(d), type, through_value);
-      ASSERT_EQ(Shown(a, through_view), Shown(b, through_value)) << declared << " " << d;
+      const BothForms shown = ShownBothWays(view, Value::Double(d), type, scratch);
+      ASSERT_EQ(shown.through_view, shown.through_value) << declared << " " << d;
     }
   }
 }
@@ -280,10 +291,8 @@ TEST(IntegerViewTest, StoredIntegersGiveTheSameFormAsTheirValues) {
       ColumnView view;
       view.kind = ColumnView::Kind::kInteger;
       view.integer = n;
-      std::string through_view, through_value;
-      const CanonicalState a = AppendStoredView(view, type.kind, type, through_view, scratch);
-      const CanonicalState b = AppendStoredCanonical(Value::Integer(n), type, through_value);
-      ASSERT_EQ(Shown(a, through_view), Shown(b, through_value)) << declared << " " << n;
+      const BothForms shown = ShownBothWays(view, Value::Integer(n), type, scratch);
+      ASSERT_EQ(shown.through_view, shown.through_value) << declared << " " << n;
     }
   }
 }
@@ -324,11 +333,9 @@ TEST(ValueCursorViewTest, AnyCursorLendsItsValuesAsTheyAre) {
       const ColumnView view = cursor.View(i);
       ASSERT_EQ(view.kind, ColumnView::Kind::kValue);
       const auto& type = cursor.columns()[static_cast<std::size_t>(i)].type;
-      std::string through_view, through_value;
-      const CanonicalState a = AppendStoredView(view, type.kind, type, through_view, scratch);
-      const CanonicalState b = AppendStoredCanonical(*view.value, type, through_value);
-      EXPECT_EQ(Shown(a, through_view), Shown(b, through_value));
-      shown.back().push_back(Shown(a, through_view));
+      const BothForms both = ShownBothWays(view, *view.value, type, scratch);
+      EXPECT_EQ(both.through_view, both.through_value);
+      shown.back().push_back(both.through_view);
     }
   }
   ASSERT_EQ(shown.size(), rows.size());
