@@ -10,7 +10,6 @@
 #include "app/version.h"
 #include "platform/files/program_folder.h"
 #include "platform/sources/data_sources.h"
-#include "platform/sql/sqlite/sqlite_connection.h"
 
 namespace zuna::cli {
 namespace {
@@ -133,8 +132,6 @@ int UsageError(std::string_view command, std::string_view message) {
 
 int main(int argc, char** argv) {
   using namespace zuna::cli;
-  // Before the first database is opened, or it changes nothing.
-  zuna::sql::sqlite::ConfigureEngine();
   Invocation invocation;
   const ParsedArguments parsed = ParseArguments(argc, argv, invocation);
   if (parsed.error) return UsageError("", *parsed.error);

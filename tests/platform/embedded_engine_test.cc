@@ -269,6 +269,16 @@ TEST(EngineSettingsTest, AllocatorStatisticsOffOnlyBeforeFirstUse) {
   EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+TEST(EngineSettingsTest, EveryProgramWithTheEngineKeepsNoAllocatorStatistics) {
+  // Set as the program loaded, in this test program as in both front ends: nothing to call.
+  testkit::TempFolder folder;
+  auto db = sqlite::SqliteConnection::OpenCatalog(folder.path(), "master");
+  ASSERT_TRUE(db.ok()) << db.status().ToString();
+  ASSERT_TRUE(
+      (*db)->Execute("CREATE TABLE t (x varchar(30)); INSERT INTO t VALUES ('a row')").ok());
+  EXPECT_EQ(sqlite3_memory_used(), 0);
+}
+
 class DataSourcesTest : public ::testing::Test {
  protected:
   DataSources With(std::string ini, std::vector<std::string> odbc = {}) {

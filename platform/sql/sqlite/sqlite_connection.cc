@@ -20,6 +20,12 @@ namespace fs = std::filesystem;
 
 bool ConfigureEngine() { return sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK; }
 
+namespace {
+// Made as the program loads, before anything can open a database, in every program that opens
+// one through this layer (both front ends, the tests and the benchmarks alike).
+[[maybe_unused]] const bool kEngineConfigured = ConfigureEngine();
+}  // namespace
+
 void SqliteConnection::DbCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 
 Result<std::shared_ptr<SqliteConnection>> SqliteConnection::OpenCatalog(

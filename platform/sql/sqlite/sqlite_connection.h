@@ -21,7 +21,7 @@ namespace zuna::sql::sqlite {
 // Makes the embedded engine's process-wide settings that cost nothing in safety, before any
 // database is opened: its allocator keeps no statistics, which nothing here reads and which take
 // a lock around every allocation of every row saved. False when the engine was already in use
-// in this process; it then runs as it was, unchanged.
+// in this process; it then runs as it was, unchanged. Called as the program loads.
 bool ConfigureEngine();
 
 // A connection to the embedded engine. A server is a folder, and database X of it is the file
