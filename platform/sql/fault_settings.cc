@@ -50,4 +50,12 @@ std::optional<std::uint64_t> FaultCount(std::string_view text) {
   return value;
 }
 
+std::optional<std::string_view> TakePauseFile(std::string_view& rest) {
+  const std::size_t colon = rest.find(':');
+  if (colon == std::string_view::npos || colon + 1 == rest.size()) return std::nullopt;
+  const std::string_view file = rest.substr(colon + 1);
+  rest = rest.substr(0, colon);
+  return file;
+}
+
 }  // namespace zuna::sql

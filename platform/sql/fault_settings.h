@@ -25,4 +25,8 @@ void PauseWhileFileExists(const std::string& file);
 // The count of a fault item: plain digits, above zero; nothing when the text is not one.
 std::optional<std::uint64_t> FaultCount(std::string_view text);
 
+// The "N:FILE" after a pause item's name: leaves N in `rest` and returns FILE (which may hold
+// colons of its own); nothing when no file is named.
+std::optional<std::string_view> TakePauseFile(std::string_view& rest);
+
 }  // namespace zuna::sql

@@ -72,7 +72,7 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
       faults.server_stays_down = true;
       continue;
     }
-    std::string_view file;
+    std::optional<std::string_view> file;
     std::optional<std::uint64_t> last;
     if (const std::size_t dash = rest.find('-');
         name == "lost-at-execute" && dash != std::string_view::npos) {
@@ -81,10 +81,8 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
       if (!last) return unreadable(item);
     }
     if (name == "pause-at-execute") {
-      const std::size_t second = rest.find(':');
-      if (second == std::string_view::npos || second + 1 == rest.size()) return unreadable(item);
-      file = rest.substr(second + 1);
-      rest = rest.substr(0, second);
+      file = TakePauseFile(rest);
+      if (!file) return unreadable(item);
     }
     const std::optional<std::uint64_t> number = FaultCount(rest);
     if (!number) return unreadable(item);
@@ -98,7 +96,7 @@ Result<ConnectionFaults> ParseConnectionFaults(std::string_view text) {
       faults.lost_at_query = *number;
     } else if (name == "pause-at-execute") {
       faults.pause_at_execute = *number;
-      faults.pause_file = std::string(file);
+      faults.pause_file = std::string(*file);
     } else {
       return unreadable(item);
     }

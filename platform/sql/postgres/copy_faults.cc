@@ -25,12 +25,10 @@ Result<CopyFaults> ParseCopyFaults(std::string_view text) {
     if (colon == std::string_view::npos) return unreadable(item);
     const std::string_view name = item.substr(0, colon);
     std::string_view rest = item.substr(colon + 1);
-    std::string_view file;
+    std::optional<std::string_view> file;
     if (name == "pause-at-copy") {
-      const std::size_t second = rest.find(':');
-      if (second == std::string_view::npos || second + 1 == rest.size()) return unreadable(item);
-      file = rest.substr(second + 1);
-      rest = rest.substr(0, second);
+      file = TakePauseFile(rest);
+      if (!file) return unreadable(item);
     }
     const std::optional<std::uint64_t> number = FaultCount(rest);
     if (!number) return unreadable(item);
@@ -40,7 +38,7 @@ Result<CopyFaults> ParseCopyFaults(std::string_view text) {
       faults.lose_answer_of_copy = *number;
     } else if (name == "pause-at-copy") {
       faults.pause_before_copy = *number;
-      faults.pause_file = std::string(file);
+      faults.pause_file = std::string(*file);
     } else if (name == "rows-per-copy") {
       faults.rows_per_copy = static_cast<std::size_t>(*number);
     } else {
