@@ -14,18 +14,12 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 TRANSFER, SAMPLE = sys.argv[1], sys.argv[2]
 # Room for the first tables, not for all: the sample's import grows the database by about 2.6 MB.
 ROOM = 1_800_000
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
 def run(home, *args, env=None):
     return subprocess.run([TRANSFER, "--home", home, *args], capture_output=True, text=True,
                           env=env)
@@ -104,7 +98,7 @@ def main():
         check(saved_somewhere, "the tables before the disk filled were saved")
     finally:
         shutil.rmtree(home, ignore_errors=True)
-    if failures:
+    if checks["failed"]:
         sys.exit(1)
     print("disk full import: ok")
 

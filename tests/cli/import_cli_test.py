@@ -17,18 +17,12 @@ import tempfile
 
 import dbfread
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 TRANSFER, SAMPLE = sys.argv[1], sys.argv[2]
 SCRIPTS = os.path.dirname(TRANSFER)
 ISO_UTC = re.compile(r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$")
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
 def environment(home, **extra):
     # No data source of the machine's or the user's odbc.ini may stand in for the defaults.
     env = dict(os.environ, ZUNA_NO_VIEWER="1", ODBCINI=os.path.join(home, "odbc.ini"),
@@ -314,7 +308,7 @@ try:
     main()
 finally:
     shutil.rmtree(WORK, ignore_errors=True)
-if failures:
-    print(f"{len(failures)} failed")
+if checks["failed"]:
+    print(f"{checks['failed']} failed")
     sys.exit(1)
 print("import and report on the command line: ok")

@@ -16,16 +16,10 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 TRANSFER, SAMPLE = sys.argv[1], sys.argv[2]
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
 def prepare(home):
     os.mkdir(home)
     scripts = os.path.dirname(TRANSFER)
@@ -128,8 +122,8 @@ def main():
         check_interrupted(home, signal.SIGTERM, "personnel", 143)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} failed")
+    if checks["failed"]:
+        print(f"{checks['failed']} failed")
         sys.exit(1)
     print("interrupted imports: ok")
 

@@ -16,18 +16,12 @@ import sys
 import tempfile
 import termios
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 TRANSFER, SAMPLE = sys.argv[1], sys.argv[2]
 COLUMNS = 72
 REDRAW = "\r\x1b[K"
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-
-
 def prepare(home):
     os.mkdir(home)
     scripts = os.path.dirname(TRANSFER)
@@ -130,8 +124,8 @@ def main():
         test_quiet(home)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    if failures:
-        print(f"{len(failures)} failed")
+    if checks["failed"]:
+        print(f"{checks['failed']} failed")
         sys.exit(1)
     print("import progress: ok")
 

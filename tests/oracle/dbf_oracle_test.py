@@ -19,16 +19,10 @@ import tempfile
 import dbf
 import dbfread
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 DUMP = sys.argv[1]
-checks = {"passed": 0, "failed": 0}
-
-
-def check(condition, message):
-    if condition:
-        checks["passed"] += 1
-    else:
-        checks["failed"] += 1
-        print("FAIL:", message)
 
 
 def ours(path):

@@ -20,19 +20,12 @@ import tempfile
 
 import dbfread
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 TRANSFER, SAMPLE = sys.argv[1], sys.argv[2]
 REPLACEMENT = datetime.date(1900, 1, 1)
 DATETIME_MIN_YEAR = 1753
-checks = {"passed": 0, "failed": 0}
-
-
-def check(condition, message):
-    if condition:
-        checks["passed"] += 1
-    else:
-        checks["failed"] += 1
-        if checks["failed"] <= 40:
-            print("FAIL:", message)
 
 
 def run(home, *args, expect=0):

@@ -39,7 +39,8 @@ import time
 
 import dbf
 
-from checks import check, checks
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
 
 SERVER, SQL_DIR, TRANSFER, SERVERS_SH = sys.argv[1:5]
 ROW_PATH = sys.argv[5] if len(sys.argv) > 5 else "odbc"

@@ -29,7 +29,8 @@ import subprocess
 import sys
 import tempfile
 
-from checks import check, checks
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
 
 SERVER, SQL_DIR, SAMPLE, TRANSFER, SERVERS_DIR = sys.argv[1:6]
 SCRIPTS = os.path.join(SQL_DIR, SERVER)

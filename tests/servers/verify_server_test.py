@@ -16,19 +16,12 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir, "pylib"))
+from checks import check, checks  # the tally shared by the test scripts
+
 SERVER, SQL_DIR, SAMPLE, TRANSFER, SERVERS_DIR = sys.argv[1:6]
 DATABASE = "zuna_verify_cli"
 PASSWORD = "zuna-test"  # tools/test_servers.sh
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAIL:", message)
-    return condition
-
-
 def server_sql(text):
     """Runs `text` with the server's own client; `DATABASE` when it exists."""
     if SERVER == "postgresql":
@@ -116,8 +109,8 @@ def main():
               f"a second import: {tables['personnel']}")
     finally:
         shutil.rmtree(home, ignore_errors=True)
-    print(f"{SERVER}: {'FAILED' if failures else 'passed'}")
-    return 1 if failures else 0
+    print(f"{SERVER}: {'FAILED' if checks['failed'] else 'passed'}")
+    return 1 if checks["failed"] else 0
 
 
 if __name__ == "__main__":

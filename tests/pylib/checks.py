@@ -1,4 +1,4 @@
-"""The tally of a server test's checks: a check that fails is printed (the first 40 of them, so
+"""The tally of a test script's checks: a check that fails is printed (the first 40 of them, so
 that one broken step does not bury the others) and counted; the script's exit status comes from
 the counts."""
 
